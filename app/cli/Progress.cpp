@@ -1,0 +1,32 @@
+#include "app/cli/Progress.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zorv::cli {
+
+ProgressBar::ProgressBar() : enabled_(isatty(STDERR_FILENO) == 1) {}
+
+ProgressBar::~ProgressBar() { Finish(); }
+
+void ProgressBar::Show(double fraction, const std::string& caption) {
+  if (!enabled_) return;
+  constexpr int kWidth = 30;
+  int filled = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * kWidth);
+  std::string bar(static_cast<size_t>(filled), '#');
+  bar.resize(kWidth, '.');
+  std::fprintf(stderr, "\r[%s] %3d%% %-40.40s", bar.c_str(),
+               static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 100),
+               caption.c_str());
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+void ProgressBar::Finish() {
+  if (drawn_) std::fprintf(stderr, "\r%80s\r", "");
+  drawn_ = false;
+}
+
+}  // namespace zorv::cli

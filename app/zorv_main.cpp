@@ -1,0 +1,60 @@
+// zorv: the command line of Zorv Mod Editor, for batch work and scripts.
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "app/cli/Command.h"
+#include "codec/Palettes.h"
+
+namespace zorv::cli {
+namespace {
+
+std::vector<std::pair<int, CommandSetup>>& Registry() {
+  static std::vector<std::pair<int, CommandSetup>> registry;
+  return registry;
+}
+
+}  // namespace
+
+CommandRegistrar::CommandRegistrar(int order, CommandSetup setup) {
+  Registry().emplace_back(order, setup);
+}
+
+int UsageError(const std::string& text) {
+  std::fprintf(stderr, "%s\nRun with --help for more information.\n", text.c_str());
+  return kExitUsage;
+}
+
+}  // namespace zorv::cli
+
+int main(int argc, char** argv) {
+  using namespace zorv::cli;
+  CLI::App app{"zorv: convert SLP sprites and SLX graphics, and build mod packages, "
+               "from the command line of Zorv Mod Editor."};
+  app.name("zorv");
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "Show the help of every command");
+
+  std::sort(Registry().begin(), Registry().end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  CommandAction action;
+  for (const auto& entry : Registry()) entry.second(app, action);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitUsage;
+  }
+
+  zorv::BuildSquareTable();
+  zorv::LoadPalette("");
+  return action ? action() : kExitUsage;
+}

@@ -1,0 +1,104 @@
+// The program's 24-bit bitmap: pixel memory laid out as in a Windows BMP
+// (rows bottom-up, blue-green-red bytes, rows padded to 4 bytes), with pixel
+// access for the codec and BMP reading and writing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "codec/Palettes.h"
+#include "common/Status.h"
+
+namespace zorv {
+
+class cDIBSection {
+ public:
+  // Larger bitmaps are refused rather than allocated.
+  static constexpr int32_t kMaxDimension = 32767;
+  static constexpr uint64_t kMaxImageBytes = uint64_t{1} << 30;
+
+  // The colour every read outside the bitmap gives.
+  static constexpr ColourValue kInvalidColour = -1;
+
+  // Releases the old pixels and makes a black bitmap of width x height.
+  // False (and an empty bitmap) for negative or too large sizes.
+  bool Create(int32_t width, int32_t height);
+  void ClearUp();
+  bool IsEmpty() const { return pixels_.empty() && width_ == 0 && height_ == 0; }
+
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // 3 x width rounded up to a multiple of 4.
+  int32_t BytesPerScanLine() const { return (width_ * 3 + 3) & ~3; }
+  uint32_t ImageSize() const { return static_cast<uint32_t>(pixels_.size()); }
+
+  uint8_t* DIBSectionBitsPtr() { return pixels_.data(); }
+  const uint8_t* DIBSectionBitsPtr() const { return pixels_.data(); }
+
+  // Pixel memory of row y counted from the top (no bounds check).
+  uint8_t* Row(int32_t y) {
+    return pixels_.data() + static_cast<size_t>(height_ - 1 - y) * BytesPerScanLine();
+  }
+  const uint8_t* Row(int32_t y) const {
+    return pixels_.data() + static_cast<size_t>(height_ - 1 - y) * BytesPerScanLine();
+  }
+
+  bool Contains(int32_t x, int32_t y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_;
+  }
+  // The colour value at (x, y) from the top left, or -1 outside.
+  ColourValue GetPixel(int32_t x, int32_t y) const {
+    if (!Contains(x, y)) return kInvalidColour;
+    const uint8_t* p = Row(y) + 3 * x;
+    return p[2] | (p[1] << 8) | (p[0] << 16);
+  }
+  // Writes outside the bitmap change nothing.
+  void SetPixel(int32_t x, int32_t y, ColourValue colour) {
+    if (!Contains(x, y)) return;
+    uint8_t* p = Row(y) + 3 * x;
+    p[0] = static_cast<uint8_t>(BlueOf(colour));
+    p[1] = static_cast<uint8_t>(GreenOf(colour));
+    p[2] = static_cast<uint8_t>(RedOf(colour));
+  }
+  // Sets pixels first_x..last_x (inclusive) of row y, clipped to the bitmap.
+  void DrawRowSpan(int32_t first_x, int32_t last_x, int32_t y, ColourValue colour);
+  void Fill(ColourValue colour);
+
+  // Copies a width x height block from source (source_left, source_top) onto
+  // destination (left, top); negative sizes mean this bitmap's own. Clipped
+  // to both bitmaps.
+  void PaintPicture(cDIBSection& destination, int32_t left = 0, int32_t top = 0,
+                    int32_t width = -1, int32_t height = -1,
+                    int32_t source_left = 0, int32_t source_top = 0) const;
+  // Copies from source into this bitmap at 0, 0.
+  void LoadPictureBlt(const cDIBSection& source, int32_t source_left = 0,
+                      int32_t source_top = 0, int32_t width = -1,
+                      int32_t height = -1);
+
+  // Loads a BMP file; on failure the bitmap is empty and the status says why.
+  Status CreateFromPicture(const std::string& path);
+  Status CreateFromBMPBytes(std::string_view bytes);
+
+  // Writes an uncompressed 24-bit BMP: 54 header bytes, no colour table,
+  // rows bottom-up as they lie in memory. An existing file is replaced only
+  // when the whole new one has been written.
+  Status SavePicture(const std::string& path) const;
+  std::string BMPBytes() const;
+  // The 54 bytes in front of the pixel memory in a BMP file.
+  std::string BMPHeader() const;
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::vector<uint8_t> pixels_;
+};
+
+// Decodes BMP file bytes into bitmap (created at the image's size). Accepts
+// core, info, V4 and V5 headers; 1, 4 and 8 bits with a colour table, RLE4
+// and RLE8; 16, 24 and 32 bits with or without bit-field masks; rows
+// bottom-up or top-down. Anything else, or any inconsistency, fails.
+Status DecodeBMP(std::string_view bytes, cDIBSection& bitmap);
+
+}  // namespace zorv

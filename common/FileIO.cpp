@@ -1,0 +1,209 @@
+#include "common/FileIO.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace zorv {
+namespace fs = std::filesystem;
+
+std::string NativePath(std::string_view path) {
+  std::string native(path);
+#ifndef _WIN32
+  for (char& c : native)
+    if (c == '\\') c = '/';
+#endif
+  return native;
+}
+
+bool FileExists(std::string_view path) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(NativePath(path)), ec);
+}
+
+int64_t FileSize(std::string_view path) {
+  std::error_code ec;
+  fs::path p(NativePath(path));
+  if (!fs::is_regular_file(p, ec)) return -1;
+  auto size = fs::file_size(p, ec);
+  if (ec) return -1;
+  return static_cast<int64_t>(size);
+}
+
+std::string SystemReason() { return std::strerror(errno); }
+
+Status ReadWholeFile(std::string_view path, std::string& contents,
+                     uint64_t max_bytes) {
+  contents.clear();
+  std::string native = NativePath(path);
+  std::error_code ec;
+  if (fs::is_directory(fs::path(native), ec))
+    return Status::Fail(std::string(path) + ": is a folder, not a file");
+  std::FILE* file = std::fopen(native.c_str(), "rb");
+  if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+  char buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    if (contents.size() + got > max_bytes) {
+      std::fclose(file);
+      contents.clear();
+      return Status::Fail(std::string(path) + ": file is too large");
+    }
+    contents.append(buffer, got);
+  }
+  bool read_error = std::ferror(file) != 0;
+  std::fclose(file);
+  if (read_error) {
+    contents.clear();
+    return Status::Fail(std::string(path) + ": read error");
+  }
+  return Status::Ok();
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    size_t line_end = end;
+    if (line_end > start && text[line_end - 1] == '\r') --line_end;
+    lines.emplace_back(text.substr(start, line_end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string JoinLinesCRLF(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const auto& line : lines) {
+    text += line;
+    text += "\r\n";
+  }
+  return text;
+}
+
+namespace {
+
+std::atomic<unsigned> temporary_counter{0};
+
+bool IsReadOnly(const fs::path& path) {
+  std::error_code ec;
+  auto status = fs::status(path, ec);
+  if (ec || !fs::exists(status)) return false;
+  auto writable = fs::perms::owner_write | fs::perms::group_write |
+                  fs::perms::others_write;
+  return (status.permissions() & writable) == fs::perms::none;
+}
+
+}  // namespace
+
+SafeFileWriter::~SafeFileWriter() { Abandon(); }
+
+Status SafeFileWriter::Open(std::string_view destination) {
+  Abandon();
+  destination_ = NativePath(destination);
+  failed_ = false;
+  reason_.clear();
+  size_ = 0;
+  fs::path target(destination_);
+  std::error_code ec;
+  if (fs::is_directory(target, ec))
+    return Status::Fail(std::string(destination) + ": is a folder");
+  if (IsReadOnly(target))
+    return Status::Fail(std::string(destination) + ": the file is read-only");
+  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+    temporary_ = destination_ + ".part" + std::to_string(temporary_counter++);
+    if (fs::exists(fs::path(temporary_), ec)) continue;
+    file_ = std::fopen(temporary_.c_str(), "w+b");
+    if (!file_) {
+      std::string reason = SystemReason();
+      temporary_.clear();
+      return Status::Fail(std::string(destination) + ": " + reason);
+    }
+  }
+  if (!file_) {
+    temporary_.clear();
+    return Status::Fail(std::string(destination) + ": cannot create a temporary file");
+  }
+  return Status::Ok();
+}
+
+bool SafeFileWriter::Write(const void* data, size_t size) {
+  if (!file_ || failed_) return false;
+  if (size && std::fwrite(data, 1, size, file_) != size) {
+    failed_ = true;
+    reason_ = SystemReason();
+    return false;
+  }
+  size_ += size;
+  return true;
+}
+
+bool SafeFileWriter::WriteAt(uint64_t offset, const void* data, size_t size) {
+  if (!file_ || failed_) return false;
+  bool ok = std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
+            (size == 0 || std::fwrite(data, 1, size, file_) == size);
+  if (ok && offset + size > size_) size_ = offset + size;
+  ok = ok && std::fseek(file_, 0, SEEK_END) == 0;
+  if (!ok) {
+    failed_ = true;
+    reason_ = SystemReason();
+  }
+  return ok;
+}
+
+Status SafeFileWriter::Commit() {
+  if (!file_) return Status::Fail(destination_ + ": not open for writing");
+  bool flushed = std::fflush(file_) == 0;
+  if (!flushed && reason_.empty()) reason_ = SystemReason();
+  bool closed = std::fclose(file_) == 0;
+  if (!closed && reason_.empty()) reason_ = SystemReason();
+  file_ = nullptr;
+  if (failed_ || !flushed || !closed) {
+    std::string reason = reason_.empty() ? "write failed" : reason_;
+    Abandon();
+    return Status::Fail(destination_ + ": " + reason);
+  }
+  std::error_code ec;
+  fs::path target(destination_);
+  if (fs::exists(target, ec)) {
+    // Keep the permissions the replaced file had.
+    auto permissions = fs::status(target, ec).permissions();
+    if (!ec) fs::permissions(fs::path(temporary_), permissions, ec);
+  }
+  fs::rename(fs::path(temporary_), target, ec);
+  if (ec) {
+    std::string reason = ec.message();
+    Abandon();
+    return Status::Fail(destination_ + ": " + reason);
+  }
+  temporary_.clear();
+  return Status::Ok();
+}
+
+void SafeFileWriter::Abandon() {
+  if (file_) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    std::error_code ec;
+    fs::remove(fs::path(temporary_), ec);
+    temporary_.clear();
+  }
+}
+
+Status WriteFileSafely(std::string_view path, std::string_view bytes) {
+  SafeFileWriter writer;
+  if (Status opened = writer.Open(path); !opened) return opened;
+  writer.Write(bytes);
+  return writer.Commit();
+}
+
+}  // namespace zorv

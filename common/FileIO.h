@@ -1,0 +1,70 @@
+// Files as the program uses them: whole-file reads with a size limit, CR LF
+// text lines, and writes that replace a file only once they have succeeded.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Status.h"
+
+namespace zorv {
+
+// A path as the file system here takes it: "\" separators become "/".
+std::string NativePath(std::string_view path);
+
+bool FileExists(std::string_view path);
+
+// Size of a regular file, or -1 when it is missing or not a regular file.
+int64_t FileSize(std::string_view path);
+
+// Reads a whole file; refuses files larger than max_bytes.
+Status ReadWholeFile(std::string_view path, std::string& contents,
+                     uint64_t max_bytes = uint64_t{1} << 30);
+
+// Splits text at CR LF (a lone LF is taken as well); a line end after the
+// last line does not start another one.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Lines joined, each ended by CR LF.
+std::string JoinLinesCRLF(const std::vector<std::string>& lines);
+
+// The system's text for the last failed C library call on a file.
+std::string SystemReason();
+
+// Writes a file beside its destination and moves it into place only on
+// Commit, so a failure part-way leaves the previous file as it was. Anything
+// not committed is removed when the writer goes.
+class SafeFileWriter {
+ public:
+  SafeFileWriter() = default;
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  Status Open(std::string_view destination);
+  bool Write(const void* data, size_t size);
+  bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
+  // Overwrites bytes already written (or extends the file) at an absolute
+  // offset; the next Write goes on at the end again.
+  bool WriteAt(uint64_t offset, const void* data, size_t size);
+  uint64_t Size() const { return size_; }
+  bool failed() const { return failed_; }
+  Status Commit();
+  void Abandon();
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string destination_;
+  std::string temporary_;
+  uint64_t size_ = 0;
+  bool failed_ = false;
+  std::string reason_;
+};
+
+// The whole of bytes as the new contents of path, replaced only on success.
+Status WriteFileSafely(std::string_view path, std::string_view bytes);
+
+}  // namespace zorv

@@ -1,0 +1,78 @@
+// Shared pieces of the tests: a reporter that records what the core said,
+// a temporary folder per test, and file helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/Report.h"
+
+namespace zorv::test {
+
+// Records every message and answers with a scripted answer (default: the
+// message's default answer).
+class RecordingReporter : public Reporter {
+ public:
+  RecordingReporter();
+  ~RecordingReporter() override;
+  MsgAnswer Show(const Message& message) override;
+
+  std::vector<Message> messages;
+  std::vector<MsgAnswer> answers;  // taken front first when not empty
+
+  // The first line of the last message, "" when nothing was said.
+  std::string LastText() const;
+  std::string LastFirstLine() const;
+  bool Said(const std::string& first_line) const;
+
+ private:
+  Reporter* previous_;
+};
+
+// A fresh folder for one test, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+  // Path of a file inside, as a string with "/" separators.
+  std::string File(const std::string& name) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The folder of real sample files, or "" when ZORV_SAMPLES is unset.
+std::string SamplesDir();
+#define ZORV_REQUIRE_SAMPLES()                                        \
+  do {                                                                \
+    if (::zorv::test::SamplesDir().empty())                           \
+      GTEST_SKIP() << "ZORV_SAMPLES is not set: no real sample files"; \
+  } while (0)
+
+// Runs a shell command; returns its exit status and what it printed to
+// standard output and standard error.
+struct CommandResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+CommandResult RunCommand(const std::string& command);
+
+// The zorv program built alongside the tests.
+std::string ZorvProgram();
+
+// Little-endian helpers for building binary test files.
+void PutU16(std::string& out, uint32_t value);
+void PutU32(std::string& out, uint32_t value);
+uint32_t GetU32(const std::string& bytes, size_t offset);
+int32_t GetI32(const std::string& bytes, size_t offset);
+int16_t GetI16(const std::string& bytes, size_t offset);
+
+}  // namespace zorv::test
