@@ -115,6 +115,8 @@ Status SafeFileWriter::Open(std::string_view destination) {
   std::error_code ec;
   if (fs::is_directory(target, ec))
     return Status::Fail(std::string(destination) + ": is a folder");
+  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
+    return Status::Fail(std::string(destination) + ": is not a regular file");
   if (IsReadOnly(target))
     return Status::Fail(std::string(destination) + ": the file is read-only");
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
