@@ -66,7 +66,11 @@ void cDIBSection::PaintPicture(cDIBSection& destination, int32_t left, int32_t t
   w = std::min<int64_t>({w, width_ - sx, destination.width_ - dx});
   h = std::min<int64_t>({h, height_ - sy, destination.height_ - dy});
   if (w <= 0 || h <= 0) return;
-  for (int64_t row = 0; row < h; ++row) {
+  // A block moved down inside one bitmap is copied from its last row up,
+  // so that no source row is overwritten before it has been read.
+  const bool last_row_first = &destination == this && dy > sy;
+  for (int64_t i = 0; i < h; ++i) {
+    const int64_t row = last_row_first ? h - 1 - i : i;
     const uint8_t* from = Row(static_cast<int32_t>(sy + row)) + 3 * sx;
     uint8_t* to = destination.Row(static_cast<int32_t>(dy + row)) + 3 * dx;
     std::memmove(to, from, static_cast<size_t>(3 * w));
