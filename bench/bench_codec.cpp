@@ -1,0 +1,170 @@
+// SLP decoding and frame encoding of the real samples (ZORV_SAMPLES), in
+// memory, each against a plain pass over the same pixels timed in the same
+// run: decoding against copying the two output bitmaps (memcpy), encoding
+// against reading the two input bitmaps. Times are processor time of this
+// process (std::clock), in blocks of several passes, so that other programs
+// sharing the machine do not count; an iteration is one such block, and the
+// counters give the time of one pass over the sample.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "codec/Palettes.h"
+#include "codec/SLPFrameEncoder.h"
+#include "codec/SLPReader.h"
+
+namespace {
+
+// Processor seconds spent by one call of work, repeated reps times.
+template <typename Work>
+double CPUSeconds(int reps, Work work) {
+  const std::clock_t start = std::clock();
+  for (int r = 0; r < reps; ++r) work();
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// Passes per timed block: about 20 ms of the baseline's work, at least one.
+template <typename Work>
+int RepsFor(Work work) {
+  const double once = CPUSeconds(3, work) / 3;
+  return once <= 0 ? 1000 : std::max(1, static_cast<int>(0.02 / once));
+}
+
+std::string SamplesDir() {
+  const char* dir = std::getenv("ZORV_SAMPLES");
+  if (!dir || !*dir) return {};
+  std::string path(dir);
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+struct Sample {
+  zorv::SLPFile file;
+  std::vector<zorv::SLPFrameInfo> frames;
+  std::vector<zorv::cDIBSection> colour, data;  // every frame decoded
+  int64_t pixels = 0;
+  bool ok = false;
+};
+
+// Reads and decodes a sample once, with its own palette.
+Sample& LoadSample(const std::string& name) {
+  static std::vector<std::pair<std::string, Sample*>> cache;
+  for (auto& [n, s] : cache)
+    if (n == name) return *s;
+  auto* sample = new Sample;
+  cache.emplace_back(name, sample);
+  const std::string dir = SamplesDir();
+  if (dir.empty()) return *sample;
+  zorv::BuildSquareTable();
+  if (!zorv::LoadPalette(dir + name + ".pal")) return *sample;
+  zorv::SLPHeader header;
+  if (!zorv::ReadSLPHeader(dir + name + ".slp", sample->file, header, sample->frames)) return *sample;
+  for (const auto& f : sample->frames) {
+    zorv::cDIBSection colour, data;
+    if (!zorv::DecodeSLPFrame(sample->file, f, colour, data)) return *sample;
+    sample->pixels += int64_t{f.Width} * f.Height;
+    sample->colour.push_back(std::move(colour));
+    sample->data.push_back(std::move(data));
+  }
+  sample->ok = true;
+  return *sample;
+}
+
+void Decode(benchmark::State& state, const std::string& name) {
+  Sample& sample = LoadSample(name);
+  if (!sample.ok) {
+    state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
+    return;
+  }
+  zorv::LoadPalette(SamplesDir() + name + ".pal");
+  zorv::cDIBSection colour, data;
+  // The copy baseline: both output bitmaps' bytes of every frame.
+  std::vector<std::vector<uint8_t>> from, to;
+  for (size_t i = 0; i < sample.frames.size(); ++i) {
+    const size_t bytes = 2 * sample.colour[i].ImageSize();
+    from.emplace_back(bytes, uint8_t(i));
+    to.emplace_back(bytes, 0);
+  }
+  auto decode_all = [&] {
+    for (const auto& f : sample.frames) {
+      benchmark::DoNotOptimize(zorv::DecodeSLPFrame(sample.file, f, colour, data).ok());
+      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
+      benchmark::DoNotOptimize(data.DIBSectionBitsPtr());
+    }
+  };
+  auto copy_all = [&] {
+    for (size_t i = 0; i < from.size(); ++i) {
+      std::memcpy(to[i].data(), from[i].data(), from[i].size());
+      benchmark::DoNotOptimize(to[i].data());
+    }
+  };
+  const int reps = RepsFor(copy_all);
+  double decode_seconds = 0, copy_seconds = 0;
+  for (auto _ : state) {
+    const double decode = CPUSeconds(reps, decode_all);
+    copy_seconds += CPUSeconds(reps, copy_all);
+    decode_seconds += decode;
+    state.SetIterationTime(decode);
+  }
+  const double pixels = static_cast<double>(sample.pixels) * reps * static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = pixels / decode_seconds / 1e6;
+  state.counters["ratio_to_copy"] = decode_seconds / copy_seconds;
+  state.counters["us_per_pass"] = 1e6 * decode_seconds / reps / static_cast<double>(state.iterations());
+}
+
+void Encode(benchmark::State& state, const std::string& name) {
+  Sample& sample = LoadSample(name);
+  if (!sample.ok) {
+    state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
+    return;
+  }
+  // The writer always codes against the built-in palette.
+  zorv::LoadPalette("");
+  zorv::SLPEncodedFrame encoded;
+  zorv::SLPRunFault fault;
+  auto encode_all = [&] {
+    for (size_t i = 0; i < sample.frames.size(); ++i)
+      benchmark::DoNotOptimize(
+          zorv::EncodeSLPFrame(sample.colour[i], sample.data[i], encoded, fault));
+  };
+  // The read baseline: every byte of both input bitmaps, summed.
+  auto read_all = [&] {
+    uint64_t sum = 0;
+    for (size_t i = 0; i < sample.frames.size(); ++i) {
+      for (const zorv::cDIBSection* bitmap : {&sample.colour[i], &sample.data[i]}) {
+        const uint8_t* p = bitmap->DIBSectionBitsPtr();
+        for (uint32_t k = 0; k < bitmap->ImageSize(); ++k) sum += p[k];
+      }
+    }
+    benchmark::DoNotOptimize(sum);
+  };
+  const int reps = RepsFor(read_all);
+  double encode_seconds = 0, read_seconds = 0;
+  for (auto _ : state) {
+    const double encode = CPUSeconds(reps, encode_all);
+    read_seconds += CPUSeconds(reps, read_all);
+    encode_seconds += encode;
+    state.SetIterationTime(encode);
+  }
+  const double pixels = static_cast<double>(sample.pixels) * reps * static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = pixels / encode_seconds / 1e6;
+  state.counters["ratio_to_read"] = encode_seconds / read_seconds;
+  state.counters["us_per_pass"] = 1e6 * encode_seconds / reps / static_cast<double>(state.iterations());
+}
+
+void BM_DecodeUnit(benchmark::State& state) { Decode(state, "unit"); }
+void BM_DecodeScreen(benchmark::State& state) { Decode(state, "screen"); }
+void BM_EncodeUnit(benchmark::State& state) { Encode(state, "unit"); }
+void BM_EncodeScreen(benchmark::State& state) { Encode(state, "screen"); }
+
+BENCHMARK(BM_DecodeUnit)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DecodeScreen)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeUnit)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeScreen)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include "codec/RunEncoder.h"
+
+#include <algorithm>
+
+#include "codec/SLX.h"
+
+namespace zorv {
+namespace {
+
+void Put(SLPBytes& out, size_t value) { out.push_back(static_cast<uint8_t>(value)); }
+
+// Counts up to 255 in chunks: (n div 255) chunks of 255, then one of
+// n mod 255, written even when that is 0.
+template <typename EmitChunk>
+void InChunksOf255(size_t n, EmitChunk emit) {
+  for (size_t i = 0; i < n / 255; ++i) emit(255);
+  emit(n % 255);
+}
+
+// Shadow and the two outline runs: a count in a following byte.
+void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
+  if (n <= 255) {
+    Put(out, command);
+    Put(out, n);
+    return;
+  }
+  InChunksOf255(n, [&](size_t count) {
+    Put(out, command);
+    Put(out, count);
+  });
+}
+
+ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
+
+// Palette indices of n pixels from p on. Neighbours often share a colour, so
+// the last answer is kept.
+void IndicesOf(const uint8_t* p, size_t n, std::vector<uint8_t>& indices) {
+  indices.resize(n);
+  ColourValue last = -1;
+  uint8_t last_index = 0;
+  for (size_t k = 0; k < n; ++k, p += 3) {
+    ColourValue v = PixelAt(p);
+    if (v != last) {
+      last = v;
+      last_index = NearestPaletteIndex(v);
+    }
+    indices[k] = last_index;
+  }
+}
+
+void AppendPlayerRun(SLPBytes& out, const std::vector<uint8_t>& indices) {
+  const size_t n = indices.size();
+  auto chunk = [&](size_t start, size_t count) {
+    if (count < 16) {
+      Put(out, count * 16 + 0x06);
+    } else {
+      Put(out, 0x06);
+      Put(out, count);
+    }
+    for (size_t k = 0; k < count; ++k) Put(out, indices[start + k] % 16);
+  };
+  if (n <= 255) {
+    chunk(0, n);
+    return;
+  }
+  // Long runs always carry the count byte, the last chunk too.
+  size_t start = 0;
+  InChunksOf255(n, [&](size_t count) {
+    Put(out, 0x06);
+    Put(out, count);
+    for (size_t k = 0; k < count; ++k) Put(out, indices[start + k] % 16);
+    start += count;
+  });
+}
+
+}  // namespace
+
+void AppendCopy(SLPBytes& out, std::span<const uint8_t> block) {
+  const size_t m = block.size();
+  if (m == 0) return;
+  if (m < 64) {
+    Put(out, m * 4);
+  } else if (m <= kMaxCopyCount) {
+    Put(out, (m / 256) * 16 + 2);
+    Put(out, m % 256);
+  } else {
+    // Too long for one count field: consecutive long copies of the same
+    // pixels.
+    for (size_t start = 0; start < m; start += kMaxCopyCount) {
+      const size_t count = std::min(kMaxCopyCount, m - start);
+      Put(out, (count / 256) * 16 + 2);
+      Put(out, count % 256);
+      out.insert(out.end(), block.begin() + static_cast<ptrdiff_t>(start),
+                 block.begin() + static_cast<ptrdiff_t>(start + count));
+    }
+    return;
+  }
+  out.insert(out.end(), block.begin(), block.end());
+}
+
+void AppendFill(SLPBytes& out, uint8_t index, size_t count) {
+  if (count == 0) return;
+  if (count < 16) {
+    Put(out, count * 16 + 7);
+    Put(out, index);
+  } else if (count <= 255) {
+    Put(out, 7);
+    Put(out, count);
+    Put(out, index);
+  } else {
+    InChunksOf255(count, [&](size_t chunk) {
+      Put(out, 7);
+      Put(out, chunk);
+      Put(out, index);
+    });
+  }
+}
+
+void AppendIndices(SLPBytes& out, std::span<const uint8_t> indices) {
+  // pending is indices[start, k]; in fill state all of it is one index.
+  bool filling = false;
+  size_t start = 0;
+  for (size_t k = 0; k < indices.size(); ++k) {
+    const uint8_t c = indices[k];
+    if (!filling) {
+      if (k - start + 1 >= 4 && indices[k - 1] == c && indices[k - 2] == c &&
+          indices[k - 3] == c) {
+        AppendCopy(out, indices.subspan(start, k - 3 - start));
+        start = k - 3;
+        filling = true;
+      }
+    } else if (c != indices[start]) {
+      AppendFill(out, indices[start], k - start);
+      start = k;
+      filling = false;
+    }
+  }
+  if (filling)
+    AppendFill(out, indices[start], indices.size() - start);
+  else
+    AppendCopy(out, indices.subspan(start));
+}
+
+bool AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x, int32_t y,
+               int32_t n, ColourValue data_colour) {
+  if (n < 1) return false;
+  const size_t count = static_cast<size_t>(n);
+  switch (data_colour) {
+    case kDataTransparent:
+      if (count < 64) {
+        Put(out, count * 4 + 1);
+      } else if (count <= 4095) {
+        Put(out, (count / 256) * 16 + 3);
+        Put(out, count % 256);
+      } else {
+        return false;
+      }
+      return true;
+    case kDataShadow:
+      if (count < 16)
+        Put(out, count * 16 + 0x0B);
+      else
+        AppendCountedRun(out, 0x0B, count);
+      return true;
+    case kDataBlackOutline:
+      if (count == 1)
+        Put(out, 0x6E);
+      else
+        AppendCountedRun(out, 0x7E, count);
+      return true;
+    case kDataPlayerOutline:
+      if (count == 1)
+        Put(out, 0x4E);
+      else
+        AppendCountedRun(out, 0x5E, count);
+      return true;
+    case kDataPlayer:
+    case kDataNormal: {
+      if (first_x < 0 || y < 0 || y >= colour.Height() || n > colour.Width() - first_x)
+        return false;
+      thread_local std::vector<uint8_t> indices;
+      IndicesOf(colour.Row(y) + 3 * static_cast<size_t>(first_x), count, indices);
+      if (data_colour == kDataPlayer)
+        AppendPlayerRun(out, indices);
+      else
+        AppendIndices(out, indices);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+SLPBytes EncodeRun(const cDIBSection& colour, int32_t first_x, int32_t y, int32_t n,
+                   ColourValue data_colour) {
+  SLPBytes out;
+  AppendRun(out, colour, first_x, y, n, data_colour);
+  return out;
+}
+
+SLPBytes EncodeIndices(std::span<const uint8_t> indices) {
+  SLPBytes out;
+  AppendIndices(out, indices);
+  return out;
+}
+
+SLPBytes EncodeCopy(std::span<const uint8_t> block) {
+  SLPBytes out;
+  AppendCopy(out, block);
+  return out;
+}
+
+SLPBytes EncodeFill(uint8_t index, size_t count) {
+  SLPBytes out;
+  AppendFill(out, index, count);
+  return out;
+}
+
+}  // namespace zorv

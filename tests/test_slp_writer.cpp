@@ -1,0 +1,497 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "codec/SLPFrameEncoder.h"
+#include "codec/SLPReader.h"
+#include "codec/SLPWriter.h"
+#include "codec/SLX.h"
+#include "tests/SLPTestFiles.h"
+#include "tests/support/TestSupport.h"
+
+namespace zorv {
+namespace {
+
+namespace fs = std::filesystem;
+using test::GetI16;
+using test::GetI32;
+using test::GetU32;
+using test::Join;
+using test::Repeat;
+using test::RowColours;
+
+constexpr ColourValue kMagenta = kDataTransparent, kWhite = kDataNormal,
+                      kGreen = kDataPlayer, kRed = kDataShadow,
+                      kBlue = kDataPlayerOutline, kYellow = kDataBlackOutline;
+
+class SLPWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadPalette(""); }
+
+  // Adds a frame whose bitmaps hold the given rows (colour and data).
+  void AddFrame(const std::vector<std::vector<ColourValue>>& colour_rows,
+                const std::vector<std::vector<ColourValue>>& data_rows, int32_t hot_x = 0,
+                int32_t hot_y = 0) {
+    const int32_t i = graphic.FrameCount + 1;
+    SLXFrame frame{"f_" + PadFrameNumber(i) + ".bmp", "f_" + PadFrameNumber(i) + "d.bmp",
+                   hot_x, hot_y};
+    ASSERT_TRUE(BitmapOf(colour_rows).SavePicture(dir.File(frame.ColourFile)).ok());
+    ASSERT_TRUE(BitmapOf(data_rows).SavePicture(dir.File(frame.DataFile)).ok());
+    graphic.Frames.push_back(frame);
+    graphic.FrameCount = i;
+  }
+
+  // A frame whose data rows are given and whose colour bitmap is black.
+  void AddDataFrame(const std::vector<std::vector<ColourValue>>& data_rows) {
+    std::vector<std::vector<ColourValue>> black;
+    for (const auto& row : data_rows) black.push_back(Repeat(0, row.size()));
+    AddFrame(black, data_rows);
+  }
+
+  static cDIBSection BitmapOf(const std::vector<std::vector<ColourValue>>& rows) {
+    cDIBSection bitmap;
+    bitmap.Create(rows.empty() ? 0 : static_cast<int32_t>(rows[0].size()),
+                  static_cast<int32_t>(rows.size()));
+    for (size_t y = 0; y < rows.size(); ++y)
+      for (size_t x = 0; x < rows[y].size(); ++x)
+        bitmap.SetPixel(static_cast<int32_t>(x), static_cast<int32_t>(y), rows[y][x]);
+    return bitmap;
+  }
+
+  bool Convert() {
+    graphic.Path = dir.File("graphic.slx");
+    return ConvertSLXToSLP(graphic, slp_path);
+  }
+
+  std::string Written() const { return test::ReadFileBytes(slp_path); }
+
+  // The bytes of frame i's row y, up to and including its end byte.
+  static std::string RowBytes(const std::string& slp, int frame, int y) {
+    const size_t record = 32 + 32 * static_cast<size_t>(frame - 1);
+    const size_t at = GetU32(slp, GetU32(slp, record) + 4 * static_cast<size_t>(y));
+    const size_t end = slp.find('\x0F', at);
+    return slp.substr(at, end + 1 - at);
+  }
+  static std::pair<int, int> Edges(const std::string& slp, int frame, int y) {
+    const size_t at = GetU32(slp, 32 + 32 * static_cast<size_t>(frame - 1) + 4) +
+                      4 * static_cast<size_t>(y);
+    return {GetI16(slp, at), GetI16(slp, at + 2)};
+  }
+
+  // Only the files the test made are left: no SLP, no temporary file.
+  std::set<std::string> FilesInDir() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+      names.insert(entry.path().filename().string());
+    return names;
+  }
+
+  test::TempDir dir;
+  test::RecordingReporter reporter;
+  SLXGraphic graphic;
+  std::string slp_path = dir.File("out.slp");
+};
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int v : values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+// --- File layout ---------------------------------------------------------------
+
+TEST_F(SLPWriterTest, TwoByOneGraphicIsSeventySixBytes) {
+  AddFrame({{PaletteColour(3), PaletteColour(4)}}, {{kWhite, kWhite}}, 7, -2);
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  std::string expected = "2.0N";
+  test::PutU32(expected, 1);
+  expected += "Mod Editor by Brakmol ";
+  expected += std::string(2, '\0');
+  for (uint32_t v : {68u, 64u, 0u, 24u, 2u, 1u, 7u, static_cast<uint32_t>(-2)})
+    test::PutU32(expected, v);
+  expected += Bytes({0, 0, 0, 0});  // edges 0, 0
+  test::PutU32(expected, 72);       // the row's offset
+  expected += Bytes({0x08, 3, 4, 0x0F});
+  EXPECT_EQ(Written(), expected);
+  EXPECT_EQ(Written().size(), 76u);
+  EXPECT_TRUE(reporter.messages.empty());
+}
+
+TEST_F(SLPWriterTest, TablesOfAllFramesComeBeforeAllRows) {
+  AddDataFrame({{kRed}, {kRed}});
+  AddDataFrame({{kRed, kRed}, {kMagenta, kMagenta}, {kRed, kMagenta}});
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  const std::string slp = Written();
+  // Edge tables at 96 (2 rows) and 104 (3 rows); command tables at 116, 124.
+  EXPECT_EQ(GetU32(slp, 32 + 4), 96u);
+  EXPECT_EQ(GetU32(slp, 64 + 4), 104u);
+  EXPECT_EQ(GetU32(slp, 32), 116u);
+  EXPECT_EQ(GetU32(slp, 64), 124u);
+  EXPECT_EQ(GetI32(slp, 64 + 16), 2);
+  EXPECT_EQ(GetI32(slp, 64 + 20), 3);
+  // Rows follow frame after frame, row after row.
+  std::vector<uint32_t> offsets;
+  for (size_t at = 116; at < 136; at += 4) offsets.push_back(GetU32(slp, at));
+  EXPECT_EQ(offsets, (std::vector<uint32_t>{136, 138, 140, 142, 143}));
+  EXPECT_EQ(slp.substr(136), Bytes({0x1B, 0x0F, 0x1B, 0x0F, 0x2B, 0x0F, 0x0F, 0x1B, 0x0F}));
+  EXPECT_EQ(Edges(slp, 2, 1), std::make_pair(2, 0));
+  EXPECT_EQ(Edges(slp, 2, 2), std::make_pair(0, 1));
+}
+
+TEST_F(SLPWriterTest, MarginsCountEveryDataColourButMagentaAsDrawn) {
+  std::vector<ColourValue> shadow_row = Repeat(kMagenta, 10);
+  shadow_row[5] = kRed;
+  std::vector<ColourValue> outline_row = Repeat(kMagenta, 10);
+  outline_row[1] = kYellow;
+  outline_row[8] = kBlue;
+  AddDataFrame({shadow_row, Repeat(kMagenta, 10), outline_row});
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  const std::string slp = Written();
+  EXPECT_EQ(Edges(slp, 1, 0), std::make_pair(5, 4));
+  EXPECT_EQ(RowBytes(slp, 1, 0), Bytes({0x1B, 0x0F}));
+  // A row entirely magenta: edges width, 0 and the end byte alone.
+  EXPECT_EQ(Edges(slp, 1, 1), std::make_pair(10, 0));
+  EXPECT_EQ(RowBytes(slp, 1, 1), Bytes({0x0F}));
+  // Inside the span, magenta becomes a skip.
+  EXPECT_EQ(Edges(slp, 1, 2), std::make_pair(1, 1));
+  EXPECT_EQ(RowBytes(slp, 1, 2), Bytes({0x6E, 0x19, 0x4E, 0x0F}));
+}
+
+TEST_F(SLPWriterTest, RowsAreCutIntoRunsOfOneDataColour) {
+  const ColourValue c1 = PaletteColour(1), c2 = PaletteColour(2), p = PaletteColour(18);
+  AddFrame({{c1, c1, c1, c1, c2, p, p, 0, 0}},
+           {{kWhite, kWhite, kWhite, kWhite, kWhite, kGreen, kGreen, kRed, kRed}});
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  EXPECT_EQ(RowBytes(Written(), 1, 0),
+            Bytes({0x47, 1, 0x04, 2, 0x26, 2, 2, 0x2B, 0x0F}));
+}
+
+TEST_F(SLPWriterTest, TheBuiltInPaletteIsLoadedFirst) {
+  PaletteTable table{};
+  SetPalette(table);  // all black
+  AddFrame({{PaletteColour(3)}}, {{kWhite}});
+  LoadPalette("");
+  AddFrame({{PaletteColour(9)}}, {{kWhite}});
+  SetPalette(table);
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  EXPECT_EQ(RowBytes(Written(), 1, 0), Bytes({0x04, 0, 0x0F}));
+  EXPECT_EQ(RowBytes(Written(), 2, 0), Bytes({0x04, 9, 0x0F}));
+}
+
+TEST_F(SLPWriterTest, WideRowsWithoutRepeatsDecodeBackThroughSplitCopies) {
+  const std::vector<uint8_t> distinct = test::DistinctIndices();
+  std::vector<ColourValue> colours;
+  for (size_t x = 0; x < 5000; ++x) colours.push_back(PaletteColour(distinct[x % distinct.size()]));
+  AddFrame({colours}, {Repeat(kWhite, 5000)});
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  SLPFile file;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> frames;
+  ASSERT_TRUE(ReadSLPHeader(slp_path, file, header, frames).ok());
+  cDIBSection colour, data;
+  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], colour, data).ok());
+  EXPECT_EQ(RowColours(colour, 0), colours);
+  EXPECT_EQ(RowColours(data, 0), Repeat(kWhite, 5000));
+}
+
+TEST_F(SLPWriterTest, ThousandsOfFramesGetTheirOwnTablesAndRows) {
+  // Every frame names the same two bitmaps: 3000 frames of 2 x 3 pixels.
+  AddFrame({{PaletteColour(1), 0}, {0, 0}, {PaletteColour(2), PaletteColour(2)}},
+           {{kWhite, kRed}, {kMagenta, kMagenta}, {kWhite, kWhite}});
+  graphic.Frames.assign(3000, graphic.Frames[0]);
+  graphic.FrameCount = 3000;
+  for (int32_t i = 1; i <= 3000; ++i) graphic.Frame(i).CenterX = i;
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  const std::string slp = Written();
+  // Tables: 3000 x 12 bytes of edges, then 3000 x 12 of offsets; each frame's
+  // rows take 4 + 1 + 4 bytes.
+  const uint32_t edges = 32 + 32 * 3000, tables = edges + 12 * 3000, rows = tables + 12 * 3000;
+  EXPECT_EQ(slp.size(), rows + 9u * 3000u);
+  for (int i : {1, 2, 1500, 3000}) {
+    const size_t record = 32 + 32 * static_cast<size_t>(i - 1);
+    EXPECT_EQ(GetU32(slp, record + 4), edges + 12u * (i - 1)) << i;
+    EXPECT_EQ(GetU32(slp, record), tables + 12u * (i - 1)) << i;
+    EXPECT_EQ(GetI32(slp, record + 24), i);
+    EXPECT_EQ(GetU32(slp, tables + 12u * (i - 1)), rows + 9u * (i - 1)) << i;
+    EXPECT_EQ(RowBytes(slp, i, 0), Bytes({0x04, 1, 0x1B, 0x0F}));
+    EXPECT_EQ(RowBytes(slp, i, 1), Bytes({0x0F}));
+    EXPECT_EQ(RowBytes(slp, i, 2), Bytes({0x08, 2, 2, 0x0F}));
+  }
+}
+
+TEST_F(SLPWriterTest, ZeroFramesGiveTheHeaderAlone) {
+  ASSERT_TRUE(Convert()) << reporter.LastText();
+  EXPECT_EQ(Written().size(), 32u);
+  EXPECT_EQ(GetI32(Written(), 4), 0);
+}
+
+// --- Progress --------------------------------------------------------------------
+
+TEST_F(SLPWriterTest, ProgressNamesEachFrameWithTheFractionDoneBeforeIt) {
+  for (int i = 0; i < 4; ++i) AddDataFrame({{kRed}});
+  std::vector<std::pair<std::string, double>> heard;
+  graphic.Path = dir.File("graphic.slx");
+  ASSERT_TRUE(ConvertSLXToSLP(graphic, slp_path, [&](const std::string& caption, double f) {
+    heard.emplace_back(caption, f);
+  }));
+  ASSERT_EQ(heard.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(heard[i].first, "Converting frame " + std::to_string(i + 1));
+    EXPECT_DOUBLE_EQ(heard[i].second, i / 4.0);
+  }
+}
+
+// --- Failures --------------------------------------------------------------------
+
+TEST_F(SLPWriterTest, ADataColourOutsideTheSixIsReportedByWhereItsRunEnds) {
+  const ColourValue grey = RGBColour(128, 128, 128);
+  AddDataFrame({{grey, kRed}});
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame to SLP!");
+  EXPECT_EQ(reporter.messages.back().icon, MsgIcon::Critical);
+  EXPECT_EQ(reporter.messages.back().title, "Error");
+  EXPECT_NE(reporter.LastText().find("128 128 128"), std::string::npos);
+
+  graphic = SLXGraphic{};
+  AddDataFrame({{kRed, grey}});
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame 1 to SLP!");
+
+  graphic = SLXGraphic{};
+  AddDataFrame({{kRed}});
+  AddDataFrame({{kRed, kRed}, {kWhite, grey}});
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame 2 to SLP!");
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
+TEST_F(SLPWriterTest, ATransparentGapOf4096CannotBeCoded) {
+  std::vector<ColourValue> row = Join(Join({kRed}, Repeat(kMagenta, 4096)), {kRed});
+  AddDataFrame({row});
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame to SLP!");
+
+  graphic = SLXGraphic{};
+  row = Join(Join({kRed}, Repeat(kMagenta, 4095)), {kRed});
+  AddDataFrame({row});
+  EXPECT_TRUE(Convert()) << reporter.LastText();
+  EXPECT_EQ(RowBytes(Written(), 1, 0), Bytes({0x1B, 0xF3, 0xFF, 0x1B, 0x0F}));
+}
+
+TEST_F(SLPWriterTest, MismatchedBitmapsStopTheConversionBeforeAnyRow) {
+  AddDataFrame({{kRed}});
+  AddFrame(std::vector<std::vector<ColourValue>>(11, Repeat(0, 10)),
+           std::vector<std::vector<ColourValue>>(10, Repeat(kWhite, 10)));
+  int progress_calls = 0;
+  graphic.Path = dir.File("graphic.slx");
+  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp_path,
+                               [&](const std::string&, double) { ++progress_calls; }));
+  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 2: colour and data bitmap files do not match!");
+  EXPECT_EQ(progress_calls, 0);
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
+TEST_F(SLPWriterTest, TenByTenDataWithTenByElevenColourNamesFrameOne) {
+  AddFrame(std::vector<std::vector<ColourValue>>(11, Repeat(0, 10)),
+           std::vector<std::vector<ColourValue>>(10, Repeat(kWhite, 10)));
+  EXPECT_FALSE(Convert());
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 1: colour and data bitmap files do not match!");
+  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Critical);
+}
+
+TEST_F(SLPWriterTest, MissingBitmapIsReportedAndNamed) {
+  AddDataFrame({{kRed}});
+  AddDataFrame({{kRed}});
+  fs::remove(dir.File(graphic.Frame(2).DataFile));
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.LastFirstLine(),
+            "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
+  EXPECT_NE(reporter.LastText().find("f_002d.bmp"), std::string::npos);
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
+TEST_F(SLPWriterTest, ABitmapThatIsNotABMPIsReportedAndNamed) {
+  AddDataFrame({{kRed}});
+  test::WriteFileBytes(dir.File(graphic.Frame(1).ColourFile), "this is no picture");
+  EXPECT_FALSE(Convert());
+  ASSERT_EQ(reporter.messages.size(), 1u);
+  EXPECT_NE(reporter.LastText().find("f_001.bmp"), std::string::npos) << reporter.LastText();
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
+TEST_F(SLPWriterTest, AFailedConversionKeepsTheSLPThatWasThere) {
+  test::WriteFileBytes(slp_path, "a good old SLP");
+  AddDataFrame({{RGBColour(1, 2, 3)}});
+  const std::set<std::string> before = FilesInDir();
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(test::ReadFileBytes(slp_path), "a good old SLP");
+  EXPECT_EQ(FilesInDir(), before);
+}
+
+TEST_F(SLPWriterTest, AnUnwritableDestinationIsReported) {
+  AddDataFrame({{kRed}});
+  fs::create_directory(slp_path);
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.messages.size(), 1u);
+  EXPECT_NE(reporter.LastText().find("out.slp"), std::string::npos);
+}
+
+TEST_F(SLPWriterTest, AFrameCountAboveTheListedFramesIsRefused) {
+  AddDataFrame({{kRed}});
+  graphic.FrameCount = 2;
+  EXPECT_FALSE(Convert());
+  EXPECT_EQ(reporter.messages.size(), 1u);
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
+// --- Frame coding in memory ----------------------------------------------------------
+
+TEST_F(SLPWriterTest, FrameEncoderGivesEdgesRowOffsetsAndFaults) {
+  cDIBSection colour = BitmapOf({{0, 0, 0}, {0, 0, 0}});
+  cDIBSection data = BitmapOf({{kMagenta, kRed, kMagenta}, {kRed, kRed, kRed}});
+  SLPEncodedFrame frame;
+  SLPRunFault fault;
+  ASSERT_TRUE(EncodeSLPFrame(colour, data, frame, fault));
+  ASSERT_EQ(frame.edges.size(), 2u);
+  EXPECT_EQ(frame.edges[0].Left, 1);
+  EXPECT_EQ(frame.edges[0].Right, 1);
+  EXPECT_EQ(frame.row_offsets, (std::vector<uint32_t>{0, 2}));
+  EXPECT_EQ(frame.commands, (std::vector<uint8_t>{0x1B, 0x0F, 0x3B, 0x0F}));
+
+  data.SetPixel(0, 1, RGBColour(9, 9, 9));
+  ASSERT_FALSE(EncodeSLPFrame(colour, data, frame, fault));
+  EXPECT_FALSE(fault.last_run_of_row);
+  EXPECT_EQ(fault.y, 1);
+  EXPECT_EQ(fault.x, 0);
+  EXPECT_EQ(fault.length, 1);
+  EXPECT_EQ(fault.data_colour, RGBColour(9, 9, 9));
+}
+
+// --- Icons -------------------------------------------------------------------------
+
+class IconTest : public SLPWriterTest {};
+
+TEST_F(IconTest, ThreeByTwoOfOneIndexIsTwoCopiedRows) {
+  test::FilledBitmap(3, 2, PaletteColour(7)).SavePicture(dir.File("icon.bmp")).ok();
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), 773));
+  std::string expected;
+  for (uint32_t v : {773u, 3u, 2u, 0u, 5u}) test::PutU32(expected, v);
+  expected += Bytes({0x0C, 7, 7, 7, 0x0F, 0x0C, 7, 7, 7, 0x0F});
+  EXPECT_EQ(test::ReadFileBytes(dir.File("icon.dat")), expected);
+}
+
+TEST_F(IconTest, RowsAreCodedAsNormalPixelsWithoutTransparency) {
+  cDIBSection bitmap;
+  bitmap.Create(5, 2);
+  bitmap.Fill(kMagenta);
+  for (int x = 0; x < 5; ++x) bitmap.SetPixel(x, 1, PaletteColour(x < 4 ? 9 : 1));
+  ASSERT_TRUE(bitmap.SavePicture(dir.File("icon.bmp")).ok());
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), -1));
+  const std::string icon = test::ReadFileBytes(dir.File("icon.dat"));
+  const uint8_t magenta = NearestPaletteIndex(kMagenta);
+  EXPECT_EQ(GetI32(icon, 0), -1);
+  EXPECT_EQ(GetU32(icon, 12), 0u);
+  EXPECT_EQ(GetU32(icon, 16), 3u);
+  EXPECT_EQ(icon.substr(20), Bytes({0x57, magenta, 0x0F, 0x47, 9, 0x04, 1, 0x0F}));
+}
+
+TEST_F(IconTest, AnIconThatCannotBeReadLeavesTheOldOutput) {
+  test::WriteFileBytes(dir.File("icon.dat"), "old");
+  EXPECT_FALSE(ConvertBMPToIcon(dir.File("missing.bmp"), dir.File("icon.dat"), 0));
+  EXPECT_EQ(reporter.messages.size(), 1u);
+  EXPECT_NE(reporter.LastText().find("missing.bmp"), std::string::npos);
+  EXPECT_EQ(test::ReadFileBytes(dir.File("icon.dat")), "old");
+}
+
+// --- Real files: SLP -> SLX -> SLP -> decoded again -----------------------------------
+
+class RoundTripTest : public SLPWriterTest {
+ protected:
+  struct Decoded {
+    std::vector<SLPFrameInfo> frames;
+    std::vector<cDIBSection> colour, data;
+  };
+
+  static Decoded DecodeAll(const std::string& path) {
+    Decoded out;
+    SLPFile file;
+    SLPHeader header;
+    Status read = ReadSLPHeader(path, file, header, out.frames);
+    EXPECT_TRUE(read.ok()) << read.message();
+    for (const SLPFrameInfo& f : out.frames) {
+      cDIBSection colour, data;
+      Status decoded = DecodeSLPFrame(file, f, colour, data);
+      EXPECT_TRUE(decoded.ok()) << decoded.message();
+      out.colour.push_back(std::move(colour));
+      out.data.push_back(std::move(data));
+    }
+    return out;
+  }
+
+  // Decodes the sample with its palette, converts it to SLX and back to SLP
+  // (which codes against the built-in palette) and decodes that again.
+  void RoundTrip(const std::string& name, Decoded& first, Decoded& second) {
+    ASSERT_TRUE(LoadPalette(test::SamplesDir() + name + ".pal"));
+    const std::string source = test::SamplesDir() + name + ".slp";
+    first = DecodeAll(source);
+    ASSERT_TRUE(ConvertSLPToSLX(source, dir.File(name + ".slx")));
+    ASSERT_TRUE(LoadSLX(dir.File(name + ".slx"), false));
+    ASSERT_TRUE(ConvertSLXToSLP(CurrentSLX(), slp_path)) << reporter.LastText();
+    EXPECT_TRUE(reporter.messages.empty());
+    LoadPalette("");
+    second = DecodeAll(slp_path);
+    ASSERT_EQ(first.frames.size(), second.frames.size());
+    for (size_t i = 0; i < first.frames.size(); ++i) {
+      EXPECT_EQ(second.frames[i].Width, first.frames[i].Width);
+      EXPECT_EQ(second.frames[i].Height, first.frames[i].Height);
+      EXPECT_EQ(second.frames[i].HotSpotX, first.frames[i].HotSpotX);
+      EXPECT_EQ(second.frames[i].HotSpotY, first.frames[i].HotSpotY);
+    }
+  }
+
+  static bool SamePixels(const cDIBSection& a, const cDIBSection& b) {
+    return a.Width() == b.Width() && a.Height() == b.Height() &&
+           std::equal(a.DIBSectionBitsPtr(), a.DIBSectionBitsPtr() + a.ImageSize(),
+                      b.DIBSectionBitsPtr());
+  }
+};
+
+TEST_F(RoundTripTest, UnitFramesComeBackPixelForPixel) {
+  ZORV_REQUIRE_SAMPLES();
+  Decoded first, second;
+  RoundTrip("unit", first, second);
+  // unit.pal is the built-in palette, so colours compare directly.
+  for (size_t i = 0; i < first.frames.size(); ++i) {
+    EXPECT_TRUE(SamePixels(first.data[i], second.data[i])) << "data of frame " << i + 1;
+    EXPECT_TRUE(SamePixels(first.colour[i], second.colour[i])) << "colour of frame " << i + 1;
+  }
+}
+
+TEST_F(RoundTripTest, ScreenComesBackThroughTheBuiltInPalette) {
+  ZORV_REQUIRE_SAMPLES();
+  Decoded first, second;
+  RoundTrip("screen", first, second);
+  ASSERT_EQ(first.frames.size(), 1u);
+  EXPECT_TRUE(SamePixels(first.data[0], second.data[0]));
+  // Each pixel was coded as the built-in entry nearest to its screen colour,
+  // so decoding gives that entry's colour; where the screen palette holds a
+  // built-in colour it is the very same colour.
+  const cDIBSection& before = first.colour[0];
+  const cDIBSection& after = second.colour[0];
+  size_t unchanged = 0;
+  for (int32_t y = 0; y < before.Height(); ++y) {
+    for (int32_t x = 0; x < before.Width(); ++x) {
+      const ColourValue c = before.GetPixel(x, y);
+      const ColourValue expected = PaletteColour(NearestPaletteIndex(c));
+      ASSERT_EQ(after.GetPixel(x, y), expected) << x << "," << y;
+      unchanged += expected == c;
+    }
+  }
+  EXPECT_GT(unchanged, 0u);
+}
+
+}  // namespace
+}  // namespace zorv
