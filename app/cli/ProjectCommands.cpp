@@ -1,0 +1,316 @@
+// Mod projects without the editor: `compile` builds the MPI package,
+// `project new|add|remove|set|title` edit a .mpr file, and the `info`
+// printers describe .mpr and .mpi files.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/cli/Command.h"
+#include "app/cli/Info.h"
+#include "app/cli/Progress.h"
+#include "common/FileIO.h"
+#include "common/Functions.h"
+#include "common/Report.h"
+#include "package/MPICode.h"
+#include "package/MPIPackage.h"
+#include "project/ModProject.h"
+#include "project/ResourceList.h"
+
+namespace zorv::cli {
+namespace {
+
+// What the editor's boxes let the user type.
+constexpr size_t kMaxTitleLength = 50;
+constexpr size_t kMaxNameLength = 30;
+
+bool HoldsLineBreak(const std::string& text) {
+  return text.find_first_of("\r\n") != std::string::npos;
+}
+
+// CLI11 check for a typed text: at most max characters, one line.
+CLI::Validator TypedText(size_t max, const char* what) {
+  return CLI::Validator(
+      [max, what](std::string& text) -> std::string {
+        if (text.size() > max)
+          return std::string(what) + " is longer than " + std::to_string(max) + " characters";
+        if (HoldsLineBreak(text)) return std::string(what) + " holds a line break";
+        return {};
+      },
+      "TEXT");
+}
+
+// A resource file as the editor's file dialog gives it: a full path.
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(NativePath(path), ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+bool Load(const std::string& path, ModProject& project) {
+  return OpenProject(path, project);
+}
+
+int Save(const ModProject& project) { return SaveProject(project) ? kExitOk : kExitFailed; }
+
+// --- compile ---------------------------------------------------------------
+
+struct CompileArgs {
+  std::string project_path, package_path;
+};
+
+int RunCompile(const CompileArgs& args) {
+  ModProject project;
+  if (!Load(args.project_path, project)) return kExitFailed;
+  ProgressBar bar;
+  std::string adding;
+  double done = 0.0;
+  double step = project.ResourceCount > 0 ? 1.0 / project.ResourceCount : 0.0;
+  bool compiled = CompileMPI(
+      project, args.package_path,
+      [&](const std::string& caption, double fraction) {
+        adding = caption;
+        done = fraction;
+        bar.Show(fraction, caption);
+      },
+      [&](const std::string& caption, double fraction) {
+        bar.Show(done + step * fraction, adding + ": " + caption);
+      });
+  bar.Finish();
+  return compiled ? kExitOk : kExitFailed;
+}
+
+void SetupCompile(CLI::App& app, CommandAction& action) {
+  auto* command = app.add_subcommand(
+      "compile", "Compile a mod project into an MPI package: the title, the readme "
+                 "resource's text and every other resource, SLX graphics converted to "
+                 "SLP and BMP icons to icon row data");
+  auto args = std::make_shared<CompileArgs>();
+  command->add_option("PROJECT.mpr", args->project_path, "The mod project")->required();
+  command->add_option("OUT.mpi", args->package_path,
+                      "The package to write (used as given; no extension is added)")
+      ->required();
+  command->callback([&action, args] { action = [args] { return RunCompile(*args); }; });
+}
+
+// --- project ---------------------------------------------------------------
+
+struct ProjectArgs {
+  std::string file;
+  std::string title;
+  bool force = false;
+  std::vector<std::string> resources;
+  int number = 0;
+  std::optional<std::string> name;
+  std::optional<std::string> target;
+  std::optional<int32_t> id;
+  std::optional<int32_t> icon_flags;
+};
+
+int RunNew(const ProjectArgs& args) {
+  if (FileExists(args.file) && !args.force) {
+    ReportError(args.file + " already exists; give --force to replace it");
+    return kExitFailed;
+  }
+  ModProject project = MakeNewProject(args.file);
+  if (!args.title.empty()) project.Title = args.title;
+  return Save(project);
+}
+
+int RunAdd(const ProjectArgs& args) {
+  ModProject project;
+  if (!Load(args.file, project)) return kExitFailed;
+  for (const std::string& resource : args.resources) {
+    if (!FileExists(resource)) {
+      ReportError(resource + ": no such file; nothing was added");
+      return kExitFailed;
+    }
+    int16_t number = ImportResource(project, FullPath(resource));
+    if (number == 0) {
+      std::fprintf(stderr, "Nothing was added.\n");
+      return kExitFailed;
+    }
+    const ProjectResource& r = project.Resource(number);
+    std::printf("%d %s: %s, %s, ID %d\n", number, ResourceListLine(r).c_str(),
+                ResourceKindName(r.Kind).c_str(), ReplaceTargetName(r.ReplaceTarget).c_str(),
+                r.ResourceID);
+  }
+  return Save(project);
+}
+
+// N must name a resource of the project.
+bool ResourceInRange(const ModProject& project, int number, int& status) {
+  if (number >= 1 && number <= project.ResourceCount) return true;
+  status = UsageError("resource " + std::to_string(number) + " is not in the project (it has " +
+                      std::to_string(project.ResourceCount) + " resources)");
+  return false;
+}
+
+int RunRemove(const ProjectArgs& args) {
+  ModProject project;
+  if (!Load(args.file, project)) return kExitFailed;
+  int status = kExitOk;
+  if (!ResourceInRange(project, args.number, status)) return status;
+  auto number = static_cast<int16_t>(args.number);
+  if (!CanRemoveResource(project, number)) {
+    ReportError("The last remaining resource of a project cannot be removed");
+    return kExitFailed;
+  }
+  RemoveResource(project, number);
+  return Save(project);
+}
+
+int RunSet(const ProjectArgs& args) {
+  if (!args.name && !args.target && !args.id && !args.icon_flags)
+    return UsageError("set: give at least one of --name, --target, --id, --icon-flags");
+  std::optional<int16_t> target;
+  if (args.target) {
+    target = FindReplaceTarget(*args.target);
+    if (!target) {
+      auto index = ParseNumberLine(*args.target, 0,
+                                   static_cast<int64_t>(ReplaceTargets.size()) - 1);
+      if (!index || args.target->find('.') != std::string::npos)
+        return UsageError("--target: " + *args.target +
+                          " is neither a target name nor a number from 0 to 12");
+      target = static_cast<int16_t>(*index);
+    }
+  }
+  ModProject project;
+  if (!Load(args.file, project)) return kExitFailed;
+  int status = kExitOk;
+  if (!ResourceInRange(project, args.number, status)) return status;
+  auto number = static_cast<int16_t>(args.number);
+  ProjectResource& r = project.Resource(number);
+  if (args.name) RenameResource(project, number, *args.name);
+  if (target) r.ReplaceTarget = *target;
+  if (args.id) r.ResourceID = *args.id;
+  if (args.icon_flags) r.IconFlags = *args.icon_flags;
+  return Save(project);
+}
+
+int RunTitle(const ProjectArgs& args) {
+  ModProject project;
+  if (!Load(args.file, project)) return kExitFailed;
+  project.Title = args.title;
+  return Save(project);
+}
+
+void SetupProject(CLI::App& app, CommandAction& action) {
+  auto* project = app.add_subcommand(
+      "project", "Create and edit mod projects (.mpr) without the editor");
+  project->require_subcommand(1);
+  auto args = std::make_shared<ProjectArgs>();
+  auto file_option = [&](CLI::App* command) {
+    command->add_option("FILE.mpr", args->file, "The mod project")->required();
+  };
+  auto set_action = [&action, args](CLI::App* command, int (*run)(const ProjectArgs&)) {
+    command->callback([&action, args, run] { action = [args, run] { return run(*args); }; });
+  };
+
+  auto* create = project->add_subcommand("new", "Create a project with no resources");
+  file_option(create);
+  create->add_option("--title", args->title, "The title (default \"Unnamed\")")
+      ->check(TypedText(kMaxTitleLength, "the title"));
+  create->add_flag("--force", args->force, "Replace an existing file");
+  set_action(create, &RunNew);
+
+  auto* add = project->add_subcommand(
+      "add", "Import files as new resources at the end of the list: slp, slx, bin, wav, "
+             "bmp, txt, dll, dat, exe (kind, target and ID follow from the extension and "
+             "the file name)");
+  file_option(add);
+  add->add_option("RESOURCE", args->resources, "The files to import")->required();
+  set_action(add, &RunAdd);
+
+  auto* remove = project->add_subcommand("remove", "Remove resource N (counted from 1)");
+  file_option(remove);
+  remove->add_option("N", args->number, "The resource's number")->required();
+  set_action(remove, &RunRemove);
+
+  auto* set = project->add_subcommand("set", "Change resource N (counted from 1)");
+  file_option(set);
+  set->add_option("N", args->number, "The resource's number")->required();
+  set->add_option("--name", args->name, "Display name, at most 30 characters")
+      ->check(TypedText(kMaxNameLength, "the name"));
+  set->add_option("--target", args->target,
+                  "The game file it replaces: a name (gamedata, graphics, interfac, sounds, "
+                  "terrain, readme, language, icon, language_x1, genie, genie_x1, skirmland, "
+                  "skirmland_x1) or its number 0 to 12");
+  set->add_option("--id", args->id, "The number of the game resource it replaces");
+  set->add_option("--icon-flags", args->icon_flags,
+                  "For BMP icons: civilisation bits 1..128 plus 256 x the category "
+                  "(0 unit, 1 building, 2 research, 3 order)")
+      ->check(CLI::Range(0, kMaxIconFlags));
+  set_action(set, &RunSet);
+
+  auto* title = project->add_subcommand("title", "Set the project's title");
+  file_option(title);
+  title->add_option("TITLE", args->title, "At most 50 characters")
+      ->required()
+      ->check(TypedText(kMaxTitleLength, "the title"));
+  set_action(title, &RunTitle);
+}
+
+// --- info ------------------------------------------------------------------
+
+std::string SizeText(const std::string& path) {
+  int64_t size = FileSize(path);
+  return size < 0 ? "missing" : NumberText(size);
+}
+
+int PrintProjectInfo(const std::string& path) {
+  ModProject project;
+  ProjectFileResult result = LoadProjectFile(path, project);
+  if (!result) {
+    std::fprintf(stderr, "Error: %s\n%s: %s\n",
+                 result.error == ProjectFileError::Format ? kMsgUnrecognisedFormat
+                                                          : kMsgErrorOpeningProject,
+                 path.c_str(), result.reason.c_str());
+    return kExitFailed;
+  }
+  std::printf("Mod project %s\n", path.c_str());
+  std::printf("title \"%s\"\n", project.Title.c_str());
+  std::printf("resources %d\n", project.ResourceCount);
+  if (project.ResourceCount == 0) return kExitOk;
+  std::printf("%4s %-16s %-5s %-13s %11s %5s %10s  %s\n", "#", "name", "kind", "target",
+              "ID", "icon", "size", "file");
+  for (int32_t i = 1; i <= project.ResourceCount; ++i) {
+    const ProjectResource& r = project.Resource(i);
+    std::printf("%4d %-16s %-5s %-13s %11d %5d %10s  %s\n", i, r.Name.c_str(),
+                ResourceKindName(r.Kind).c_str(), ReplaceTargetName(r.ReplaceTarget).c_str(),
+                r.ResourceID, r.IconFlags, SizeText(r.FilePath).c_str(), r.FilePath.c_str());
+  }
+  return kExitOk;
+}
+
+int PrintPackageInfo(const std::string& path) {
+  MPIPackage package;
+  if (Status read = ReadMPIPackage(path, package); !read) {
+    std::fprintf(stderr, "Error: %s\n", read.message().c_str());
+    return kExitFailed;
+  }
+  std::printf("MPI package %s, %lld bytes\n", path.c_str(),
+              static_cast<long long>(package.FileSize));
+  std::printf("title \"%s\" (%zu bytes)\n", package.Title.c_str(), package.Title.size());
+  std::printf("readme %zu bytes\n", package.Readme.size());
+  std::printf("entries %zu\n", package.Entries.size());
+  if (package.Entries.empty()) return kExitOk;
+  std::printf("%4s %-5s %-13s %11s %10s %10s\n", "#", "kind", "target", "ID", "length",
+              "offset");
+  for (size_t i = 0; i < package.Entries.size(); ++i) {
+    const MPIEntry& e = package.Entries[i];
+    std::printf("%4zu %-5s %-13s %11d %10d %10d\n", i + 1, ResourceKindName(e.Kind).c_str(),
+                ReplaceTargetName(e.ReplaceTarget).c_str(), e.ResourceID, e.Length, e.Offset);
+  }
+  return kExitOk;
+}
+
+CommandRegistrar compile_command(20, &SetupCompile);
+CommandRegistrar project_command(21, &SetupProject);
+InfoPrinterRegistrar project_info("mpr", &PrintProjectInfo);
+InfoPrinterRegistrar package_info("mpi", &PrintPackageInfo);
+
+}  // namespace
+}  // namespace zorv::cli

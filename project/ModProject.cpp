@@ -1,0 +1,231 @@
+#include "project/ModProject.h"
+
+#include <algorithm>
+
+#include "common/FileIO.h"
+#include "common/Functions.h"
+#include "common/Report.h"
+
+namespace zorv {
+namespace {
+
+// A project file is a few lines per resource; anything near this size is
+// not one, and is refused rather than read into memory.
+constexpr uint64_t kMaxProjectFileBytes = uint64_t{64} << 20;
+
+constexpr size_t kLinesPerResource = 6;
+
+ProjectFileResult Failure(ProjectFileError error, std::string reason) {
+  return ProjectFileResult{error, std::move(reason)};
+}
+
+// A line as quoted in a message: long ones cut short.
+std::string Shortened(const std::string& line) {
+  constexpr size_t kMaxQuoted = 40;
+  return line.size() <= kMaxQuoted ? line : line.substr(0, kMaxQuoted) + "...";
+}
+
+// Reads the lines of a project file one after the other, the way the file
+// was written, and says what was wrong with the first line that fails.
+class LineReader {
+ public:
+  explicit LineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+
+  bool Text(std::string& out, const char* what) {
+    if (next_ >= lines_.size()) return Fail(std::string(what) + " is missing");
+    out = lines_[next_++];
+    return true;
+  }
+
+  template <typename Int>
+  bool Number(Int& out, int64_t minimum, int64_t maximum, const char* what) {
+    if (next_ >= lines_.size()) return Fail(std::string(what) + " is missing");
+    auto value = ParseNumberLine(lines_[next_], minimum, maximum);
+    if (!value)
+      return Fail(std::string(what) + " \"" + Shortened(lines_[next_]) +
+                  "\" is not a whole number from " + NumberText(minimum) + " to " +
+                  NumberText(maximum));
+    out = static_cast<Int>(*value);
+    ++next_;
+    return true;
+  }
+
+  const std::string& reason() const { return reason_; }
+
+ private:
+  // Says what is wrong with the line at next_.
+  bool Fail(std::string what) {
+    reason_ = "line " + NumberText(static_cast<int64_t>(next_) + 1) + ": " + what;
+    return false;
+  }
+
+  std::vector<std::string> lines_;
+  size_t next_ = 0;
+  std::string reason_;
+};
+
+bool HoldsLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+void ReportOpenFailure(const std::string& path, const ProjectFileResult& result) {
+  const char* first = result.error == ProjectFileError::Format ? kMsgUnrecognisedFormat
+                                                               : kMsgErrorOpeningProject;
+  Report(Message{std::string(first) + "\n" + path + ": " + result.reason, "Error",
+                 MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+}
+
+}  // namespace
+
+std::string ResourceKindName(int32_t kind) {
+  switch (kind) {
+    case KindSLP: return "SLP";
+    case KindWAV: return "WAV";
+    case KindBIN: return "BIN";
+    case KindSLX: return "SLX";
+    case KindFile: return "file";
+    case KindBMP: return "BMP";
+    default: return "kind " + NumberText(kind);
+  }
+}
+
+std::string ReplaceTargetName(int32_t target) {
+  if (target >= 0 && target < static_cast<int32_t>(ReplaceTargets.size()))
+    return ReplaceTargets[static_cast<size_t>(target)];
+  return "target " + NumberText(target);
+}
+
+std::optional<int16_t> FindReplaceTarget(std::string_view name) {
+  for (size_t i = 0; i < ReplaceTargets.size(); ++i)
+    if (name == ReplaceTargets[i]) return static_cast<int16_t>(i);
+  return std::nullopt;
+}
+
+int32_t IconFlagsValue(uint8_t civilisations, int32_t category) {
+  return civilisations + 256 * category;
+}
+
+int32_t IconCategory(int32_t icon_flags) { return icon_flags / 256; }
+
+uint8_t IconCivilisations(int32_t icon_flags) {
+  return static_cast<uint8_t>(icon_flags & 255);
+}
+
+ModProject MakeNewProject(const std::string& path) {
+  ModProject project;
+  project.FilePath = path;
+  project.Title = "Unnamed";
+  project.ResourceCount = 0;
+  project.Resources.assign(1, ProjectResource{});
+  return project;
+}
+
+std::string FormatProjectFile(const ModProject& project) {
+  std::vector<std::string> lines;
+  lines.reserve(3 + kLinesPerResource * static_cast<size_t>(std::max<int16_t>(
+                                            project.ResourceCount, 0)));
+  lines.emplace_back(kProjectHeader);
+  lines.push_back(project.Title);
+  lines.push_back(NumberText(project.ResourceCount));
+  for (int32_t i = 1; i <= project.ResourceCount; ++i) {
+    const ProjectResource& r = project.Resource(i);
+    lines.push_back(r.Name);
+    lines.push_back(r.FilePath);
+    lines.push_back(NumberText(r.Kind));
+    lines.push_back(NumberText(r.ReplaceTarget));
+    lines.push_back(NumberText(r.ResourceID));
+    lines.push_back(NumberText(r.IconFlags));
+  }
+  return JoinLinesCRLF(lines);
+}
+
+ProjectFileResult ParseProjectFile(std::string_view text, ModProject& project) {
+  std::vector<std::string> lines = SplitLines(text);
+  // A file that ends in a lone CR still ends its last line there.
+  if (!lines.empty() && !lines.back().empty() && lines.back().back() == '\r')
+    lines.back().pop_back();
+  if (lines.empty()) return Failure(ProjectFileError::Read, "the file is empty");
+  if (lines[0] != kProjectHeader)
+    return Failure(ProjectFileError::Format,
+                   "the first line is not \"" + std::string(kProjectHeader) + "\"");
+
+  LineReader reader(std::move(lines));
+  std::string header;
+  ModProject read;
+  int16_t count = 0;
+  if (!reader.Text(header, "the header") || !reader.Text(read.Title, "the title") ||
+      !reader.Number(count, 0, kMaxResources, "the resource count"))
+    return Failure(ProjectFileError::Read, reader.reason());
+  read.ResourceCount = count;
+  read.Resources.resize(count == 0 ? 1 : static_cast<size_t>(count));
+  for (int32_t i = 1; i <= count; ++i) {
+    ProjectResource& r = read.Resource(i);
+    if (!reader.Text(r.Name, "the resource name") ||
+        !reader.Text(r.FilePath, "the resource file") ||
+        !reader.Number(r.Kind, INT16_MIN, INT16_MAX, "the kind") ||
+        !reader.Number(r.ReplaceTarget, INT16_MIN, INT16_MAX, "the replace target") ||
+        !reader.Number(r.ResourceID, INT32_MIN, INT32_MAX, "the resource ID") ||
+        !reader.Number(r.IconFlags, INT32_MIN, INT32_MAX, "the icon flags"))
+      return Failure(ProjectFileError::Read,
+                     reader.reason() + " (resource " + NumberText(i) + ")");
+  }
+  // Lines after the last resource are ignored.
+  read.FilePath = project.FilePath;
+  project = std::move(read);
+  return {};
+}
+
+ProjectFileResult LoadProjectFile(const std::string& path, ModProject& project) {
+  std::string text;
+  if (Status status = ReadWholeFile(path, text, kMaxProjectFileBytes); !status)
+    return Failure(ProjectFileError::Read, status.message());
+  ModProject read;
+  ProjectFileResult result = ParseProjectFile(text, read);
+  if (!result) return result;
+  read.FilePath = path;
+  project = std::move(read);
+  return result;
+}
+
+Status SaveProjectFile(const ModProject& project) {
+  if (project.ResourceCount < 0 ||
+      project.Resources.size() < static_cast<size_t>(project.ResourceCount))
+    return Status::Fail(project.FilePath + ": the resource list is damaged");
+  if (HoldsLineBreak(project.Title))
+    return Status::Fail(project.FilePath + ": the title holds a line break");
+  for (int32_t i = 1; i <= project.ResourceCount; ++i) {
+    const ProjectResource& r = project.Resource(i);
+    if (HoldsLineBreak(r.Name) || HoldsLineBreak(r.FilePath))
+      return Status::Fail(project.FilePath + ": the name or file of resource " +
+                          NumberText(i) + " holds a line break");
+  }
+  return WriteFileSafely(project.FilePath, FormatProjectFile(project));
+}
+
+bool OpenProject(const std::string& path, ModProject& project) {
+  ProjectFileResult result = LoadProjectFile(path, project);
+  if (!result) {
+    ReportOpenFailure(path, result);
+    return false;
+  }
+  return true;
+}
+
+bool SaveProject(const ModProject& project) {
+  Status saved = SaveProjectFile(project);
+  if (!saved) {
+    Report(Message{std::string(kMsgErrorSavingProject) + "\n" + saved.message(), "Error",
+                   MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+    return false;
+  }
+  return true;
+}
+
+bool NewProject(const std::string& path, ModProject& project) {
+  ModProject created = MakeNewProject(path);
+  if (!SaveProject(created)) return false;
+  project = std::move(created);
+  return true;
+}
+
+}  // namespace zorv
