@@ -1,0 +1,249 @@
+// zorv autogen: generates data bitmaps of an SLX graphic from its colour
+// bitmaps, as the auto-generation dialog does, or previews one frame's
+// result into another folder.
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/cli/Command.h"
+#include "app/cli/Progress.h"
+#include "autogen/AutoGen.h"
+#include "codec/SLX.h"
+#include "common/FileIO.h"
+#include "common/Functions.h"
+#include "common/Report.h"
+
+namespace zorv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct AutogenArguments {
+  std::string slx_path;
+  int32_t frame = 1;
+  bool all = false;
+  std::string mask = "255,0,255";
+  std::string shadow = "255,0,0";
+  bool no_shadow = false;
+  int32_t shadow_tolerance = 0;
+  std::string player = "0,0,255";
+  bool no_player = false;
+  int32_t player_tolerance = 15;
+  bool no_outlines = false;
+  bool no_crop = false;
+  bool fix_purple = false;
+  std::string preview_dir;
+};
+
+// "R,G,B" with three whole numbers 0..255; blanks around a number allowed.
+std::optional<ColourValue> ParseRGB(const std::string& text) {
+  int channels[3];
+  size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    size_t end = i < 2 ? text.find(',', start) : text.size();
+    if (end == std::string::npos) return std::nullopt;
+    std::string part = text.substr(start, end - start);
+    size_t first = part.find_first_not_of(' '), last = part.find_last_not_of(' ');
+    if (first == std::string::npos) return std::nullopt;
+    part = part.substr(first, last - first + 1);
+    if (part.size() > 3 || part.find_first_not_of("0123456789") != std::string::npos)
+      return std::nullopt;
+    channels[i] = std::stoi(part);
+    if (channels[i] > 255) return std::nullopt;
+    start = end + 1;
+  }
+  return RGBColour(channels[0], channels[1], channels[2]);
+}
+
+CLI::Validator ColourValidator() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        return ParseRGB(text) ? std::string() : "not a colour R,G,B (each 0 to 255): " + text;
+      },
+      "R,G,B");
+}
+
+AutoGenOptions OptionsFrom(const AutogenArguments& args) {
+  AutoGenOptions options;
+  options.Frame = args.frame;
+  options.MaskColour = *ParseRGB(args.mask);
+  options.ShadowColour = args.no_shadow ? kNoShadow : *ParseRGB(args.shadow);
+  options.ShadowTolerance = args.shadow_tolerance;
+  options.PlayerColours = !args.no_player;
+  options.PlayerColour = *ParseRGB(args.player);
+  options.PlayerTolerance = args.player_tolerance;
+  options.Outlines = !args.no_outlines;
+  options.AutoCrop = !args.no_crop;
+  options.FixPurple = args.fix_purple;
+  return options;
+}
+
+void PrintFrame(const AutoGenResult& result) {
+  std::printf("Frame %d: %d x %d, hot spot %d,%d%s\n", result.Frame, result.Width,
+              result.Height, result.CenterX, result.CenterY,
+              result.Cropped ? " (cropped)" : "");
+}
+
+// A path made absolute and tidied, for comparing where files would go.
+fs::path Normal(const std::string& path) {
+  std::error_code ec;
+  fs::path absolute = fs::absolute(fs::path(NativePath(path)), ec);
+  fs::path normal = fs::weakly_canonical(absolute, ec);
+  return ec ? absolute.lexically_normal() : normal;
+}
+
+// Whether writing to target would replace the SLX file or any frame file
+// of the graphic.
+bool IsGraphicFile(const SLXGraphic& graphic, const std::string& target) {
+  const fs::path normal_target = Normal(target);
+  if (Normal(graphic.Path) == normal_target) return true;
+  for (int32_t i = 1; i <= static_cast<int32_t>(graphic.Frames.size()); ++i)
+    if (Normal(graphic.ColourPath(i)) == normal_target ||
+        Normal(graphic.DataPath(i)) == normal_target)
+      return true;
+  return false;
+}
+
+int RunPreview(const AutogenArguments& args, AutoGenOptions options) {
+  const SLXGraphic& graphic = CurrentSLX();
+  if (args.frame > graphic.FrameCount)
+    return UsageError("--frame " + NumberText(args.frame) + ": " + args.slx_path + " has " +
+                      NumberText(graphic.FrameCount) + " frames");
+  options.Save = false;
+  const SLXFrame& frame = graphic.Frame(args.frame);
+  const fs::path folder(NativePath(args.preview_dir));
+  const std::string colour_out = (folder / GetFileName(frame.ColourFile)).string();
+  const std::string data_out = (folder / GetFileName(frame.DataFile)).string();
+  if (Normal(colour_out) == Normal(data_out)) {
+    ReportError("The colour and data bitmaps of frame " + NumberText(args.frame) +
+                    " have the same name; a preview would write one over the other: " +
+                    colour_out,
+                MsgIcon::Exclamation);
+    return kExitFailed;
+  }
+  for (const std::string& target : {colour_out, data_out})
+    if (IsGraphicFile(graphic, target)) {
+      ReportError("A preview must not replace a file of the graphic: " + target +
+                      "\nChoose another folder.",
+                  MsgIcon::Exclamation);
+      return kExitFailed;
+    }
+
+  AutoGenResult result = GenerateDataBitmap(options);
+  if (!result.Generated) return kExitFailed;
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) {
+    ReportError("Cannot create the folder " + args.preview_dir + ": " + ec.message());
+    return kExitFailed;
+  }
+  for (auto [bitmap, path] : {std::pair{&result.ColourBitmap, &colour_out},
+                              std::pair{&result.DataBitmap, &data_out}}) {
+    if (Status saved = bitmap->SavePicture(*path); !saved) {
+      ReportError("Error saving bitmap!\n" + saved.message());
+      return kExitFailed;
+    }
+  }
+  PrintFrame(result);
+  std::printf("Preview written to %s and %s\n", colour_out.c_str(), data_out.c_str());
+  return kExitOk;
+}
+
+int RunApply(const AutogenArguments& args, AutoGenOptions options) {
+  options.Save = true;
+  const int32_t frame_count = CurrentSLX().FrameCount;
+  if (!args.all) {
+    if (args.frame > frame_count)
+      return UsageError("--frame " + NumberText(args.frame) + ": " + args.slx_path +
+                        " has " + NumberText(frame_count) + " frames");
+    AutoGenResult result = GenerateDataBitmap(options);
+    if (result.Generated) PrintFrame(result);
+    return result.Ok ? kExitOk : kExitFailed;
+  }
+  // As "Apply to animation": every frame in turn, each saved at once.
+  ProgressBar progress;
+  int32_t failed = 0;
+  for (int32_t frame = 1; frame <= frame_count; ++frame) {
+    progress.Show(static_cast<double>(frame - 1) / frame_count,
+                  "Frame " + NumberText(frame) + " of " + NumberText(frame_count));
+    options.Frame = frame;
+    AutoGenResult result = GenerateDataBitmap(options);
+    if (!result.Ok) ++failed;
+    if (result.Generated) {
+      progress.Finish();
+      PrintFrame(result);
+    }
+  }
+  progress.Finish();
+  if (failed) {
+    std::fprintf(stderr, "%d of %d frames failed.\n", failed, frame_count);
+    return kExitFailed;
+  }
+  return kExitOk;
+}
+
+void Setup(CLI::App& app, CommandAction& action) {
+  auto args = std::make_shared<AutogenArguments>();
+  CLI::App* command = app.add_subcommand(
+      "autogen",
+      "Generate the data bitmaps of an SLX graphic from its colour bitmaps: mask colour "
+      "-> transparent, shadow colour -> shadow, player hue -> player colour, the rest "
+      "normal; optionally crop each frame and add outlines. Saves the frame (or every "
+      "frame with --all) unless --preview is given.");
+  command->add_option("file", args->slx_path, "The SLX graphic")->required();
+  CLI::Option* frame =
+      command->add_option("--frame", args->frame, "Frame to process, from 1 (default 1)")
+          ->check(CLI::Range(1, INT32_MAX));
+  CLI::Option* all =
+      command->add_flag("--all", args->all, "Process and save every frame in turn");
+  frame->excludes(all);
+  command->add_option("--mask", args->mask, "Background colour (default 255,0,255)")
+      ->check(ColourValidator());
+  CLI::Option* shadow =
+      command->add_option("--shadow", args->shadow, "Shadow colour (default 255,0,0)")
+          ->check(ColourValidator());
+  CLI::Option* no_shadow =
+      command->add_flag("--no-shadow", args->no_shadow, "The graphic has no shadow");
+  shadow->excludes(no_shadow);
+  command
+      ->add_option("--shadow-tolerance", args->shadow_tolerance,
+                   "Largest summed channel difference still shadow, 0 to 300 (default 0)")
+      ->check(CLI::Range(0, static_cast<int>(kMaxShadowTolerance)));
+  CLI::Option* player =
+      command->add_option("--player", args->player, "Player colour (default 0,0,255)")
+          ->check(ColourValidator());
+  CLI::Option* no_player =
+      command->add_flag("--no-player", args->no_player, "Do not detect player colour");
+  player->excludes(no_player);
+  command
+      ->add_option("--player-tolerance", args->player_tolerance,
+                   "Largest hue difference in degrees still player colour, 0 to 50 "
+                   "(default 15)")
+      ->check(CLI::Range(0, static_cast<int>(kMaxPlayerTolerance)));
+  command->add_flag("--no-outlines", args->no_outlines, "Do not add outlines");
+  command->add_flag("--no-crop", args->no_crop, "Do not crop frames to their content");
+  command->add_flag("--fix-purple", args->fix_purple,
+                    "Treat magenta as background when cropping too (forces the crop)");
+  command
+      ->add_option("--preview", args->preview_dir,
+                   "Write the frame's generated bitmaps into this folder and change "
+                   "nothing else")
+      ->excludes(all);
+  command->callback([args, command, &action] {
+    const bool preview = command->count("--preview") > 0;
+    action = [args, preview] {
+      AutoGenOptions options = OptionsFrom(*args);
+      if (!LoadSLX(args->slx_path, false)) return kExitFailed;
+      return preview ? RunPreview(*args, options) : RunApply(*args, options);
+    };
+  });
+}
+
+static CommandRegistrar registrar(50, &Setup);
+
+}  // namespace
+}  // namespace zorv::cli
