@@ -1,0 +1,72 @@
+// Everything the windows ask of the desktop: message and input boxes, file
+// and colour dialogs, sound, the settings store, the screen and the cursor.
+// The editor installs the Qt implementation; tests install a scripted one.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codec/Palettes.h"
+#include "common/Report.h"
+
+namespace zorv::gui {
+
+// A file dialog request. The filter is written "Description|*.a;*.b" with
+// pairs separated by "|", as the program's texts give it.
+struct FileDialogRequest {
+  std::string title;
+  std::string filter;
+  std::string initial_name;  // the file name the dialog starts with
+  bool prompt_overwrite = false;
+  bool path_must_exist = false;
+  bool file_must_exist = false;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  bool operator==(const Point&) const = default;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual MsgAnswer ShowMessage(const Message& message) = 0;
+  // A one-line input box; nothing when cancelled.
+  virtual std::optional<std::string> InputBox(const std::string& prompt,
+                                              const std::string& title,
+                                              const std::string& default_text) = 0;
+  // The chosen path; nothing when cancelled.
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  virtual std::vector<std::string> OpenFiles(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<ColourValue> ChooseColour(ColourValue initial) = 0;
+
+  // Starts playing a WAV file and returns at once; a new sound stops the old.
+  virtual void PlaySound(const std::string& path) = 0;
+
+  // The per-user settings store: application, section, key.
+  virtual std::string GetSetting(const std::string& application, const std::string& section,
+                                 const std::string& key, const std::string& fallback) = 0;
+  virtual void SaveSetting(const std::string& application, const std::string& section,
+                           const std::string& key, const std::string& value) = 0;
+
+  // The screen: a pixel's colour, the cursor position and the screen size.
+  virtual ColourValue ScreenPixel(Point where) = 0;
+  virtual Point CursorPosition() = 0;
+  virtual void SetCursorPosition(Point where) = 0;
+  virtual Point ScreenSize() = 0;
+};
+
+// The platform the windows use. Installing one also routes the core's
+// messages to its message boxes.
+Platform& CurrentPlatform();
+void SetPlatform(Platform* platform);
+
+// "Mod Project file (*.mpr)|*.mpr" as Qt writes filters:
+// "Mod Project file (*.mpr)".
+std::string QtFilter(const std::string& filter);
+
+}  // namespace zorv::gui

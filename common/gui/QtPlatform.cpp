@@ -1,0 +1,177 @@
+#include "common/gui/QtPlatform.h"
+
+#include <QApplication>
+#include <QAudioOutput>
+#include <QColorDialog>
+#include <QCursor>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputDialog>
+#include <QMediaPlayer>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QScreen>
+#include <QSettings>
+#include <QUrl>
+
+namespace zorv::gui {
+namespace {
+
+QString Q(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+std::string S(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+QMessageBox::Icon QtIcon(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton QtButton(MsgAnswer answer) {
+  switch (answer) {
+    case MsgAnswer::OK: return QMessageBox::Ok;
+    case MsgAnswer::Cancel: return QMessageBox::Cancel;
+    case MsgAnswer::Yes: return QMessageBox::Yes;
+    case MsgAnswer::No: return QMessageBox::No;
+  }
+  return QMessageBox::Ok;
+}
+
+QString InitialPath(const std::string& folder, const std::string& name) {
+  QFileInfo info(Q(name));
+  if (info.isAbsolute() || folder.empty()) return Q(name);
+  return Q(folder) + "/" + Q(name);
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform() = default;
+QtPlatform::~QtPlatform() = default;
+
+QWidget* QtPlatform::Parent() const {
+  return parent_ ? parent_ : QApplication::activeWindow();
+}
+
+MsgAnswer QtPlatform::ShowMessage(const Message& message) {
+  QMessageBox box(QtIcon(message.icon), Q(message.title), Q(message.text),
+                  QMessageBox::NoButton, Parent());
+  switch (message.buttons) {
+    case MsgButtons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+    case MsgButtons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::YesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  box.setDefaultButton(QtButton(message.default_answer));
+  switch (box.exec()) {
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Cancel: return MsgAnswer::Cancel;
+    default: break;
+  }
+  return message.buttons == MsgButtons::OK ? MsgAnswer::OK
+         : message.buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                                 : MsgAnswer::Cancel;
+}
+
+std::optional<std::string> QtPlatform::InputBox(const std::string& prompt,
+                                                const std::string& title,
+                                                const std::string& default_text) {
+  bool ok = false;
+  QString text = QInputDialog::getText(Parent(), Q(title), Q(prompt), QLineEdit::Normal,
+                                       Q(default_text), &ok);
+  if (!ok) return std::nullopt;
+  return S(text);
+}
+
+std::optional<std::string> QtPlatform::OpenFile(const FileDialogRequest& request) {
+  QString path = QFileDialog::getOpenFileName(
+      Parent(), Q(request.title), InitialPath(last_folder_, request.initial_name),
+      Q(QtFilter(request.filter)));
+  if (path.isEmpty()) return std::nullopt;
+  last_folder_ = S(QFileInfo(path).absolutePath());
+  return S(path);
+}
+
+std::vector<std::string> QtPlatform::OpenFiles(const FileDialogRequest& request) {
+  QStringList paths = QFileDialog::getOpenFileNames(
+      Parent(), Q(request.title), InitialPath(last_folder_, request.initial_name),
+      Q(QtFilter(request.filter)));
+  std::vector<std::string> out;
+  for (const QString& path : paths) out.push_back(S(path));
+  if (!paths.isEmpty()) last_folder_ = S(QFileInfo(paths.front()).absolutePath());
+  return out;
+}
+
+std::optional<std::string> QtPlatform::SaveFile(const FileDialogRequest& request) {
+  QFileDialog::Options options;
+  if (!request.prompt_overwrite) options |= QFileDialog::DontConfirmOverwrite;
+  QString path = QFileDialog::getSaveFileName(
+      Parent(), Q(request.title), InitialPath(last_folder_, request.initial_name),
+      Q(QtFilter(request.filter)), nullptr, options);
+  if (path.isEmpty()) return std::nullopt;
+  last_folder_ = S(QFileInfo(path).absolutePath());
+  return S(path);
+}
+
+std::optional<ColourValue> QtPlatform::ChooseColour(ColourValue initial) {
+  QColor chosen = QColorDialog::getColor(
+      QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)), Parent());
+  if (!chosen.isValid()) return std::nullopt;
+  return RGBColour(chosen.red(), chosen.green(), chosen.blue());
+}
+
+void QtPlatform::PlaySound(const std::string& path) {
+  if (!player_) {
+    player_ = std::make_unique<QMediaPlayer>();
+    audio_ = std::make_unique<QAudioOutput>();
+    player_->setAudioOutput(audio_.get());
+  }
+  player_->stop();
+  player_->setSource(QUrl::fromLocalFile(Q(path)));
+  player_->play();
+}
+
+std::string QtPlatform::GetSetting(const std::string& application, const std::string& section,
+                                   const std::string& key, const std::string& fallback) {
+  QSettings settings(Q(application), Q(application));
+  return S(settings.value(Q(section) + "/" + Q(key), Q(fallback)).toString());
+}
+
+void QtPlatform::SaveSetting(const std::string& application, const std::string& section,
+                             const std::string& key, const std::string& value) {
+  QSettings settings(Q(application), Q(application));
+  settings.setValue(Q(section) + "/" + Q(key), Q(value));
+}
+
+ColourValue QtPlatform::ScreenPixel(Point where) {
+  QScreen* screen = QGuiApplication::screenAt(QPoint(where.x, where.y));
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return 0;
+  QPoint local = QPoint(where.x, where.y) - screen->geometry().topLeft();
+  QImage pixel = screen->grabWindow(0, local.x(), local.y(), 1, 1).toImage();
+  if (pixel.isNull()) return 0;
+  QColor c = pixel.pixelColor(0, 0);
+  return RGBColour(c.red(), c.green(), c.blue());
+}
+
+Point QtPlatform::CursorPosition() {
+  QPoint p = QCursor::pos();
+  return {p.x(), p.y()};
+}
+
+void QtPlatform::SetCursorPosition(Point where) { QCursor::setPos(where.x, where.y); }
+
+Point QtPlatform::ScreenSize() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return {0, 0};
+  return {screen->geometry().width(), screen->geometry().height()};
+}
+
+}  // namespace zorv::gui
