@@ -1,0 +1,541 @@
+#include "tools/SLXEditorForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <optional>
+
+#include "autogen/SLXAutoGenForm.h"
+#include "codec/DIBSection.h"
+#include "codec/SLX.h"
+#include "common/FileIO.h"
+#include "common/Functions.h"
+#include "common/gui/Images.h"
+#include "common/gui/Look.h"
+#include "common/gui/Platform.h"
+#include "tools/SLXEditState.h"
+#include "tools/SLXEditorFormView.h"
+#include "tools/ZoomForm.h"
+
+namespace zorv::gui {
+
+// The window's background: navy with five white outline rectangles, and
+// the crosshair mark where it reaches beyond the colour view.
+class EditorSurface : public QWidget {
+ public:
+  explicit EditorSurface(QWidget* parent) : QWidget(parent) { StyleWindow(this); }
+  std::optional<QPoint> mark;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.fillRect(rect(), NavyColour());
+    painter.setPen(Qt::white);
+    for (QRect r : {QRect(4, 16, 221, 33), QRect(4, 56, 221, 33), QRect(4, 96, 221, 33),
+                    QRect(5, 97, 229, 40), QRect(192, 32, 157, 57)})
+      painter.drawRect(r.adjusted(0, 0, -1, -1));
+    if (mark) {
+      // White inverted by exclusive-or on navy.
+      painter.setPen(QColor(255, 255, 127));
+      painter.drawLine(mark->x() - 12, mark->y(), mark->x() + 12, mark->y());
+      painter.drawLine(mark->x(), mark->y() - 12, mark->x(), mark->y() + 12);
+    }
+  }
+};
+
+namespace {
+
+SLXEditorForm* the_editor = nullptr;
+
+// Connects graphic loading to the editor window.
+class EditorLoadListener : public SLXLoadListener {
+ public:
+  void ShowEditor(int32_t frame_count) override {
+    SLXEditorForm& editor = SLXEditorForm::Instance();
+    editor.Open();
+    editor.ResetSlider(frame_count);
+  }
+  void FirstDisplay() override {
+    // Only a window that exists follows the graphic; one is not made for a
+    // graphic loaded for conversion.
+    if (SLXEditorForm* editor = SLXEditorForm::Existing()) editor->ShowFrame(true);
+  }
+};
+EditorLoadListener load_listener;
+
+QLabel* Label(QWidget* parent, const char* name, const char* caption, QRect place) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  StyleLabel(label);
+  label->setFont(FixedFont());
+  label->setGeometry(place);
+  return label;
+}
+
+QLineEdit* Box(QWidget* parent, const char* name, QRect place) {
+  auto* box = new QLineEdit("30", parent);
+  box->setObjectName(name);
+  StyleBox(box);
+  box->setGeometry(place);
+  box->setTextMargins(0, 0, 0, 0);
+  return box;
+}
+
+QScrollBar* Spin(QWidget* parent, const char* name, Qt::Orientation orientation, QRect place) {
+  auto* spin = new QScrollBar(orientation, parent);
+  spin->setObjectName(name);
+  spin->setRange(0, 2);
+  spin->setValue(1);
+  spin->setPageStep(1);
+  spin->setGeometry(place);
+  return spin;
+}
+
+}  // namespace
+
+SLXEditorForm::SLXEditorForm() {
+  the_editor = this;
+  setObjectName("SLXEditorForm");
+  setWindowTitle("SLX Editor");
+  surface_ = new EditorSurface(this);
+  setCentralWidget(surface_);
+  BuildControls();
+  BuildMenus();
+  resize(465, 297 + menuBar()->sizeHint().height());
+}
+
+SLXEditorForm::~SLXEditorForm() {
+  if (the_editor == this) the_editor = nullptr;
+}
+
+SLXEditorForm& SLXEditorForm::Instance() {
+  if (!the_editor) new SLXEditorForm();
+  return *the_editor;
+}
+
+SLXEditorForm* SLXEditorForm::Existing() { return the_editor; }
+
+void SLXEditorForm::AttachToLoader() { SetSLXLoadListener(&load_listener); }
+
+QWidget* SLXEditorForm::Surface() const { return surface_; }
+
+void SLXEditorForm::BuildControls() {
+  Label(surface_, "CenterLabel", "Center:", QRect(8, 23, 57, 17));
+  center_x_box_ = Box(surface_, "CenterXBox", QRect(72, 23, 41, 18));
+  center_x_box_->setProperty("tag", "");
+  Label(surface_, "CenterCommaLabel", ",", QRect(112, 23, 9, 17));
+  center_y_box_ = Box(surface_, "CenterYBox", QRect(120, 23, 41, 18));
+  center_x_scroll_ = Spin(surface_, "CenterXScroll", Qt::Horizontal, QRect(168, 24, 49, 17));
+  center_y_scroll_ = Spin(surface_, "CenterYScroll", Qt::Vertical, QRect(184, 8, 17, 49));
+  auto* useless = new QPushButton(surface_);
+  useless->setObjectName("UselessButton");
+  useless->setGeometry(184, 24, 17, 17);
+  useless->setFocusPolicy(Qt::NoFocus);
+  const char* zoom_captions[2] = {"Zoom (colour)", "Zoom (data)"};
+  for (int i = 0; i < 2; ++i) {
+    zoom_buttons_[i] = new QPushButton(zoom_captions[i], surface_);
+    zoom_buttons_[i]->setObjectName(QString("ZoomButton(%1)").arg(i));
+    StyleButton(zoom_buttons_[i], 8.25);
+    zoom_buttons_[i]->setGeometry(240, 40 + 24 * i, 97, 17);
+    FitCaption(zoom_buttons_[i]);
+    connect(zoom_buttons_[i], &QPushButton::clicked, this, [this, i] { Zoom(i); });
+  }
+  Label(surface_, "FrameScrollLabel", "Frame:", QRect(16, 64, 49, 17));
+  frame_scroll_ = new QScrollBar(Qt::Horizontal, surface_);
+  frame_scroll_->setObjectName("FrameScroll");
+  frame_scroll_->setGeometry(72, 64, 145, 17);
+  frame_scroll_->setRange(1, 1);
+  frame_scroll_->setValue(1);
+  frame_scroll_->setPageStep(1);
+  frame_scroll_->setProperty("tag", "on");
+  colour_view_ = new FrameView(surface_);
+  colour_view_->setObjectName("SLXColourPicBox");
+  colour_view_->setGeometry(16, 104, 40, 40);
+  data_view_ = new FrameView(surface_);
+  data_view_->setObjectName("SLXDataPicBox");
+  data_view_->setGeometry(184, 104, 40, 40);
+  animate_timer_ = new QTimer(this);
+  animate_timer_->setObjectName("AnimateTimer");
+  animate_timer_->setInterval(100);
+
+  connect(center_x_box_, &QLineEdit::textChanged, this, &SLXEditorForm::CenterBoxChanged);
+  connect(center_y_box_, &QLineEdit::textChanged, this, &SLXEditorForm::CenterBoxChanged);
+  connect(center_x_scroll_, &QScrollBar::valueChanged, this,
+          [this] { SpinChanged(center_x_scroll_, center_x_box_); });
+  connect(center_y_scroll_, &QScrollBar::valueChanged, this,
+          [this] { SpinChanged(center_y_scroll_, center_y_box_); });
+  connect(frame_scroll_, &QScrollBar::valueChanged, this, &SLXEditorForm::FrameScrollChanged);
+  connect(animate_timer_, &QTimer::timeout, this, &SLXEditorForm::AnimationTick);
+  colour_view_->on_press = [this](Qt::MouseButton b, QPoint v, QPoint g) { ColourPress(b, v, g); };
+  colour_view_->on_move = [this](QPoint v, QPoint g) { ColourMove(v, g); };
+  colour_view_->on_release = [this](Qt::MouseButton b) { ColourRelease(b); };
+  data_view_->on_press = [this](Qt::MouseButton b, QPoint v, QPoint) { DataPress(b, v); };
+  data_view_->on_move = [this](QPoint v, QPoint) { DataMove(v); };
+  data_view_->on_release = [this](Qt::MouseButton) { DataRelease(); };
+}
+
+void SLXEditorForm::BuildMenus() {
+  auto name = [](QAction* action, const char* object_name) {
+    action->setObjectName(object_name);
+    return action;
+  };
+  QAction* save = name(menuBar()->addAction("Save changes"), "menu_save");
+  connect(save, &QAction::triggered, this, &SLXEditorForm::SaveChanges);
+  QMenu* automation = menuBar()->addMenu("Automation");
+  automation->setObjectName("menu_auto");
+  connect(name(automation->addAction("Generate data"), "menu_auto_gendata"), &QAction::triggered,
+          this, &SLXEditorForm::GenerateData);
+  QMenu* fix_purple = automation->addMenu("Fix purple box");
+  fix_purple->setObjectName("menu_auto_fixpurple");
+  fix_purple->menuAction()->setObjectName("menu_auto_fixpurple");
+  fix_purple->setEnabled(false);
+  name(fix_purple->addAction("This frame"), "menu_auto_fixpurple_choice(0)");
+  name(fix_purple->addAction("All frames"), "menu_auto_fixpurple_choice(1)");
+  QMenu* animate = menuBar()->addMenu("Animate");
+  animate->setObjectName("menu_animate");
+  connect(name(animate->addAction("Start"), "menu_animate_start"), &QAction::triggered, this,
+          &SLXEditorForm::StartAnimation);
+  connect(name(animate->addAction("Stop"), "menu_animate_stop"), &QAction::triggered, this,
+          &SLXEditorForm::StopAnimation);
+  connect(name(animate->addAction("Between..."), "menu_animate_between"), &QAction::triggered,
+          this, &SLXEditorForm::AnimateBetween);
+  QMenu* center = menuBar()->addMenu("Center");
+  center->setObjectName("menu_center");
+  display_action_ = name(center->addAction("Display"), "menu_center_display");
+  display_action_->setCheckable(true);
+  connect(display_action_, &QAction::triggered, this, &SLXEditorForm::ToggleDisplay);
+  QMenu* precision = center->addMenu("Precision");
+  precision->setObjectName("menu_center_precision");
+  const char* levels[3] = {"Low", "Medium", "High"};
+  for (int i = 0; i < 3; ++i) {
+    std::string object_name = "menu_center_precision_option(" + std::to_string(i + 1) + ")";
+    precision_actions_[i] = name(precision->addAction(levels[i]), object_name.c_str());
+    precision_actions_[i]->setCheckable(true);
+    connect(precision_actions_[i], &QAction::triggered, this, [this, i] { SetPrecision(i + 1); });
+  }
+  precision_actions_[0]->setChecked(true);
+}
+
+QAction* SLXEditorForm::MenuAction(const std::string& object_name) const {
+  return findChild<QAction*>(ToQ(object_name));
+}
+
+bool SLXEditorForm::DisplayChecked() const { return display_action_->isChecked(); }
+bool SLXEditorForm::Animating() const { return animate_timer_->isActive(); }
+
+std::optional<QPoint> SLXEditorForm::SurfaceMark() const { return surface_->mark; }
+
+void SLXEditorForm::Open() {
+  if (!isVisible()) {
+    // Every opening starts from the design state.
+    changed_ = false;
+    SetPrecision(1);
+    colour_drag_ = data_drag_ = 0;
+    animate_timer_->stop();
+    colour_view_->move(16, 104);
+    data_view_->move(184, 104);
+    SLXAnchors().ColourAnchor = {colour_view_->x(), colour_view_->y()};
+    SLXAnchors().DataAnchor = {data_view_->x(), data_view_->y()};
+  }
+  show();
+  raise();
+}
+
+void SLXEditorForm::ResetSlider(int frame_count) {
+  frame_scroll_->setProperty("tag", "off");
+  frame_scroll_->setMaximum(std::max(frame_count, 1));
+  frame_scroll_->setValue(1);
+  frame_scroll_->setProperty("tag", "on");
+}
+
+bool SLXEditorForm::CurrentFrameValid() const {
+  const SLXGraphic& graphic = CurrentSLX();
+  return graphic.CurrentFrame >= 1 && graphic.CurrentFrame <= graphic.FrameCount &&
+         static_cast<size_t>(graphic.CurrentFrame) <= graphic.Frames.size();
+}
+
+void SLXEditorForm::ShowFrame(bool first) {
+  SLXGraphic& graphic = CurrentSLX();
+  graphic.CurrentFrame = frame_scroll_->value();
+  if (!CurrentFrameValid()) {
+    CurrentPlatform().ShowMessage(Message{
+        "Frame " + std::to_string(graphic.CurrentFrame) + " is not a frame of this graphic (" +
+            std::to_string(graphic.FrameCount) + " frames).\n" + graphic.Path,
+        "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+    return;
+  }
+  const SLXFrame& frame = graphic.Frame(graphic.CurrentFrame);
+  cDIBSection colour;
+  Status loaded = colour.CreateFromPicture(graphic.ColourPath(graphic.CurrentFrame));
+  if (!loaded) {
+    CurrentPlatform().ShowMessage(Message{
+        "Unable to load the colour bitmap of frame " + std::to_string(graphic.CurrentFrame) +
+            "!\n" + loaded.message(),
+        "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+    return;
+  }
+  colour_view_->SetPicture(ToQImage(colour));
+  const std::string data_path = graphic.DataPath(graphic.CurrentFrame);
+  bool data_shown = false;
+  if (FileExists(data_path)) {
+    cDIBSection data;
+    Status data_loaded = data.CreateFromPicture(data_path);
+    if (data_loaded) {
+      data_view_->SetPicture(ToQImage(data));
+      data_shown = true;
+    } else {
+      CurrentPlatform().ShowMessage(Message{"Unable to load the data bitmap of frame " +
+                                                std::to_string(graphic.CurrentFrame) + "!\n" +
+                                                data_loaded.message(),
+                                            "Error", MsgIcon::Exclamation, MsgButtons::OK,
+                                            MsgAnswer::OK});
+    }
+  }
+  // A frame without a readable data bitmap keeps the old picture at the
+  // colour view's size.
+  if (!data_shown) data_view_->resize(colour_view_->size());
+  ViewAnchors& anchors = SLXAnchors();
+  if (first) {
+    anchors.ColourAnchor = {colour_view_->x() + frame.CenterX, colour_view_->y() + frame.CenterY};
+    anchors.DataAnchor = {colour_view_->x() + colour_view_->width() + 25 + frame.CenterX,
+                          data_view_->y() + frame.CenterY};
+  }
+  ViewPoint colour_place = PlaceOnAnchor(anchors.ColourAnchor, frame.CenterX, frame.CenterY);
+  ViewPoint data_place = PlaceOnAnchor(anchors.DataAnchor, frame.CenterX, frame.CenterY);
+  colour_view_->move(colour_place.X, colour_place.Y);
+  data_view_->move(data_place.X, data_place.Y);
+  WriteCenterBoxes(frame.CenterX, frame.CenterY);
+  SetCenter();
+}
+
+void SLXEditorForm::WriteCenterBoxes(int x, int y) {
+  center_x_box_->setProperty("tag", "disabled");
+  center_x_box_->setText(QString::number(x));
+  center_y_box_->setText(QString::number(y));
+  center_x_box_->setProperty("tag", "");
+}
+
+void SLXEditorForm::ClearMarks() {
+  colour_view_->ClearMark();
+  surface_->mark.reset();
+  surface_->update();
+}
+
+void SLXEditorForm::SetCenter() {
+  SLXGraphic& graphic = CurrentSLX();
+  const int x = LeadingNumberFloor(FromQ(center_x_box_->text()));
+  const int y = LeadingNumberFloor(FromQ(center_y_box_->text()));
+  if (CurrentFrameValid()) {
+    graphic.Frame(graphic.CurrentFrame).CenterX = x;
+    graphic.Frame(graphic.CurrentFrame).CenterY = y;
+  }
+  if (!DisplayChecked()) return;
+  ClearMarks();
+  colour_view_->SetMark(QPoint(x, y));
+  surface_->mark = QPoint(colour_view_->x() + x, colour_view_->y() + y);
+  surface_->update();
+}
+
+void SLXEditorForm::CenterBoxChanged() {
+  if (center_x_box_->property("tag").toString() == "disabled") return;
+  changed_ = true;
+  display_action_->setChecked(true);
+  SetCenter();
+}
+
+void SLXEditorForm::SpinChanged(QScrollBar* spin, QLineEdit* box) {
+  const int value = spin->value();
+  if (value == 1) return;
+  const int current = LeadingNumberFloor(FromQ(box->text()));
+  box->setText(QString::number(value == 2 ? current + 1 : current - 1));
+  spin->setValue(1);
+}
+
+void SLXEditorForm::ToggleDisplay() {
+  // The action has already toggled its check.
+  if (!DisplayChecked()) ClearMarks();
+  SetCenter();
+}
+
+void SLXEditorForm::SetPrecision(int option) {
+  static constexpr int kFactors[3] = {1, 15, 50};
+  if (option < 1 || option > 3) return;
+  for (int i = 0; i < 3; ++i)
+    if (precision_actions_[i]) precision_actions_[i]->setChecked(i == option - 1);
+  precision_ = kFactors[option - 1];
+}
+
+void SLXEditorForm::FrameScrollChanged() {
+  if (frame_scroll_->property("tag").toString() != "on") return;
+  ShowFrame(false);
+  SetCenter();
+}
+
+void SLXEditorForm::StartAnimation() { animate_timer_->start(); }
+void SLXEditorForm::StopAnimation() { animate_timer_->stop(); }
+
+void SLXEditorForm::AnimationTick() {
+  const SLXGraphic& graphic = CurrentSLX();
+  int next = graphic.CurrentFrame + 1;
+  if (next > graphic.AnimateLast) next = graphic.AnimateFirst;
+  frame_scroll_->setProperty("tag", "off");
+  frame_scroll_->setValue(next);
+  frame_scroll_->setProperty("tag", "on");
+  ShowFrame(false);
+  SetCenter();
+}
+
+void SLXEditorForm::AnimateBetween() {
+  SLXGraphic& graphic = CurrentSLX();
+  auto answer = CurrentPlatform().InputBox(
+      "Animate between what frames?", "Animation",
+      std::to_string(graphic.AnimateFirst) + "-" + std::to_string(graphic.AnimateLast));
+  if (!answer || answer->empty()) return;
+  const size_t dash = answer->find('-');
+  if (dash == std::string::npos) return;
+  const std::string first_text = answer->substr(0, dash);
+  std::string last_text = answer->substr(dash + 1);
+  last_text = last_text.substr(0, last_text.find('-'));
+  auto first = ParseNumberLine(first_text);
+  auto last = ParseNumberLine(last_text);
+  if (!first || !last) return;
+  if (*first >= 1 && *first <= *last && *last <= graphic.FrameCount) {
+    graphic.AnimateFirst = *first;
+    graphic.AnimateLast = *last;
+  } else {
+    CurrentPlatform().ShowMessage(
+        Message{"Invalid range!", "Error", MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
+  }
+}
+
+void SLXEditorForm::ColourPress(Qt::MouseButton button, QPoint view, QPoint) {
+  colour_press_ = view;
+  wrap_offset_ = QPoint(0, 0);
+  if (button == Qt::LeftButton) {
+    colour_drag_ = 1;
+  } else if (button == Qt::RightButton) {
+    colour_drag_ = 3;
+    display_action_->setChecked(true);
+    WriteCenterBoxes(view.x(), view.y());
+    drag_start_center_ = view;
+    SetCenter();
+  }
+}
+
+void SLXEditorForm::ColourMove(QPoint view, QPoint global) {
+  if (colour_drag_ == 1) {
+    // Panning: the view follows the pointer, and so does its anchor. The
+    // position is relative to the view, which has moved with the last step,
+    // so each move carries only the new movement.
+    const QPoint step = view - colour_press_;
+    if (step.isNull()) return;
+    colour_view_->move(colour_view_->pos() + step);
+    SLXAnchors().ColourAnchor.X += step.x();
+    SLXAnchors().ColourAnchor.Y += step.y();
+    SetCenter();
+  } else if (colour_drag_ == 3) {
+    if (precision_ == 1) {
+      WriteCenterBoxes(view.x(), view.y());
+      SetCenter();
+      return;
+    }
+    // A fine drag: the hot spot moves by the pointer's movement divided by
+    // the factor. At a screen edge the pointer wraps round to the other
+    // side; the jump is added to the wrap offset so the movement goes on.
+    const Point screen = CurrentPlatform().ScreenSize();
+    const QPoint movement = view - colour_press_ + wrap_offset_;
+    if (global.x() >= screen.x - 1) {
+      CurrentPlatform().SetCursorPosition({1, global.y()});
+      wrap_offset_.rx() += global.x() - 1;
+    } else if (global.x() <= 0) {
+      CurrentPlatform().SetCursorPosition({screen.x - 2, global.y()});
+      wrap_offset_.rx() -= screen.x - 2 - global.x();
+    } else if (global.y() >= screen.y - 1) {
+      CurrentPlatform().SetCursorPosition({global.x(), 1});
+      wrap_offset_.ry() += global.y() - 1;
+    } else if (global.y() <= 0) {
+      CurrentPlatform().SetCursorPosition({global.x(), screen.y - 2});
+      wrap_offset_.ry() -= screen.y - 2 - global.y();
+    }
+    WriteCenterBoxes(FineDragCoordinate(drag_start_center_.x(), movement.x(), precision_),
+                     FineDragCoordinate(drag_start_center_.y(), movement.y(), precision_));
+    SetCenter();
+  }
+}
+
+void SLXEditorForm::ColourRelease(Qt::MouseButton) {
+  if (colour_drag_ == 3 && CurrentFrameValid()) {
+    const SLXFrame& frame = CurrentSLX().Frame(CurrentSLX().CurrentFrame);
+    ViewPoint place = PlaceOnAnchor(SLXAnchors().ColourAnchor, frame.CenterX, frame.CenterY);
+    colour_view_->move(place.X, place.Y);
+    SetCenter();
+  }
+  colour_drag_ = 0;
+}
+
+void SLXEditorForm::DataPress(Qt::MouseButton, QPoint view) {
+  data_press_ = view;
+  data_drag_ = 1;
+}
+
+void SLXEditorForm::DataMove(QPoint view) {
+  if (data_drag_ != 1) return;
+  const QPoint step = view - data_press_;
+  if (step.isNull()) return;
+  data_view_->move(data_view_->pos() + step);
+  SLXAnchors().DataAnchor.X += step.x();
+  SLXAnchors().DataAnchor.Y += step.y();
+}
+
+void SLXEditorForm::DataRelease() { data_drag_ = 0; }
+
+void SLXEditorForm::Zoom(int index) {
+  FrameView* view = index == 0 ? colour_view_ : data_view_;
+  ZoomForm& zoom = ZoomForm::Instance();
+  FromQImage(view->Picture(), zoom.OriginalDIB);
+  zoom.DrawImage();
+  zoom.show();
+  zoom.raise();
+}
+
+void SLXEditorForm::GenerateData() { SLXAutoGenForm::Instance().Open(); }
+
+void SLXEditorForm::SaveChanges() {
+  if (!SaveSLX(CurrentSLX())) return;
+  CurrentPlatform().ShowMessage(
+      Message{"Changes saved", "Saved", MsgIcon::Information, MsgButtons::OK, MsgAnswer::OK});
+}
+
+void SLXEditorForm::ApplyGenerated(const AutoGenResult& result) {
+  if (!result.Generated) return;
+  colour_view_->SetPicture(ToQImage(result.ColourBitmap));
+  data_view_->SetPicture(ToQImage(result.DataBitmap));
+  colour_view_->resize(result.Views.Width, result.Views.Height);
+  data_view_->resize(result.Views.Width, result.Views.Height);
+  if (result.Views.Move) {
+    colour_view_->move(result.Views.ColourView.X, result.Views.ColourView.Y);
+    data_view_->move(result.Views.DataView.X, result.Views.DataView.Y);
+    WriteCenterBoxes(result.CenterX, result.CenterY);
+  }
+  SetCenter();
+}
+
+void SLXEditorForm::closeEvent(QCloseEvent* event) {
+  animate_timer_->stop();
+  if (changed_) {
+    MsgAnswer answer = CurrentPlatform().ShowMessage(
+        Message{"Do you want to save any changes to this graphic?", "Save changes", MsgIcon::None,
+                MsgButtons::YesNo, MsgAnswer::Yes});
+    if (answer == MsgAnswer::Yes) SaveSLX(CurrentSLX());
+  }
+  changed_ = false;
+  event->accept();
+}
+
+}  // namespace zorv::gui

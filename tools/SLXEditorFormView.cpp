@@ -1,0 +1,74 @@
+#include "tools/SLXEditorFormView.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace zorv::gui {
+
+void StampCrosshair(QImage& image, QPoint centre) {
+  if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
+  auto invert = [&image](int x, int y) {
+    if (x < 0 || y < 0 || x >= image.width() || y >= image.height()) return;
+    QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    line[x] ^= 0x00FFFFFF;
+  };
+  for (int i = -12; i <= 12; ++i) {
+    invert(centre.x() + i, centre.y());
+    if (i != 0) invert(centre.x(), centre.y() + i);
+  }
+}
+
+namespace {
+// The pixel under the pointer, rounded down.
+QPoint Pixel(QPointF position) {
+  return QPoint(static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y())));
+}
+}  // namespace
+
+FrameView::FrameView(QWidget* parent) : QWidget(parent) {}
+
+void FrameView::SetPicture(const QImage& picture) {
+  picture_ = picture.convertToFormat(QImage::Format_RGB32);
+  resize(picture_.size());
+  update();
+}
+
+void FrameView::SetMark(QPoint centre) {
+  mark_ = centre;
+  update();
+}
+
+void FrameView::ClearMark() {
+  mark_.reset();
+  update();
+}
+
+QImage FrameView::Shown() const {
+  QImage shown = picture_;
+  if (mark_ && !shown.isNull()) StampCrosshair(shown, *mark_);
+  return shown;
+}
+
+void FrameView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  if (picture_.isNull()) {
+    painter.fillRect(rect(), Qt::black);
+    return;
+  }
+  painter.drawImage(0, 0, Shown());
+}
+
+void FrameView::mousePressEvent(QMouseEvent* event) {
+  if (on_press) on_press(event->button(), Pixel(event->position()), Pixel(event->globalPosition()));
+}
+
+void FrameView::mouseMoveEvent(QMouseEvent* event) {
+  if (on_move) on_move(Pixel(event->position()), Pixel(event->globalPosition()));
+}
+
+void FrameView::mouseReleaseEvent(QMouseEvent* event) {
+  if (on_release) on_release(event->button());
+}
+
+}  // namespace zorv::gui
