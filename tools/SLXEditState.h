@@ -17,9 +17,4 @@ inline ViewPoint PlaceOnAnchor(ViewPoint anchor, int32_t center_x, int32_t cente
   return ViewPoint{anchor.X - center_x, anchor.Y - center_y};
 }
 
-// The hot spot of a fine drag: where it was when the drag started, moved by
-// the pointer's movement (screen wrapping included) divided by the factor,
-// rounded down.
-int32_t FineDragCoordinate(int32_t start, int32_t movement, int32_t factor);
-
 }  // namespace zorv

@@ -414,16 +414,16 @@ void SLXEditorForm::AnimateBetween() {
   }
 }
 
-void SLXEditorForm::ColourPress(Qt::MouseButton button, QPoint view, QPoint) {
+void SLXEditorForm::ColourPress(Qt::MouseButton button, QPoint view, QPoint global) {
   colour_press_ = view;
-  wrap_offset_ = QPoint(0, 0);
   if (button == Qt::LeftButton) {
     colour_drag_ = 1;
   } else if (button == Qt::RightButton) {
     colour_drag_ = 3;
     display_action_->setChecked(true);
     WriteCenterBoxes(view.x(), view.y());
-    drag_start_center_ = view;
+    fine_drag_ = CentralPointDrag(precision_);
+    fine_drag_.Start({view.x(), view.y()}, {global.x(), global.y()});
     SetCenter();
   }
 }
@@ -446,25 +446,14 @@ void SLXEditorForm::ColourMove(QPoint view, QPoint global) {
       return;
     }
     // A fine drag: the hot spot moves by the pointer's movement divided by
-    // the factor. At a screen edge the pointer wraps round to the other
-    // side; the jump is added to the wrap offset so the movement goes on.
+    // the factor, and the pointer wraps round the screen edges.
     const Point screen = CurrentPlatform().ScreenSize();
-    const QPoint movement = view - colour_press_ + wrap_offset_;
-    if (global.x() >= screen.x - 1) {
-      CurrentPlatform().SetCursorPosition({1, global.y()});
-      wrap_offset_.rx() += global.x() - 1;
-    } else if (global.x() <= 0) {
-      CurrentPlatform().SetCursorPosition({screen.x - 2, global.y()});
-      wrap_offset_.rx() -= screen.x - 2 - global.x();
-    } else if (global.y() >= screen.y - 1) {
-      CurrentPlatform().SetCursorPosition({global.x(), 1});
-      wrap_offset_.ry() += global.y() - 1;
-    } else if (global.y() <= 0) {
-      CurrentPlatform().SetCursorPosition({global.x(), screen.y - 2});
-      wrap_offset_.ry() -= screen.y - 2 - global.y();
-    }
-    WriteCenterBoxes(FineDragCoordinate(drag_start_center_.x(), movement.x(), precision_),
-                     FineDragCoordinate(drag_start_center_.y(), movement.y(), precision_));
+    const ScreenPoint center = fine_drag_.Move(
+        {global.x(), global.y()}, {screen.x, screen.y}, [](ScreenPoint where) {
+          CurrentPlatform().SetCursorPosition({where.x, where.y});
+          return CurrentPlatform().CursorPosition() == Point{where.x, where.y};
+        });
+    WriteCenterBoxes(center.x, center.y);
     SetCenter();
   }
 }

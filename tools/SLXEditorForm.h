@@ -8,6 +8,7 @@
 #include <string>
 
 #include "autogen/AutoGen.h"
+#include "tools/CentralPointDrag.h"
 
 class QAction;
 class QLabel;
@@ -105,8 +106,7 @@ class SLXEditorForm : public QMainWindow {
   int precision_ = 1;
   int colour_drag_ = 0;
   QPoint colour_press_;
-  QPoint drag_start_center_;
-  QPoint wrap_offset_;
+  CentralPointDrag fine_drag_;
   int data_drag_ = 0;
   QPoint data_press_;
 
