@@ -260,7 +260,7 @@ bool SLXEditorForm::CurrentFrameValid() const {
          static_cast<size_t>(graphic.CurrentFrame) <= graphic.Frames.size();
 }
 
-void SLXEditorForm::ShowFrame(bool first) {
+bool SLXEditorForm::ShowFrame(bool first) {
   SLXGraphic& graphic = CurrentSLX();
   graphic.CurrentFrame = frame_scroll_->value();
   if (!CurrentFrameValid()) {
@@ -268,7 +268,7 @@ void SLXEditorForm::ShowFrame(bool first) {
         "Frame " + std::to_string(graphic.CurrentFrame) + " is not a frame of this graphic (" +
             std::to_string(graphic.FrameCount) + " frames).\n" + graphic.Path,
         "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return;
+    return false;
   }
   const SLXFrame& frame = graphic.Frame(graphic.CurrentFrame);
   cDIBSection colour;
@@ -278,7 +278,10 @@ void SLXEditorForm::ShowFrame(bool first) {
         "Unable to load the colour bitmap of frame " + std::to_string(graphic.CurrentFrame) +
             "!\n" + loaded.message(),
         "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return;
+    // The boxes still show this frame's hot spot, so an edit made now goes
+    // to the frame the slider names and no other frame's values do.
+    WriteCenterBoxes(frame.CenterX, frame.CenterY);
+    return false;
   }
   colour_view_->SetPicture(ToQImage(colour));
   const std::string data_path = graphic.DataPath(graphic.CurrentFrame);
@@ -312,6 +315,7 @@ void SLXEditorForm::ShowFrame(bool first) {
   data_view_->move(data_place.X, data_place.Y);
   WriteCenterBoxes(frame.CenterX, frame.CenterY);
   SetCenter();
+  return true;
 }
 
 void SLXEditorForm::WriteCenterBoxes(int x, int y) {
@@ -373,8 +377,7 @@ void SLXEditorForm::SetPrecision(int option) {
 
 void SLXEditorForm::FrameScrollChanged() {
   if (frame_scroll_->property("tag").toString() != "on") return;
-  ShowFrame(false);
-  SetCenter();
+  if (ShowFrame(false)) SetCenter();
 }
 
 void SLXEditorForm::StartAnimation() { animate_timer_->start(); }
@@ -387,8 +390,7 @@ void SLXEditorForm::AnimationTick() {
   frame_scroll_->setProperty("tag", "off");
   frame_scroll_->setValue(next);
   frame_scroll_->setProperty("tag", "on");
-  ShowFrame(false);
-  SetCenter();
+  if (ShowFrame(false)) SetCenter();
 }
 
 void SLXEditorForm::AnimateBetween() {

@@ -43,8 +43,9 @@ class SLXEditorForm : public QMainWindow {
   void ResetSlider(int frame_count);
 
   // Puts the current frame (the slider's value) into the views; first sets
-  // the anchors from the views' present places.
-  void ShowFrame(bool first);
+  // the anchors from the views' present places. False (after a message)
+  // when the frame is not in the graphic or its colour bitmap is unreadable.
+  bool ShowFrame(bool first);
   // Stores the boxes' hot spot into the current frame and draws the mark.
   void SetCenter();
 

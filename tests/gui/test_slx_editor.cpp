@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "tools/SLXEditState.h"
 #include "tools/SLXEditorForm.h"
 #include "tools/SLXEditorFormView.h"
+#include "tools/ZoomForm.h"
 
 namespace zorv::gui {
 namespace {
@@ -120,8 +122,12 @@ TEST_F(SLXEditorTest, UnreadableFramesAreReportedAndTheEditorStaysUsable) {
   editor.FrameScroll()->setValue(2);
   ASSERT_FALSE(platform.messages.empty());
   EXPECT_NE(platform.messages.back().text.find("bad2.bmp"), std::string::npos);
+  // The unreadable frame keeps its own hot spot; the boxes show it.
+  EXPECT_EQ(CurrentSLX().Frame(2).CenterX, 2);
+  EXPECT_EQ(editor.CenterXBox()->text(), "2");
   editor.FrameScroll()->setValue(1);
   EXPECT_EQ(editor.SLXColourPicBox()->size(), QSize(20, 20));
+  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 1);
   // A short graphic loaded for conversion while a later frame is shown.
   std::string longer = WriteGraphic("long", {{5, 5, 0, 0}, {5, 5, 0, 0}, {5, 5, 0, 0}});
   Load(longer);
@@ -290,6 +296,25 @@ TEST_F(SLXEditorTest, SavingAndClosingAskAndWriteTheGraphic) {
   size_t said = platform.messages.size();
   editor.close();
   EXPECT_EQ(platform.messages.size(), said);
+}
+
+TEST_F(SLXEditorTest, ZoomButtonsShowTheFrameBitmapsWithoutTheMark) {
+  std::string path = WriteGraphic("z", {{30, 20, 10, 10}});
+  std::filesystem::remove(dir.File("z1d.bmp"));
+  cDIBSection data;
+  ASSERT_TRUE(data.Create(30, 20));
+  data.Fill(kDataPlayer);
+  ASSERT_TRUE(data.SavePicture(dir.File("z1d.bmp")));
+  SLXEditorForm& editor = Load(path);
+  editor.CenterXBox()->setText("5");  // draws the mark on the colour view
+  QTest::mouseClick(editor.ZoomButton(0), Qt::LeftButton);
+  ZoomForm& zoom = ZoomForm::Instance();
+  EXPECT_TRUE(zoom.isVisible());
+  EXPECT_EQ(zoom.OriginalDIB.Width(), 30);
+  EXPECT_EQ(zoom.OriginalDIB.GetPixel(5, 10), RGBColour(0, 50, 60));  // no mark
+  QTest::mouseClick(editor.ZoomButton(1), Qt::LeftButton);
+  EXPECT_EQ(zoom.OriginalDIB.GetPixel(5, 10), kDataPlayer);
+  zoom.close();
 }
 
 TEST(Crosshair, StampInvertsTheTwoLinesOnly) {
