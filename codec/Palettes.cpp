@@ -214,7 +214,7 @@ bool LoadPalette(const std::string& path) {
   Status status = ReadWholeFile(path, contents, 1 << 20);
   if (status) status = ParsePaletteFile(contents, table);
   if (!status) {
-    Report(Message{"Not valid palette file!\n" + path + ": " + status.message(),
+    Report(Message{"Not valid palette file!\n" + AboutFile(path, status.message()),
                    kAppTitle, MsgIcon::None, MsgButtons::OK, MsgAnswer::OK});
     return false;
   }

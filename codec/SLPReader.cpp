@@ -1,5 +1,6 @@
 #include "codec/SLPReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "codec/SLX.h"
@@ -335,29 +336,114 @@ class FrameDecoder {
   const PaletteColours& colours_;
 };
 
+void PutU32At(std::string& bytes, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 255);
+}
+
+// Decodes a frame of a file on disk from only the bytes it should use: its
+// row edge table, its command offset table and the span of its rows, each
+// row taking at most two bytes per pixel and an end byte when every command
+// paints something. The three are laid side by side in one buffer, the
+// offsets moved to match. False when the frame needs more than that or
+// fails; the caller then decides.
+bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, cDIBSection& colour,
+                      cDIBSection& data) {
+  const int32_t width = frame.Width, height = frame.Height;
+  if (width < 0 || height < 0 || width > cDIBSection::kMaxDimension ||
+      height > cDIBSection::kMaxDimension || int64_t{width} * height > kMaxSLPFramePixels)
+    return false;
+  const uint64_t table_size = 4 * static_cast<uint64_t>(height);
+  std::string tables, offsets;
+  if (!file.Read(frame.OutlineTableOffset, table_size, tables) || tables.size() != table_size ||
+      !file.Read(frame.CommandTableOffset, table_size, offsets) || offsets.size() != table_size)
+    return false;
+  const auto* edge = reinterpret_cast<const uint8_t*>(tables.data());
+  const auto* offset = reinterpret_cast<const uint8_t*>(offsets.data());
+  uint64_t low = UINT64_MAX, high = 0;
+  const uint64_t row_bytes = 2 * static_cast<uint64_t>(width) + 16;
+  for (int32_t y = 0; y < height; ++y) {
+    if (I16At(edge + 4 * size_t(y)) == kSLPEmptyRow) continue;
+    const uint64_t start = U32At(offset + 4 * size_t(y));
+    low = std::min(low, start);
+    high = std::max(high, start + row_bytes);
+  }
+  high = std::min(high, file.Size());
+  const uint64_t rows_at = 2 * table_size;
+  if (low < high) {
+    for (int32_t y = 0; y < height; ++y)
+      if (I16At(edge + 4 * size_t(y)) != kSLPEmptyRow)
+        PutU32At(offsets, 4 * size_t(y),
+                 static_cast<uint32_t>(U32At(offset + 4 * size_t(y)) - low + rows_at));
+    std::string rows;
+    if (!file.Read(low, high - low, rows)) return false;
+    if (rows_at + rows.size() > UINT32_MAX) return false;
+    tables += offsets;
+    tables += rows;
+  } else if (low != UINT64_MAX) {
+    return false;  // every coded row starts beyond the end of the file
+  } else {
+    tables += offsets;
+  }
+  SLPFrameInfo moved = frame;
+  moved.OutlineTableOffset = 0;
+  moved.CommandTableOffset = static_cast<uint32_t>(table_size);
+  return FrameDecoder(tables, moved, colour, data).Decode().ok();
+}
+
 }  // namespace
 
 Status SLPFile::Open(const std::string& path) {
   Close();
-  Status read = ReadWholeFile(path, bytes_, kMaxSLPFileBytes);
-  if (!read) return read;
+  const int64_t size = FileSize(path);
+  if (size > static_cast<int64_t>(kMaxSLPFileBytes))
+    return Status::Fail(path + ": file is too large");
+  std::string native = NativePath(path);
+  disk_.reset(std::fopen(native.c_str(), "rb"));
+  if (!disk_) return Status::Fail(path + ": " + SystemReason());
+  if (size < 0) {
+    disk_.reset();
+    return Status::Fail(path + ": not a regular file");
+  }
+  path_ = path;
+  size_ = static_cast<uint64_t>(size);
   open_ = true;
   return Status::Ok();
 }
 
 void SLPFile::Close() {
   std::string().swap(bytes_);
+  disk_.reset();
+  path_.clear();
+  size_ = 0;
   open_ = false;
+}
+
+Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
+  out.clear();
+  if (offset >= size_) return Status::Ok();
+  size = std::min(size, size_ - offset);
+  if (!disk_) {
+    out.assign(bytes_, static_cast<size_t>(offset), static_cast<size_t>(size));
+    return Status::Ok();
+  }
+  out.resize(static_cast<size_t>(size));
+  if (std::fseek(disk_.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
+      std::fread(out.data(), 1, out.size(), disk_.get()) != out.size()) {
+    out.clear();
+    return Status::Fail(path_ + ": read error");
+  }
+  return Status::Ok();
 }
 
 Status ReadSLPHeader(const SLPFile& file, SLPHeader& header,
                      std::vector<SLPFrameInfo>& frames) {
   frames.clear();
-  std::string_view bytes = file.Bytes();
-  if (bytes.size() < kSLPHeaderSize)
+  if (file.Size() < kSLPHeaderSize)
     return Status::Fail("the file is shorter than an SLP header (" +
-                        std::to_string(bytes.size()) + " bytes)");
-  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+                        std::to_string(file.Size()) + " bytes)");
+  std::string head;
+  if (Status read = file.Read(0, kSLPHeaderSize, head); !read) return read;
+  const auto* p = reinterpret_cast<const uint8_t*>(head.data());
   std::memcpy(header.Version.data(), p, 4);
   header.FrameCount = I32At(p + 4);
   std::memcpy(header.Comment.data(), p + 8, 24);
@@ -365,12 +451,15 @@ Status ReadSLPHeader(const SLPFile& file, SLPHeader& header,
     return Status::Fail("negative frame count " + std::to_string(header.FrameCount));
   const uint64_t table_end =
       kSLPHeaderSize + kSLPFrameInfoSize * static_cast<uint64_t>(header.FrameCount);
-  if (table_end > bytes.size())
+  if (table_end > file.Size())
     return Status::Fail("the frame table of " + std::to_string(header.FrameCount) +
                         " frames is longer than the file");
+  std::string table;
+  if (Status read = file.Read(kSLPHeaderSize, table_end - kSLPHeaderSize, table); !read)
+    return read;
   frames.resize(static_cast<size_t>(header.FrameCount));
   for (size_t i = 0; i < frames.size(); ++i) {
-    const uint8_t* r = p + kSLPHeaderSize + kSLPFrameInfoSize * i;
+    const uint8_t* r = reinterpret_cast<const uint8_t*>(table.data()) + kSLPFrameInfoSize * i;
     SLPFrameInfo& f = frames[i];
     f.CommandTableOffset = U32At(r);
     f.OutlineTableOffset = U32At(r + 4);
@@ -394,7 +483,17 @@ Status ReadSLPHeader(const std::string& path, SLPFile& file, SLPHeader& header,
 
 Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame,
                       cDIBSection& colour, cDIBSection& data) {
-  Status decoded = FrameDecoder(file.Bytes(), frame, colour, data).Decode();
+  Status decoded = Status::Ok();
+  if (!file.OnDisk()) {
+    decoded = FrameDecoder(file.Bytes(), frame, colour, data).Decode();
+  } else if (!DecodeFromWindow(file, frame, colour, data)) {
+    // The frame reaches outside the bytes it was expected to use, or is
+    // damaged: decode it once more from the whole file, which gives the
+    // same picture or the exact reason for the failure.
+    std::string whole;
+    decoded = file.Read(0, file.Size(), whole);
+    if (decoded) decoded = FrameDecoder(whole, frame, colour, data).Decode();
+  }
   if (!decoded) {
     colour.ClearUp();
     data.ClearUp();

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,21 +54,34 @@ inline constexpr int64_t kMaxSLPFramePixels = int64_t{1} << 24;
 // Larger files are refused before they are read.
 inline constexpr uint64_t kMaxSLPFileBytes = uint64_t{256} << 20;
 
-// The bytes of one SLP file, read once; every later read is checked against
-// their end. Tests and fuzzers fill it straight from memory.
+// One SLP file: either open on disk, where each read fetches only the bytes
+// it needs so that memory holds one frame's data rather than the file, or
+// held whole in memory (tests and fuzzers fill it straight from bytes). Every
+// read is checked against the file's end.
 class SLPFile {
  public:
   SLPFile() = default;
-  explicit SLPFile(std::string bytes) : bytes_(std::move(bytes)), open_(true) {}
-
+  explicit SLPFile(std::string bytes)
+      : bytes_(std::move(bytes)), size_(bytes_.size()), open_(true) {}
   Status Open(const std::string& path);
   void Close();
   bool IsOpen() const { return open_; }
+  // The bytes held in memory: the whole file when it was made from bytes,
+  // nothing for a file opened on disk.
   std::string_view Bytes() const { return bytes_; }
-  size_t Size() const { return bytes_.size(); }
+  bool OnDisk() const { return disk_ != nullptr; }
+  uint64_t Size() const { return size_; }
+  // Up to size bytes from offset, fewer where the file ends first.
+  Status Read(uint64_t offset, uint64_t size, std::string& out) const;
 
  private:
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
   std::string bytes_;
+  std::unique_ptr<std::FILE, Closer> disk_;
+  std::string path_;
+  uint64_t size_ = 0;
   bool open_ = false;
 };
 

@@ -83,8 +83,9 @@ class SLPWriterRun {
     LoadPalette("");
     if (graphic_.FrameCount < 0 ||
         graphic_.Frames.size() < static_cast<size_t>(graphic_.FrameCount))
-      return Fail("Error converting frame to SLP!\nThe graphic lists fewer frames "
-                  "than its frame count says.");
+      return Fail("Error converting frame to SLP!\n" + graphic_.Path +
+                  ": the graphic lists fewer frames than its frame count says.");
+    out_path_ = slp_path;
     if (Status opened = out_.Open(slp_path); !opened)
       return Fail("Error writing SLP file!\n" + opened.message());
     const int32_t count = graphic_.FrameCount;
@@ -124,7 +125,8 @@ class SLPWriterRun {
       return Fail("Error loading frame " + std::to_string(i) + "!\n" + loaded.message());
     if (colour_.Width() != data_.Width() || colour_.Height() != data_.Height())
       return Fail("Error in frame " + std::to_string(i) +
-                  ": colour and data bitmap files do not match!");
+                  ": colour and data bitmap files do not match!\n" + colour_path + " and " +
+                  data_path + " differ in size.");
     return true;
   }
 
@@ -157,7 +159,8 @@ class SLPWriterRun {
   }
 
   bool TooLarge() {
-    return Fail("Error converting frame to SLP!\nThe SLP file would be larger than 4 GB.");
+    return Fail("Error converting frame to SLP!\n" + out_path_ +
+                ": the SLP file would be larger than 4 GB.");
   }
 
   // The header, the frame table and both tables of every frame as zeros;
@@ -188,14 +191,14 @@ class SLPWriterRun {
       const SLPFrameInfo& f = Info(i);
       if (data_.Width() != f.Width || data_.Height() != f.Height)
         return Fail("Error in frame " + std::to_string(i) +
-                    ": colour and data bitmap files do not match!\n"
-                    "The bitmaps changed size during the conversion.");
+                    ": colour and data bitmap files do not match!\n" + graphic_.DataPath(i) +
+                    ": the bitmaps changed size during the conversion.");
       SLPRunFault fault;
       if (!EncodeSLPFrame(colour_, data_, encoded_, fault)) {
         std::string first = fault.last_run_of_row
                                 ? "Error converting frame " + std::to_string(i) + " to SLP!"
                                 : std::string("Error converting frame to SLP!");
-        return Fail(first + "\n" + FaultDetail(i, fault));
+        return Fail(first + "\n" + graphic_.DataPath(i) + ": " + FaultDetail(i, fault));
       }
       if (pos_ + encoded_.commands.size() > kMaxOffset) return TooLarge();
       std::string edges, offsets;
@@ -223,6 +226,7 @@ class SLPWriterRun {
   const SLXGraphic& graphic_;
   const ProgressSink& progress_;
   SafeFileWriter out_;
+  std::string out_path_;
   std::vector<SLPFrameInfo> frames_;
   cDIBSection colour_, data_;
   SLPEncodedFrame encoded_;

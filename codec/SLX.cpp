@@ -84,7 +84,7 @@ bool LoadSLX(const std::string& path, bool show_editor) {
   SLXGraphic parsed;
   if (status) status = ParseSLX(text, parsed);
   if (!status) {
-    Report(Message{"Unrecognised file format!\n" + path + ": " + status.message(),
+    Report(Message{"Unrecognised file format!\n" + AboutFile(path, status.message()),
                    "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
     return false;
   }

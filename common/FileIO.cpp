@@ -32,6 +32,12 @@ int64_t FileSize(std::string_view path) {
   return static_cast<int64_t>(size);
 }
 
+std::string AboutFile(std::string_view path, const std::string& reason) {
+  const std::string prefix = std::string(path) + ":";
+  if (reason.compare(0, prefix.size(), prefix) == 0) return reason;
+  return prefix + " " + reason;
+}
+
 std::string SystemReason() { return std::strerror(errno); }
 
 Status ReadWholeFile(std::string_view path, std::string& contents,

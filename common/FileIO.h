@@ -31,6 +31,10 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Lines joined, each ended by CR LF.
 std::string JoinLinesCRLF(const std::vector<std::string>& lines);
 
+// "path: reason" for a message line, without naming the path twice when
+// the reason already starts with it.
+std::string AboutFile(std::string_view path, const std::string& reason);
+
 // The system's text for the last failed C library call on a file.
 std::string SystemReason();
 

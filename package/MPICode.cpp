@@ -172,12 +172,14 @@ class Compiler {
         return RefuseResource(position, "its SLX file " + resource.FilePath +
                                             " was not recognised");
       if (!ConvertSLXToSLP(CurrentSLX(), source.path, file_progress_))
-        return RefuseResource(position, "its SLX graphic could not be converted to SLP");
+        return RefuseResource(position, "its SLX graphic " + resource.FilePath +
+                                            " could not be converted to SLP");
     } else if (resource.Kind == KindBMP) {
       source.path = TemporaryResourcePath(position);
       temporaries_.Add(source.path);
       if (!ConvertBMPToIcon(resource.FilePath, source.path, resource.IconFlags))
-        return RefuseResource(position, "its bitmap could not be converted to an icon");
+        return RefuseResource(position, "its bitmap " + resource.FilePath +
+                                            " could not be converted to an icon");
     } else {
       source.path = resource.FilePath;
     }

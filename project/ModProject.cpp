@@ -71,7 +71,7 @@ bool HoldsLineBreak(std::string_view text) {
 void ReportOpenFailure(const std::string& path, const ProjectFileResult& result) {
   const char* first = result.error == ProjectFileError::Format ? kMsgUnrecognisedFormat
                                                                : kMsgErrorOpeningProject;
-  Report(Message{std::string(first) + "\n" + path + ": " + result.reason, "Error",
+  Report(Message{std::string(first) + "\n" + AboutFile(path, result.reason), "Error",
                  MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
 }
 

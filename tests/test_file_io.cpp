@@ -19,6 +19,12 @@ TEST(TextLines, SplitAtCRLFAndLoneLF) {
   EXPECT_EQ(JoinLinesCRLF({"x", "", "y"}), "x\r\n\r\ny\r\n");
 }
 
+TEST(MessageLines, NameTheFileOnce) {
+  EXPECT_EQ(AboutFile("/a/b.slx", "/a/b.slx: No such file or directory"),
+            "/a/b.slx: No such file or directory");
+  EXPECT_EQ(AboutFile("/a/b.slx", "line 3: not a number"), "/a/b.slx: line 3: not a number");
+}
+
 TEST(NativePaths, BackslashesBecomeSlashes) {
   EXPECT_EQ(NativePath("C:\\mods\\unit.slp"), "C:/mods/unit.slp");
   EXPECT_EQ(NativePath("/home/me/unit.slp"), "/home/me/unit.slp");
