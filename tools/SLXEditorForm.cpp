@@ -20,7 +20,7 @@
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "tools/SLXEditState.h"
-#include "tools/SLXEditorFormView.h"
+#include "tools/FrameViewForm.h"
 #include "tools/ZoomForm.h"
 
 namespace zorv::gui {

@@ -17,6 +17,7 @@
 #include "common/gui/Images.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
+#include "tools/FrameViewForm.h"
 #include "tools/FramesToSLX.h"
 
 namespace zorv::gui {
@@ -126,45 +127,6 @@ bool HiddenOnDesktop(const std::filesystem::path& entry) {
 
 // ---------------------------------------------------------------------------
 
-FramePicture::FramePicture(QWidget* parent) : QWidget(parent) {}
-
-void FramePicture::SetPicture(const QImage& picture) {
-  picture_ = picture.convertToFormat(QImage::Format_RGB32);
-  resize(picture_.size());
-  update();
-}
-
-void FramePicture::SetMark(const QImage* stamp, QPoint centre) {
-  stamp_ = stamp;
-  mark_ = centre;
-  update();
-}
-
-QImage FramePicture::Shown() const {
-  QImage shown = picture_;
-  if (mark_ && stamp_ && !shown.isNull())
-    StampByXor(shown, *stamp_, *mark_ - QPoint(kCrosshairCentre, kCrosshairCentre));
-  return shown;
-}
-
-void FramePicture::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  painter.drawImage(0, 0, Shown());
-}
-
-void FramePicture::mousePressEvent(QMouseEvent* event) {
-  if (on_press)
-    on_press(event->button(), event->position().toPoint(), event->globalPosition().toPoint());
-}
-
-void FramePicture::mouseMoveEvent(QMouseEvent* event) {
-  if (on_move) on_move(event->position().toPoint(), event->globalPosition().toPoint());
-}
-
-void FramePicture::mouseReleaseEvent(QMouseEvent* event) {
-  if (on_release) on_release(event->button());
-}
-
 // ---------------------------------------------------------------------------
 
 SLXFromFramesForm& SLXFromFramesForm::Instance() {
@@ -185,7 +147,7 @@ SLXFromFramesForm::SLXFromFramesForm() : QWidget(nullptr, Qt::Dialog) {
 
   // The picture lies below every other control, so a dragged picture never
   // hides a button.
-  picture_ = new FramePicture(this);
+  picture_ = new FrameView(this);
   picture_->setObjectName("FramePicBox");
   picture_->move(kPictureHome);
 
@@ -292,7 +254,7 @@ QPoint SLXFromFramesForm::CentralPoint() const {
 
 void SLXFromFramesForm::DrawCentralPoint() {
   const QPoint centre = ClampPoint(CentralPoint(), kFarthestMark);
-  picture_->SetMark(&crosshair_, centre);
+  picture_->SetMark(centre);
   surface_mark_ = picture_->pos() + centre - QPoint(kCrosshairCentre, kCrosshairCentre);
   update();
 }

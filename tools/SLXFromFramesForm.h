@@ -21,37 +21,7 @@ class QPushButton;
 
 namespace zorv::gui {
 
-// The picture of the selected frame: its bitmap at one screen pixel per
-// pixel, with the crosshair stamped on the central point, passing its mouse
-// to the dialog.
-class FramePicture : public QWidget {
- public:
-  explicit FramePicture(QWidget* parent);
-
-  // The persistent picture; the view takes its size.
-  void SetPicture(const QImage& picture);
-  const QImage& Picture() const { return picture_; }
-  // The crosshair stamp and the point its centre lies on until cleared.
-  void SetMark(const QImage* stamp, QPoint centre);
-  std::optional<QPoint> Mark() const { return mark_; }
-  // The picture as shown, with the mark.
-  QImage Shown() const;
-
-  std::function<void(Qt::MouseButton, QPoint local, QPoint global)> on_press;
-  std::function<void(QPoint local, QPoint global)> on_move;
-  std::function<void(Qt::MouseButton)> on_release;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  QImage picture_;
-  const QImage* stamp_ = nullptr;
-  std::optional<QPoint> mark_;
-};
+class FrameView;
 
 class SLXFromFramesForm : public QWidget {
   Q_OBJECT
@@ -103,7 +73,7 @@ class SLXFromFramesForm : public QWidget {
   QLineEdit* CenterYBox() const { return center_y_box_; }
   QLineEdit* SuffixBox() const { return suffix_box_; }
   QPushButton* CreateSLXButton() const { return create_button_; }
-  FramePicture* FramePicBox() const { return picture_; }
+  FrameView* FramePicBox() const { return picture_; }
   QLabel* Crosshair() const { return crosshair_box_; }
 
  protected:
@@ -135,7 +105,7 @@ class SLXFromFramesForm : public QWidget {
   QLineEdit* center_y_box_;
   QLineEdit* suffix_box_;
   QPushButton* create_button_;
-  FramePicture* picture_;
+  FrameView* picture_;
   QLabel* crosshair_box_;
 };
 

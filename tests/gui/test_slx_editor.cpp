@@ -14,7 +14,7 @@
 #include "tests/support/TestSupport.h"
 #include "tools/SLXEditState.h"
 #include "tools/SLXEditorForm.h"
-#include "tools/SLXEditorFormView.h"
+#include "tools/FrameViewForm.h"
 #include "tools/ZoomForm.h"
 
 namespace zorv::gui {

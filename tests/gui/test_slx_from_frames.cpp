@@ -17,6 +17,7 @@
 #include "tests/support/TestSupport.h"
 #include "tools/FramesToSLX.h"
 #include "tools/SLXFromFramesForm.h"
+#include "tools/FrameViewForm.h"
 
 namespace zorv::gui {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/SLXEditorFormView.h"
+#include "tools/FrameViewForm.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-// A view of one frame bitmap in the SLX editor: shows the picture at one
-// screen pixel per bitmap pixel, can carry a transient crosshair mark, and
-// passes its mouse to the editor.
+// A view of one frame bitmap (the SLX editor's two views, the frames
+// dialog's picture): shows the picture at one screen pixel per bitmap
+// pixel, can carry a transient crosshair mark, and passes its mouse on.
 #pragma once
 
 #include <QImage>
