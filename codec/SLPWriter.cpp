@@ -135,6 +135,13 @@ class SLPWriterRun {
     pos_ = kSLPHeaderSize + kSLPFrameInfoSize * static_cast<uint64_t>(graphic_.FrameCount);
     for (int32_t i = 1; i <= graphic_.FrameCount; ++i) {
       if (!LoadFrame(i)) return false;
+      // A frame larger than the reader takes would give an SLP that this
+      // program (and so the user) could not open again.
+      if (int64_t{data_.Width()} * data_.Height() > kMaxSLPFramePixels)
+        return Fail("Error in frame " + std::to_string(i) + ": the frame is too large for an SLP!\n" +
+                    graphic_.DataPath(i) + " is " + std::to_string(data_.Width()) + " x " +
+                    std::to_string(data_.Height()) + " pixels; at most " +
+                    std::to_string(kMaxSLPFramePixels) + " pixels fit.");
       SLPFrameInfo& f = Info(i);
       f.OutlineTableOffset = static_cast<uint32_t>(pos_);
       f.Width = data_.Width();

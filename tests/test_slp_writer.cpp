@@ -302,6 +302,24 @@ TEST_F(SLPWriterTest, TenByTenDataWithTenByElevenColourNamesFrameOne) {
   EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Critical);
 }
 
+TEST_F(SLPWriterTest, AFrameTooLargeToReadBackIsRefused) {
+  // One pixel more than the reader takes; written straight as bitmaps.
+  graphic.Path = dir.File("graphic.slx");
+  graphic.FrameCount = 1;
+  graphic.Frames = {SLXFrame{"big.bmp", "bigd.bmp", 0, 0}};
+  cDIBSection big;
+  ASSERT_TRUE(big.Create(8193, 2049));
+  ASSERT_GT(int64_t{8193} * 2049, kMaxSLPFramePixels);
+  ASSERT_TRUE(big.SavePicture(dir.File("big.bmp")));
+  big.Fill(kWhite);
+  ASSERT_TRUE(big.SavePicture(dir.File("bigd.bmp")));
+  big.ClearUp();
+  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp_path));
+  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 1: the frame is too large for an SLP!");
+  EXPECT_NE(reporter.LastText().find("bigd.bmp"), std::string::npos);
+  EXPECT_FALSE(fs::exists(slp_path));
+}
+
 TEST_F(SLPWriterTest, MissingBitmapIsReportedAndNamed) {
   AddDataFrame({{kRed}});
   AddDataFrame({{kRed}});

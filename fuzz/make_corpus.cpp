@@ -1,0 +1,293 @@
+// Writes the seed corpora of the fuzz targets into <out>/<target>/: files
+// the program makes itself (bitmaps, SLP and SLX graphics, projects,
+// palettes, packages) plus, when ZORV_SAMPLES is set, the real sample files
+// of the matching kinds.
+//   make_corpus <out folder>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codec/DIBSection.h"
+#include "codec/Palettes.h"
+#include "codec/SLPReader.h"
+#include "codec/SLPWriter.h"
+#include "codec/SLX.h"
+#include "common/FileIO.h"
+#include "fuzz/FuzzSupport.h"
+#include "fuzz/SLXBundle.h"
+#include "package/MPIPackage.h"
+#include "project/ModProject.h"
+
+namespace fs = std::filesystem;
+using namespace zorv;
+
+namespace {
+
+fs::path out_root;
+int written = 0;
+
+void Seed(const std::string& target, const std::string& name, std::string_view bytes) {
+  fs::create_directories(out_root / target);
+  if (!WriteFileSafely((out_root / target / name).string(), bytes)) {
+    std::fprintf(stderr, "cannot write seed %s/%s\n", target.c_str(), name.c_str());
+    std::exit(1);
+  }
+  ++written;
+}
+
+std::string ReadOrDie(const std::string& path) {
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes)) {
+    std::fprintf(stderr, "cannot read %s\n", path.c_str());
+    std::exit(1);
+  }
+  return bytes;
+}
+
+void PutLE(std::string& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 255));
+}
+
+// A small BMP of any layout: header fields, colour table and pixel bytes
+// as given; offsets and sizes computed.
+std::string BuildBMP(uint32_t header_size, int32_t width, int32_t height, uint16_t bits,
+                     uint32_t compression, const std::vector<uint32_t>& masks,
+                     const std::vector<ColourValue>& table, const std::string& pixels) {
+  std::string header;
+  PutLE(header, header_size, 4);
+  if (header_size == 12) {
+    PutLE(header, static_cast<uint32_t>(width), 2);
+    PutLE(header, static_cast<uint32_t>(height), 2);
+    PutLE(header, 1, 2);
+    PutLE(header, bits, 2);
+  } else {
+    PutLE(header, static_cast<uint32_t>(width), 4);
+    PutLE(header, static_cast<uint32_t>(height), 4);
+    PutLE(header, 1, 2);
+    PutLE(header, bits, 2);
+    PutLE(header, compression, 4);
+    PutLE(header, static_cast<uint32_t>(pixels.size()), 4);
+    PutLE(header, 2835, 4);
+    PutLE(header, 2835, 4);
+    PutLE(header, static_cast<uint32_t>(table.size()), 4);
+    PutLE(header, 0, 4);
+    for (uint32_t mask : masks) PutLE(header, mask, 4);
+    header.resize(std::max<size_t>(header.size(), header_size), '\0');
+  }
+  for (ColourValue c : table) {
+    header.push_back(static_cast<char>(BlueOf(c)));
+    header.push_back(static_cast<char>(GreenOf(c)));
+    header.push_back(static_cast<char>(RedOf(c)));
+    if (header_size != 12) header.push_back('\0');
+  }
+  std::string out = "BM";
+  const uint32_t offset = static_cast<uint32_t>(14 + header.size());
+  PutLE(out, static_cast<uint32_t>(offset + pixels.size()), 4);
+  PutLE(out, 0, 4);
+  PutLE(out, offset, 4);
+  return out + header + pixels;
+}
+
+void BitmapSeeds() {
+  const std::string t = "fuzz_bmp_reader";
+  for (auto [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {3, 2}, {5, 7}, {16, 3}}) {
+    cDIBSection bitmap;
+    bitmap.Create(w, h);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, RGBColour(x * 40, y * 30, (x + y) * 9));
+    Seed(t, "rgb24_" + std::to_string(w) + "x" + std::to_string(h) + ".bmp", bitmap.BMPBytes());
+  }
+  const std::vector<ColourValue> two = {RGBColour(0, 0, 0), RGBColour(255, 255, 255)};
+  std::vector<ColourValue> sixteen, many;
+  for (int i = 0; i < 16; ++i) sixteen.push_back(RGBColour(i * 16, 255 - i * 16, i));
+  for (int i = 0; i < 256; ++i) many.push_back(PaletteColour(i));
+  // Rows are 4-byte aligned; pixel bytes here are already padded.
+  Seed(t, "mono.bmp", BuildBMP(40, 8, 2, 1, 0, {}, two, std::string("\xA5\0\0\0\x5A\0\0\0", 8)));
+  Seed(t, "four.bmp", BuildBMP(40, 4, 2, 4, 0, {}, sixteen, std::string("\x01\x23\0\0\x45\x67\0\0", 8)));
+  Seed(t, "eight.bmp", BuildBMP(40, 3, 2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
+  Seed(t, "eight_topdown.bmp", BuildBMP(40, 3, -2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
+  Seed(t, "core8.bmp", BuildBMP(12, 2, 2, 8, 0, {}, many, std::string("\x05\x06\0\0\x07\x08\0\0", 8)));
+  // RLE8: a run, an absolute run, a delta, end of line, end of bitmap.
+  Seed(t, "rle8.bmp", BuildBMP(40, 6, 3, 8, 1, {}, many,
+                               std::string("\x03\x07\x00\x03\x01\x02\x03\x00\x00\x00\x02\x01\x01"
+                                           "\x02\x09\x00\x00\x00\x01", 19)));
+  Seed(t, "rle4.bmp", BuildBMP(40, 6, 2, 4, 2, {}, sixteen,
+                               std::string("\x04\x12\x00\x04\x34\x56\x00\x00\x06\x78\x00\x01", 12)));
+  Seed(t, "rgb16_bitfields.bmp", BuildBMP(40, 2, 1, 16, 3, {0xF800, 0x07E0, 0x001F}, {},
+                                          std::string("\x1F\xF8\xE0\x07", 4)));
+  Seed(t, "rgb16.bmp", BuildBMP(40, 2, 1, 16, 0, {}, {}, std::string("\x1F\x7C\xE0\x03", 4)));
+  Seed(t, "rgb32.bmp", BuildBMP(40, 2, 1, 32, 0, {}, {}, std::string("\x01\x02\x03\0\x04\x05\x06\0", 8)));
+  Seed(t, "rgb32_v4.bmp", BuildBMP(108, 2, 1, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {},
+                                   std::string("\x01\x02\x03\xFF\x04\x05\x06\x80", 8)));
+  Seed(t, "rgb24_v5.bmp", BuildBMP(124, 1, 1, 24, 0, {}, {}, std::string("\x01\x02\x03\0", 4)));
+}
+
+// One frame with every kind of pixel: a shadow band, an outlined body with
+// player colour, transparent corners.
+void PaintFrame(int32_t width, int32_t height, int32_t seed, cDIBSection& colour,
+                cDIBSection& data) {
+  colour.Create(width, height);
+  data.Create(width, height);
+  data.Fill(kDataTransparent);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      ColourValue kind = kDataTransparent;
+      if (y == height - 1) kind = kDataShadow;
+      else if (x == 0 || x == width - 1) kind = (y % 2) ? kDataBlackOutline : kDataPlayerOutline;
+      else if (x == y % width) kind = kDataPlayer;
+      else if ((x + y + seed) % 5 != 0) kind = kDataNormal;
+      data.SetPixel(x, y, kind);
+      colour.SetPixel(x, y, PaletteColour((x * 7 + y * 13 + seed) % 256));
+    }
+  }
+}
+
+struct Made {
+  std::string slx_text;
+  std::vector<std::string> bitmaps;  // 1.bmp, 2.bmp, ... as the SLX names them
+  std::string slp;
+};
+
+// A graphic of frame_count frames made through the program's own writer.
+Made MakeGraphic(const fs::path& folder, int32_t frame_count, int32_t width, int32_t height) {
+  Made made;
+  SLXGraphic graphic;
+  graphic.Path = (folder / "g.slx").string();
+  graphic.FrameCount = frame_count;
+  for (int32_t i = 1; i <= frame_count; ++i) {
+    cDIBSection colour, data;
+    PaintFrame(width + i - 1, height, i, colour, data);
+    const std::string colour_name = std::to_string(2 * i - 1) + ".bmp";
+    const std::string data_name = std::to_string(2 * i) + ".bmp";
+    if (!colour.SavePicture((folder / colour_name).string()) ||
+        !data.SavePicture((folder / data_name).string())) {
+      std::exit(1);
+    }
+    made.bitmaps.push_back(colour.BMPBytes());
+    made.bitmaps.push_back(data.BMPBytes());
+    graphic.Frames.push_back(SLXFrame{colour_name, data_name, width / 2 - i, height - 1});
+  }
+  made.slx_text = FormatSLX(graphic);
+  if (!ConvertSLXToSLP(graphic, (folder / "g.slp").string())) std::exit(1);
+  made.slp = ReadOrDie((folder / "g.slp").string());
+  return made;
+}
+
+void GraphicSeeds(const fs::path& scratch) {
+  struct Shape { int32_t frames, width, height; };
+  int n = 0;
+  for (Shape s : {Shape{1, 1, 1}, Shape{1, 6, 4}, Shape{2, 9, 5}, Shape{4, 12, 10}}) {
+    fs::path folder = scratch / ("g" + std::to_string(++n));
+    fs::create_directories(folder);
+    Made made = MakeGraphic(folder, s.frames, s.width, s.height);
+    const std::string name = "made" + std::to_string(n);
+    Seed("fuzz_slp_reader", name + ".slp", made.slp);
+    Seed("fuzz_slp_to_slx", name + ".slp", made.slp);
+    Seed("fuzz_slx", name + ".slx", made.slx_text);
+    std::vector<std::string> parts{made.slx_text};
+    parts.insert(parts.end(), made.bitmaps.begin(), made.bitmaps.end());
+    if (parts.size() <= fuzz::kMaxBundleParts) Seed("fuzz_slx_to_slp", name + ".bundle", fuzz::JoinBundle(parts));
+    for (size_t i = 0; i < made.bitmaps.size() && i < 2; ++i)
+      Seed("fuzz_bmp_reader", name + "_" + std::to_string(i) + ".bmp", made.bitmaps[i]);
+
+    // The SLX the reader writes back from that SLP.
+    const std::string slx_path = (folder / "back.slx").string();
+    if (!ConvertSLPToSLX((folder / "g.slp").string(), slx_path)) std::exit(1);
+    Seed("fuzz_slx", name + "_back.slx", ReadOrDie(slx_path));
+  }
+  // The empty graphic.
+  SLXGraphic empty;
+  Seed("fuzz_slx", "empty.slx", FormatSLX(empty));
+}
+
+void ProjectSeeds() {
+  ModProject project = MakeNewProject("p.mpr");
+  Seed("fuzz_project_file", "new.mpr", FormatProjectFile(project));
+  project.Title = "A mod with every kind";
+  project.Resources.clear();
+  const int16_t kinds[] = {KindSLP, KindWAV, KindBIN, KindSLX, KindFile, KindBMP};
+  for (int16_t i = 0; i < 6; ++i) {
+    ProjectResource r;
+    r.Name = "resource " + std::to_string(i + 1);
+    r.FilePath = "C:\\mods\\file" + std::to_string(i) + ".dat";
+    r.Kind = kinds[i];
+    r.ReplaceTarget = static_cast<int16_t>(i * 2);
+    r.ResourceID = 50000 + i;
+    r.IconFlags = kinds[i] == KindBMP ? IconFlagsValue(0x15, 2) : 0;
+    project.Resources.push_back(r);
+  }
+  project.ResourceCount = 6;
+  Seed("fuzz_project_file", "six.mpr", FormatProjectFile(project));
+}
+
+void PaletteSeeds() {
+  std::string text = "JASC-PAL\r\n0100\r\n256\r\n";
+  for (int i = 0; i < 256; ++i) {
+    ColourValue c = PaletteColour(i);
+    text += std::to_string(RedOf(c)) + " " + std::to_string(GreenOf(c)) + " " +
+            std::to_string(BlueOf(c)) + "\r\n";
+  }
+  Seed("fuzz_palette", "builtin.pal", text);
+}
+
+void PackageSeeds() {
+  std::vector<std::string> datas = {"first entry", std::string("\0\1\2\3", 4), "x"};
+  std::string title = "Title", readme = "Read me\r\nsecond line";
+  std::string bytes = EncodeMPIHeader(static_cast<int16_t>(datas.size()), title, readme);
+  int64_t offset = static_cast<int64_t>(bytes.size()) + kMPIEntrySize * static_cast<int64_t>(datas.size());
+  for (size_t i = 0; i < datas.size(); ++i) {
+    MPIEntry entry;
+    entry.Kind = static_cast<uint8_t>(i + 1);
+    entry.ReplaceTarget = static_cast<uint8_t>(i);
+    entry.ResourceID = static_cast<int32_t>(100 + i);
+    entry.Length = static_cast<int32_t>(datas[i].size());
+    entry.Offset = static_cast<int32_t>(offset);
+    offset += entry.Length;
+    bytes += EncodeMPIEntry(entry);
+  }
+  for (const std::string& d : datas) bytes += d;
+  Seed("fuzz_mpi_package", "three.mpi", bytes);
+  Seed("fuzz_mpi_package", "empty.mpi", EncodeMPIHeader(0, "", ""));
+}
+
+void SampleSeeds() {
+  const char* samples = std::getenv("ZORV_SAMPLES");
+  if (!samples || !*samples || !fs::is_directory(samples)) return;
+  for (const auto& entry : fs::directory_iterator(samples)) {
+    const std::string ext = entry.path().extension().string();
+    const std::string name = "sample_" + entry.path().filename().string();
+    if (ext == ".slp") {
+      std::string bytes = ReadOrDie(entry.path().string());
+      Seed("fuzz_slp_reader", name, bytes);
+      Seed("fuzz_slp_to_slx", name, bytes);
+    } else if (ext == ".pal") {
+      Seed("fuzz_palette", name, ReadOrDie(entry.path().string()));
+    } else if (ext == ".bmp") {
+      Seed("fuzz_bmp_reader", name, ReadOrDie(entry.path().string()));
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_corpus <out folder>\n");
+    return 2;
+  }
+  out_root = argv[1];
+  fuzz::InitialiseProgramState();
+  fuzz::FuzzTempFolder scratch("make_corpus");
+  BitmapSeeds();
+  GraphicSeeds(scratch.Folder());
+  ProjectSeeds();
+  PaletteSeeds();
+  PackageSeeds();
+  SampleSeeds();
+  std::printf("%d seed files in %s\n", written, out_root.string().c_str());
+  return 0;
+}
