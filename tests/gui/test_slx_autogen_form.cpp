@@ -23,7 +23,7 @@
 #include "tests/support/TestSupport.h"
 #include "tools/SLXEditState.h"
 #include "tools/SLXEditorForm.h"
-#include "tools/SLXEditorFormView.h"
+#include "tools/FrameViewForm.h"
 
 namespace zorv::gui {
 namespace {
