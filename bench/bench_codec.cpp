@@ -44,6 +44,25 @@ std::string SamplesDir() {
   return path;
 }
 
+// Times work against its baseline in the same run, in CPU time, and reports
+// megapixels per second, the ratio to the baseline and the time per pass.
+template <typename Work, typename Baseline>
+void MeasureAgainst(benchmark::State& state, int64_t sample_pixels, Work& work,
+                    Baseline& baseline, const char* ratio_name) {
+  const int reps = RepsFor(baseline);
+  double work_seconds = 0, baseline_seconds = 0;
+  for (auto _ : state) {
+    const double once = CPUSeconds(reps, work);
+    baseline_seconds += CPUSeconds(reps, baseline);
+    work_seconds += once;
+    state.SetIterationTime(once);
+  }
+  const double passes = static_cast<double>(reps) * static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = static_cast<double>(sample_pixels) * passes / work_seconds / 1e6;
+  state.counters[ratio_name] = work_seconds / baseline_seconds;
+  state.counters["us_per_pass"] = 1e6 * work_seconds / passes;
+}
+
 struct Sample {
   zorv::SLPFile file;
   std::vector<zorv::SLPFrameInfo> frames;
@@ -108,18 +127,7 @@ void Decode(benchmark::State& state, const std::string& name) {
       benchmark::DoNotOptimize(to[i].data());
     }
   };
-  const int reps = RepsFor(copy_all);
-  double decode_seconds = 0, copy_seconds = 0;
-  for (auto _ : state) {
-    const double decode = CPUSeconds(reps, decode_all);
-    copy_seconds += CPUSeconds(reps, copy_all);
-    decode_seconds += decode;
-    state.SetIterationTime(decode);
-  }
-  const double pixels = static_cast<double>(sample.pixels) * reps * static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = pixels / decode_seconds / 1e6;
-  state.counters["ratio_to_copy"] = decode_seconds / copy_seconds;
-  state.counters["us_per_pass"] = 1e6 * decode_seconds / reps / static_cast<double>(state.iterations());
+  MeasureAgainst(state, sample.pixels, decode_all, copy_all, "ratio_to_copy");
 }
 
 void Encode(benchmark::State& state, const std::string& name) {
@@ -148,18 +156,7 @@ void Encode(benchmark::State& state, const std::string& name) {
     }
     benchmark::DoNotOptimize(sum);
   };
-  const int reps = RepsFor(read_all);
-  double encode_seconds = 0, read_seconds = 0;
-  for (auto _ : state) {
-    const double encode = CPUSeconds(reps, encode_all);
-    read_seconds += CPUSeconds(reps, read_all);
-    encode_seconds += encode;
-    state.SetIterationTime(encode);
-  }
-  const double pixels = static_cast<double>(sample.pixels) * reps * static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = pixels / encode_seconds / 1e6;
-  state.counters["ratio_to_read"] = encode_seconds / read_seconds;
-  state.counters["us_per_pass"] = 1e6 * encode_seconds / reps / static_cast<double>(state.iterations());
+  MeasureAgainst(state, sample.pixels, encode_all, read_all, "ratio_to_read");
 }
 
 void BM_DecodeUnit(benchmark::State& state) { Decode(state, "unit"); }

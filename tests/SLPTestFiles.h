@@ -8,9 +8,15 @@
 #include "codec/DIBSection.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
+#include "codec/SLX.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorv::test {
+
+// The data colours by the names the byte-level tests use.
+constexpr ColourValue kMagenta = kDataTransparent, kWhite = kDataNormal,
+                      kGreen = kDataPlayer, kRed = kDataShadow,
+                      kBlue = kDataPlayerOutline, kYellow = kDataBlackOutline;
 
 struct TestRow {
   int16_t left = 0;

@@ -21,9 +21,12 @@ using test::RowColours;
 using test::TestFrame;
 using test::TestRow;
 
-constexpr ColourValue kMagenta = kDataTransparent, kWhite = kDataNormal,
-                      kGreen = kDataPlayer, kRed = kDataShadow,
-                      kBlue = kDataPlayerOutline, kYellow = kDataBlackOutline;
+using test::kBlue;
+using test::kGreen;
+using test::kMagenta;
+using test::kRed;
+using test::kWhite;
+using test::kYellow;
 
 class SLPReaderTest : public ::testing::Test {
  protected:

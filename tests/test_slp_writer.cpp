@@ -22,9 +22,12 @@ using test::Join;
 using test::Repeat;
 using test::RowColours;
 
-constexpr ColourValue kMagenta = kDataTransparent, kWhite = kDataNormal,
-                      kGreen = kDataPlayer, kRed = kDataShadow,
-                      kBlue = kDataPlayerOutline, kYellow = kDataBlackOutline;
+using test::kBlue;
+using test::kGreen;
+using test::kMagenta;
+using test::kRed;
+using test::kWhite;
+using test::kYellow;
 
 class SLPWriterTest : public ::testing::Test {
  protected:
