@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/cli/Command.h"
-#include "codec/Palettes.h"
 
 namespace zorv::cli {
 namespace {
@@ -27,6 +26,15 @@ int UsageError(const std::string& text) {
   std::fprintf(stderr, "%s\nRun with --help for more information.\n", text.c_str());
   return kExitUsage;
 }
+
+void PrintError(const std::string& text) { std::fprintf(stderr, "Error: %s\n", text.c_str()); }
+
+int Failed(const Status& status) {
+  PrintError(status.message());
+  return kExitFailed;
+}
+
+int ExitStatus(const Status& status) { return status ? kExitOk : Failed(status); }
 
 }  // namespace zorv::cli
 
@@ -54,7 +62,5 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  zorv::BuildSquareTable();
-  zorv::LoadPalette("");
   return action ? action() : kExitUsage;
 }

@@ -1,6 +1,6 @@
-// GenerateDataBitmap: auto-generation of one frame of the current SLX
-// graphic, from its colour bitmap file to the written files and the
-// placement of the editor's views.
+// GenerateDataBitmap: auto-generation of one frame of an SLX graphic, from
+// its colour bitmap file to the written files and the placement of the
+// editor's views.
 #include "autogen/AutoGen.h"
 
 #include <algorithm>
@@ -11,20 +11,10 @@
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace {
 
-void ReportProblem(const std::string& text) { ReportError(text, MsgIcon::Exclamation); }
-
-// The top left of a view that puts the hot spot on the anchor.
-ViewPoint ViewCorner(ViewPoint anchor, int32_t center_x, int32_t center_y) {
-  auto clamp = [](int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-  };
-  return {clamp(int64_t{anchor.X} - center_x), clamp(int64_t{anchor.Y} - center_y)};
-}
 
 // Whether two paths name one file: the same text, or an existing file
 // reached both ways.
@@ -55,10 +45,10 @@ void SaveFrame(SLXGraphic& graphic, int32_t frame_number, const GeneratedFrame& 
   const std::string data_path = graphic.DataPath(frame_number);
   const std::string frame_text = NumberText(frame_number);
   if (SameFile(colour_path, data_path)) {
-    ReportProblem("The colour bitmap and the data bitmap of frame " + frame_text +
-                  " are the same file:\n" + colour_path +
-                  "\nWriting the data bitmap would destroy the picture, so nothing "
-                  "was saved.");
+    result.status = Status::Fail(
+        "The colour bitmap and the data bitmap of frame " + frame_text +
+        " are the same file:\n" + colour_path +
+        "\nWriting the data bitmap would destroy the picture, so nothing was saved.");
     return;
   }
   SafeFileWriter colour_writer, data_writer;
@@ -68,15 +58,11 @@ void SaveFrame(SLXGraphic& graphic, int32_t frame_number, const GeneratedFrame& 
   if (prepared && data_writer.failed()) prepared = data_writer.Commit();
   if (prepared) prepared = colour_writer.Commit();
   if (!prepared) {
-    ReportProblem("Error saving bitmap!\n" + prepared.message() +
-                  "\nFrame " + frame_text + " was left as it was.");
+    result.status = Status::Fail(kMsgErrorSavingBitmap, prepared.message() + "\nFrame " +
+                                                            frame_text + " was left as it was.");
     return;
   }
   const Status data_written = data_writer.Commit();
-  if (!data_written)
-    ReportProblem("Error saving bitmap!\n" + data_written.message() +
-                  "\nThe colour bitmap of frame " + frame_text +
-                  " was saved, its data bitmap was not.");
 
   if (generated.Cropped) {
     const std::string colour_file = graphic.Frame(frame_number).ColourFile;
@@ -87,26 +73,41 @@ void SaveFrame(SLXGraphic& graphic, int32_t frame_number, const GeneratedFrame& 
     }
     result.HotSpotsMoved = true;
   }
-  const bool slx_saved = SaveSLX(graphic);
-  result.Saved = data_written.ok() && slx_saved;
+  const Status slx_saved = SaveSLX(graphic);
+  result.Saved = data_written.ok() && slx_saved.ok();
+  if (!data_written) {
+    std::string detail = data_written.message() + "\nThe colour bitmap of frame " + frame_text +
+                         " was saved, its data bitmap was not.";
+    if (!slx_saved) detail += "\n" + slx_saved.message();
+    result.status = Status::Fail(kMsgErrorSavingBitmap, detail);
+  } else if (!slx_saved) {
+    result.status = slx_saved;
+  }
 }
 
 }  // namespace
 
-AutoGenResult GenerateDataBitmap(const AutoGenOptions& options, const ViewAnchors& anchors) {
+ViewPoint PlaceOnAnchor(ViewPoint anchor, int32_t center_x, int32_t center_y) {
+  auto clamp = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  return {clamp(int64_t{anchor.X} - center_x), clamp(int64_t{anchor.Y} - center_y)};
+}
+
+AutoGenResult GenerateDataBitmap(SLXGraphic& graphic, const AutoGenOptions& options,
+                                 const ViewAnchors& anchors) {
   AutoGenResult result;
   result.Frame = options.Frame;
-  SLXGraphic& graphic = CurrentSLX();
   if (Status checked = CheckAutoGenOptions(options); !checked) {
-    ReportProblem("Cannot generate data: " + checked.message() + ".");
+    result.status = Status::Fail("Cannot generate data: " + checked.message() + ".");
     return result;
   }
   const int32_t frame_count =
       std::min<int64_t>(graphic.FrameCount, static_cast<int64_t>(graphic.Frames.size()));
   if (options.Frame < 1 || options.Frame > frame_count) {
-    ReportProblem("Cannot generate data for frame " + NumberText(options.Frame) +
-                  ": the graphic has " + NumberText(frame_count) +
-                  (frame_count == 1 ? " frame." : " frames."));
+    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
+                                 ": the graphic has " + NumberText(frame_count) +
+                                 (frame_count == 1 ? " frame." : " frames."));
     return result;
   }
 
@@ -114,17 +115,17 @@ AutoGenResult GenerateDataBitmap(const AutoGenOptions& options, const ViewAnchor
   const std::string colour_path = graphic.ColourPath(options.Frame);
   cDIBSection colour;
   if (Status loaded = colour.CreateFromPicture(colour_path); !loaded) {
-    ReportProblem("Cannot read the colour bitmap of frame " + NumberText(options.Frame) +
-                  ": " + colour_path + "\n" + loaded.message() +
-                  "\nThe frame was left as it was.");
+    result.status = Status::Fail("Cannot read the colour bitmap of frame " +
+                                 NumberText(options.Frame) + ": " + colour_path + "\n" +
+                                 loaded.message() + "\nThe frame was left as it was.");
     return result;
   }
   GeneratedFrame generated;
   if (Status made = GenerateFrameBitmaps(std::move(colour), options, frame.CenterX,
                                          frame.CenterY, generated);
       !made) {
-    ReportProblem("Cannot generate data for frame " + NumberText(options.Frame) + ": " +
-                  made.message() + ".");
+    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
+                                 ": " + made.message() + ".");
     return result;
   }
   result.Generated = true;
@@ -135,18 +136,32 @@ AutoGenResult GenerateDataBitmap(const AutoGenOptions& options, const ViewAnchor
   result.CenterY = generated.CenterY;
 
   if (options.Save) SaveFrame(graphic, options.Frame, generated, result);
-  result.Ok = !options.Save || result.Saved;
 
   result.Views.Width = result.Width;
   result.Views.Height = result.Height;
   if (result.HotSpotsMoved) {
     result.Views.Move = true;
-    result.Views.ColourView = ViewCorner(anchors.ColourAnchor, result.CenterX, result.CenterY);
-    result.Views.DataView = ViewCorner(anchors.DataAnchor, result.CenterX, result.CenterY);
+    result.Views.ColourView = PlaceOnAnchor(anchors.ColourAnchor, result.CenterX, result.CenterY);
+    result.Views.DataView = PlaceOnAnchor(anchors.DataAnchor, result.CenterX, result.CenterY);
   }
   result.ColourBitmap = std::move(generated.Colour);
   result.DataBitmap = std::move(generated.Data);
   return result;
+}
+
+int32_t GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
+                               const ProgressSink& progress, const AutoGenFrameDone& each) {
+  options.Save = true;
+  const int32_t frame_count = graphic.FrameCount;
+  int32_t failed = 0;
+  for (int32_t frame = 1; frame <= frame_count; ++frame) {
+    Tell(progress, "Generating frame " + NumberText(frame), frame, frame_count);
+    options.Frame = frame;
+    const AutoGenResult result = GenerateDataBitmap(graphic, options);
+    if (!result.status) ++failed;
+    if (each) each(result);
+  }
+  return failed;
 }
 
 }  // namespace zorv

@@ -4,27 +4,32 @@
 //
 // The work is split in two layers. GenerateFrameBitmaps and the passes it
 // is made of work on bitmaps in memory. GenerateDataBitmap runs them on one
-// frame of the current SLX graphic: it loads the colour bitmap, moves hot
-// spots and writes the files when saving, and tells the editor what to show
-// and where; it touches no window itself.
+// frame of an SLX graphic: it loads the colour bitmap, moves hot spots and
+// writes the files when saving, and says where the editor's views go; it
+// touches no window itself.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "autogen/ColourRules.h"
 #include "codec/DIBSection.h"
+#include "codec/DataColours.h"
 #include "codec/Palettes.h"
+#include "codec/SLX.h"
+#include "common/Progress.h"
 #include "common/Status.h"
 
 namespace zorv {
 
-inline constexpr ColourValue kMagenta = RGBColour(255, 0, 255);
 // The shadow colour of a graphic that has no shadow.
 inline constexpr ColourValue kNoShadow = -1;
 // Blank pixels kept around the content when cropping.
 inline constexpr int32_t kCropMargin = 2;
 inline constexpr int32_t kMaxPlayerTolerance = 50;
 inline constexpr int32_t kMaxShadowTolerance = 300;
+
+inline constexpr const char* kMsgErrorSavingBitmap = "Error saving bitmap!";
 
 // The settings of one run. The defaults are those the dialog starts with.
 struct AutoGenOptions {
@@ -92,18 +97,24 @@ struct GeneratedFrame {
 Status GenerateFrameBitmaps(cDIBSection colour, const AutoGenOptions& options,
                             int32_t center_x, int32_t center_y, GeneratedFrame& out);
 
-// ---- On the current SLX graphic ------------------------------------------
+// ---- On a frame of an SLX graphic ----------------------------------------
 
 struct ViewPoint {
   int32_t X = 0;
   int32_t Y = 0;
+  bool operator==(const ViewPoint&) const = default;
 };
 
 // Where the editor pins each view's hot spot, in its client area.
 struct ViewAnchors {
   ViewPoint ColourAnchor;
   ViewPoint DataAnchor;
+  bool operator==(const ViewAnchors&) const = default;
 };
+
+// The top-left corner that puts a frame's hot spot (center_x, center_y) on
+// anchor, kept within the 32-bit range.
+ViewPoint PlaceOnAnchor(ViewPoint anchor, int32_t center_x, int32_t center_y);
 
 // What the editor does with its two views once a frame is generated: give
 // both the new size, show the result's bitmaps at their top left, and, when
@@ -120,7 +131,9 @@ struct ViewPlacement {
 
 struct AutoGenResult {
   int32_t Frame = 0;        // the frame processed; the editor's slider ends here
-  bool Ok = false;          // everything asked for was done
+  // Ok when everything asked for was done; otherwise what went wrong, with
+  // Generated, Saved and HotSpotsMoved saying how far it got.
+  Status status = Status::Ok();
   bool Generated = false;   // the bitmaps below hold the result
   bool Saved = false;       // both bitmaps and the SLX file were written
   bool Cropped = false;
@@ -134,23 +147,33 @@ struct AutoGenResult {
   ViewPlacement Views;
 };
 
-// Generates the data bitmap of options.Frame of CurrentSLX().
+// Generates the data bitmap of options.Frame of graphic.
 //
-// The editor, before calling, sets its frame slider to options.Frame and
-// shows that frame; afterwards it applies result.Views and shows the
-// result's bitmaps (when Generated), or shows the frame again otherwise.
+// The editor, before calling, sets its frame slider to options.Frame; when
+// the result was generated it shows that frame, then the result's bitmaps
+// placed as result.Views says.
 //
 // When saving: every frame whose ColourFile equals this frame's takes the
 // new hot spot (only when cropped), both bitmaps are written beside the SLX
 // file and the SLX file is saved. A preview writes nothing and moves no hot
 // spot.
 //
-// Failures are reported and leave the frame as it was: settings out of
-// range, a frame number outside the graphic, a colour bitmap that is
-// missing or unreadable, colour and data bitmaps that are one file, a
-// failed write (files are replaced only when completely written; if the
-// colour bitmap was replaced, the hot spots follow it).
-AutoGenResult GenerateDataBitmap(const AutoGenOptions& options,
+// Failures come back in result.status and leave the frame as it was:
+// settings out of range, a frame number outside the graphic, a colour
+// bitmap that is missing or unreadable, colour and data bitmaps that are
+// one file, a failed write (files are replaced only when completely
+// written; if the colour bitmap was replaced, the hot spots follow it).
+AutoGenResult GenerateDataBitmap(SLXGraphic& graphic, const AutoGenOptions& options,
                                  const ViewAnchors& anchors = {});
+
+// "Apply to animation" without a window: every frame from 1 to the frame
+// count in turn, each saved at once (options.Frame and options.Save are
+// set for each). Progress hears "Generating frame " + i as step i. Every
+// frame is tried; each hears how its frame went, and the result is the
+// number of frames that failed.
+using AutoGenFrameDone = std::function<void(const AutoGenResult&)>;
+int32_t GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
+                               const ProgressSink& progress = {},
+                               const AutoGenFrameDone& each = {});
 
 }  // namespace zorv

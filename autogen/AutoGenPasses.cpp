@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "autogen/AutoGen.h"
-#include "codec/SLX.h"
+#include "codec/DataColours.h"
 #include "common/Functions.h"
 
 namespace zorv {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "codec/SLX.h"
+#include "codec/DataColours.h"
 #include "common/Functions.h"
 
 namespace zorv {

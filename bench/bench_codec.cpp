@@ -7,6 +7,8 @@
 // counters give the time of one pass over the sample.
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 #include <algorithm>
 #include <ctime>
 #include <cstdlib>
@@ -64,7 +66,8 @@ void MeasureAgainst(benchmark::State& state, int64_t sample_pixels, Work& work,
 }
 
 struct Sample {
-  zorv::SLPFile file;
+  std::unique_ptr<zorv::SLPFile> file;
+  zorv::Palette palette;
   std::vector<zorv::SLPFrameInfo> frames;
   std::vector<zorv::cDIBSection> colour, data;  // every frame decoded
   int64_t pixels = 0;
@@ -80,17 +83,16 @@ Sample& LoadSample(const std::string& name) {
   cache.emplace_back(name, sample);
   const std::string dir = SamplesDir();
   if (dir.empty()) return *sample;
-  zorv::BuildSquareTable();
-  if (!zorv::LoadPalette(dir + name + ".pal")) return *sample;
+  if (!zorv::LoadPalette(dir + name + ".pal", sample->palette)) return *sample;
   // The file's bytes in memory, so the benchmark measures decoding alone.
   std::string bytes;
   if (!zorv::ReadWholeFile(dir + name + ".slp", bytes)) return *sample;
-  sample->file = zorv::SLPFile(std::move(bytes));
+  sample->file = std::make_unique<zorv::SLPFile>(std::move(bytes));
   zorv::SLPHeader header;
-  if (!zorv::ReadSLPHeader(sample->file, header, sample->frames)) return *sample;
+  if (!zorv::ReadSLPHeader(*sample->file, header, sample->frames)) return *sample;
   for (const auto& f : sample->frames) {
     zorv::cDIBSection colour, data;
-    if (!zorv::DecodeSLPFrame(sample->file, f, colour, data)) return *sample;
+    if (!zorv::DecodeSLPFrame(*sample->file, f, sample->palette, colour, data)) return *sample;
     sample->pixels += int64_t{f.Width} * f.Height;
     sample->colour.push_back(std::move(colour));
     sample->data.push_back(std::move(data));
@@ -105,7 +107,6 @@ void Decode(benchmark::State& state, const std::string& name) {
     state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
     return;
   }
-  zorv::LoadPalette(SamplesDir() + name + ".pal");
   zorv::cDIBSection colour, data;
   // The copy baseline: both output bitmaps' bytes of every frame.
   std::vector<std::vector<uint8_t>> from, to;
@@ -116,7 +117,8 @@ void Decode(benchmark::State& state, const std::string& name) {
   }
   auto decode_all = [&] {
     for (const auto& f : sample.frames) {
-      benchmark::DoNotOptimize(zorv::DecodeSLPFrame(sample.file, f, colour, data).ok());
+      benchmark::DoNotOptimize(
+          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
       benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
       benchmark::DoNotOptimize(data.DIBSectionBitsPtr());
     }
@@ -136,14 +138,15 @@ void Encode(benchmark::State& state, const std::string& name) {
     state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
     return;
   }
-  // The writer always codes against the built-in palette.
-  zorv::LoadPalette("");
+  // The editor and the compiler code against the built-in palette. One
+  // encoder serves a whole job, as it does in a conversion.
+  zorv::SLPRunEncoder encoder(zorv::Palette::BuiltIn());
   zorv::SLPEncodedFrame encoded;
   zorv::SLPRunFault fault;
   auto encode_all = [&] {
     for (size_t i = 0; i < sample.frames.size(); ++i)
       benchmark::DoNotOptimize(
-          zorv::EncodeSLPFrame(sample.colour[i], sample.data[i], encoded, fault));
+          zorv::EncodeSLPFrame(sample.colour[i], sample.data[i], encoder, encoded, fault));
   };
   // The read baseline: every byte of both input bitmaps, summed.
   auto read_all = [&] {

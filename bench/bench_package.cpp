@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "common/FileIO.h"
-#include "common/Report.h"
 #include "package/MPICode.h"
 #include "project/ModProject.h"
 

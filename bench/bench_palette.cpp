@@ -19,42 +19,35 @@ std::vector<zorv::ColourValue> ArbitraryColours(size_t n) {
 }
 
 void BM_NearestIndexOfPaletteColours(benchmark::State& state) {
-  zorv::BuildSquareTable();
-  zorv::LoadPalette("");
+  const zorv::Palette& palette = zorv::Palette::BuiltIn();
   int i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(zorv::NearestPaletteIndex(zorv::PaletteColour(i)));
+    benchmark::DoNotOptimize(zorv::NearestPaletteIndex(palette, palette.Colour(i)));
     i = (i + 37) & 255;
   }
 }
 BENCHMARK(BM_NearestIndexOfPaletteColours);
 
-// Every colour new: the full distance pass (the cache never hits).
-void BM_NearestIndexOfArbitraryColoursUncached(benchmark::State& state) {
-  zorv::BuildSquareTable();
-  zorv::LoadPalette("");
+// Every colour new: the full distance pass, as the palette answers alone.
+void BM_NearestIndexOfArbitraryColours(benchmark::State& state) {
+  const zorv::Palette& palette = zorv::Palette::BuiltIn();
   auto colours = ArbitraryColours(1 << 20);
   size_t i = 0;
   for (auto _ : state) {
-    if (i == colours.size()) {
-      state.PauseTiming();
-      zorv::LoadPalette("");  // forget cached answers
-      i = 0;
-      state.ResumeTiming();
-    }
-    benchmark::DoNotOptimize(zorv::NearestPaletteIndex(colours[i++]));
+    if (i == colours.size()) i = 0;
+    benchmark::DoNotOptimize(zorv::NearestPaletteIndex(palette, colours[i++]));
   }
 }
-BENCHMARK(BM_NearestIndexOfArbitraryColoursUncached);
+BENCHMARK(BM_NearestIndexOfArbitraryColours);
 
-// A picture's worth of colours repeats: a few thousand distinct values.
+// A picture's worth of colours repeats: a few thousand distinct values,
+// answered from a job's matcher.
 void BM_NearestIndexOfRepeatedArbitraryColours(benchmark::State& state) {
-  zorv::BuildSquareTable();
-  zorv::LoadPalette("");
+  zorv::PaletteMatcher matcher(zorv::Palette::BuiltIn());
   auto colours = ArbitraryColours(4096);
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(zorv::NearestPaletteIndex(colours[i]));
+    benchmark::DoNotOptimize(matcher.Nearest(colours[i]));
     i = (i + 1) & 4095;
   }
 }

@@ -40,7 +40,7 @@ int MakeSLX(const std::string& folder, const std::string& title, int32_t frames,
   }
   for (int32_t y = 0; y < height; ++y)
     for (int32_t x = 0; x < width; ++x) {
-      colour.SetPixel(x, y, PaletteColour(16 + (x + 3 * y) % 200));
+      colour.SetPixel(x, y, Palette::BuiltIn().Colour(16 + (x + 3 * y) % 200));
       data.SetPixel(x, y, DataColourAt(x, y, width, height));
     }
   SLXGraphic graphic;
@@ -54,7 +54,7 @@ int MakeSLX(const std::string& folder, const std::string& title, int32_t frames,
     frame.CenterX = width / 2;
     frame.CenterY = height - 1;
     // Each frame differs a little so no two files are the same.
-    colour.SetPixel(i % width, 0, PaletteColour(16 + i % 200));
+    colour.SetPixel(i % width, 0, Palette::BuiltIn().Colour(16 + i % 200));
     for (auto [bitmap, name] : {std::pair{&colour, frame.ColourFile},
                                 std::pair{&data, frame.DataFile}}) {
       if (Status saved = bitmap->SavePicture(folder + "/" + name); !saved) {
@@ -74,7 +74,6 @@ int MakeSLX(const std::string& folder, const std::string& title, int32_t frames,
 
 int main(int argc, char** argv) {
   if (argc == 7 && std::string(argv[1]) == "slx") {
-    LoadPalette("");
     return MakeSLX(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]),
                    std::atoi(argv[6]));
   }

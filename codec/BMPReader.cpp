@@ -10,6 +10,8 @@
 #include <string>
 
 #include "codec/DIBSection.h"
+#include "common/FileIO.h"
+#include "common/LittleEndian.h"
 
 namespace zorv {
 namespace {
@@ -33,13 +35,8 @@ constexpr uint32_t kJPEG = 4;
 constexpr uint32_t kPNG = 5;
 constexpr uint32_t kAlphaBitFields = 6;
 
-uint16_t U16(std::string_view b, uint64_t at) {
-  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) |
-                               (static_cast<uint8_t>(b[at + 1]) << 8));
-}
-uint32_t U32(std::string_view b, uint64_t at) {
-  return static_cast<uint32_t>(U16(b, at)) | (static_cast<uint32_t>(U16(b, at + 2)) << 16);
-}
+using le::U16;
+using le::U32;
 
 bool KnownHeaderSize(uint32_t size) {
   switch (size) {
@@ -110,12 +107,16 @@ Status CheckCompression(const Layout& l, uint32_t header_size) {
   }
 }
 
-Status ReadLayout(std::string_view bytes, Layout& l) {
+// The fields of the file header and the picture header: size, row order,
+// depth and compression. Needs only the headers' bytes, so the size of a
+// picture can be read without the rest of its file.
+Status ReadHeaders(std::string_view bytes, Layout& l, uint32_t& header_size,
+                   uint32_t& colours_used) {
   const uint64_t size = bytes.size();
   if (size < kFileHeaderSize + 4) return Status::Fail("the file is too short to be a BMP file");
   if (bytes[0] != 'B' || bytes[1] != 'M')
     return Status::Fail("the file is not a BMP file (it does not start with \"BM\")");
-  const uint32_t header_size = U32(bytes, 14);
+  header_size = U32(bytes, 14);
   if (!KnownHeaderSize(header_size))
     return Status::Fail("the BMP header size " + Number(header_size) +
                         " is not one this program reads");
@@ -123,7 +124,8 @@ Status ReadLayout(std::string_view bytes, Layout& l) {
     return Status::Fail("the file is too short for its BMP header");
 
   int64_t width, height;
-  uint32_t planes, colours_used = 0;
+  uint32_t planes;
+  colours_used = 0;
   if (header_size == kCoreHeader) {
     width = U16(bytes, 18);
     height = U16(bytes, 20);
@@ -161,7 +163,13 @@ Status ReadLayout(std::string_view bytes, Layout& l) {
       return Status::Fail(Number(l.bits) + " bits per pixel is not a BMP colour depth "
                           "this program reads");
   }
-  if (Status s = CheckCompression(l, header_size); !s) return s;
+  return CheckCompression(l, header_size);
+}
+
+Status ReadLayout(std::string_view bytes, Layout& l) {
+  const uint64_t size = bytes.size();
+  uint32_t header_size = 0, colours_used = 0;
+  if (Status s = ReadHeaders(bytes, l, header_size, colours_used); !s) return s;
 
   // Colour masks: after a plain info header, or inside the V2 and later
   // headers. Those headers carry masks for uncompressed pixels too, but
@@ -427,6 +435,20 @@ Status DecodeRunLengths(std::string_view bytes, const Layout& l, cDIBSection& bi
 }
 
 }  // namespace
+
+Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height) {
+  // The largest headers end well before this.
+  constexpr uint64_t kHeadBytes = 1024;
+  std::string head;
+  if (Status read = ReadFileStart(path, kHeadBytes, head); !read) return read;
+  Layout layout;
+  uint32_t header_size = 0, colours_used = 0;
+  if (Status s = ReadHeaders(head, layout, header_size, colours_used); !s)
+    return Status::Fail(path + ": " + s.message());
+  width = layout.width;
+  height = layout.height;
+  return Status::Ok();
+}
 
 Status DecodeBMP(std::string_view bytes, cDIBSection& bitmap) {
   bitmap.ClearUp();

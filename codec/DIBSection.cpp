@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/FileIO.h"
+#include "common/LittleEndian.h"
 
 namespace zorv {
 
@@ -98,36 +99,24 @@ Status cDIBSection::CreateFromBMPBytes(std::string_view bytes) {
   return DecodeBMP(bytes, *this);
 }
 
-namespace {
-
-void PutLE16(std::string& out, uint16_t v) {
-  out.push_back(static_cast<char>(v & 255));
-  out.push_back(static_cast<char>(v >> 8));
-}
-void PutLE32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 255));
-}
-
-}  // namespace
-
 std::string cDIBSection::BMPHeader() const {
   const uint32_t image_size = ImageSize();
   std::string out;
   out.reserve(54);
   // File header.
-  PutLE16(out, 0x4D42);
-  PutLE32(out, image_size + 54);
-  PutLE32(out, 0);
-  PutLE32(out, 54);
+  le::PutU16(out, 0x4D42);
+  le::PutU32(out, image_size + 54);
+  le::PutU32(out, 0);
+  le::PutU32(out, 54);
   // Information header.
-  PutLE32(out, 40);
-  PutLE32(out, static_cast<uint32_t>(width_));
-  PutLE32(out, static_cast<uint32_t>(height_));
-  PutLE16(out, 1);
-  PutLE16(out, 24);
-  PutLE32(out, 0);
-  PutLE32(out, image_size);
-  for (int i = 0; i < 4; ++i) PutLE32(out, 0);
+  le::PutU32(out, 40);
+  le::PutU32(out, static_cast<uint32_t>(width_));
+  le::PutU32(out, static_cast<uint32_t>(height_));
+  le::PutU16(out, 1);
+  le::PutU16(out, 24);
+  le::PutU32(out, 0);
+  le::PutU32(out, image_size);
+  for (int i = 0; i < 4; ++i) le::PutU32(out, 0);
   return out;
 }
 

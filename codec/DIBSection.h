@@ -95,6 +95,11 @@ class cDIBSection {
   std::vector<uint8_t> pixels_;
 };
 
+// The width and height of the picture in a BMP file, read from its headers
+// alone (the pixels are not read). Fails for a file that is not a BMP file
+// this program reads.
+Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height);
+
 // Decodes BMP file bytes into bitmap (created at the image's size). Accepts
 // core, info, V4 and V5 headers; 1, 4 and 8 bits with a colour table, RLE4
 // and RLE8; 16, 24 and 32 bits with or without bit-field masks; rows

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "common/FileIO.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace {
@@ -53,76 +52,16 @@ constexpr const char kBuiltInPalette[] =
     "255 217 0,240 240 255,240 247 255,247 247 255,247 255 255,85 119 52,"
     "129 151 49,0 255 255,255 0 255,0 139 210,0 160 243,255 255 255";
 
-PaletteTable current_palette{};
-std::array<int32_t, 256> square_table{};
-bool squares_built = false;
-
-// Exact matches: an open-addressing table from colour to its lowest index.
-constexpr int kExactSlots = 1024;
-struct ExactSlot {
-  ColourValue colour = -1;
-  uint8_t index = 0;
-};
-std::array<ExactSlot, kExactSlots> exact_slots;
-
-// Nearest matches of colours not in the palette, one entry per hash bucket.
-constexpr int kNearestSlots = 1 << 16;
-struct NearestSlot {
-  ColourValue colour = 0;
-  bool used = false;
-  uint8_t index = 0;
-};
-std::vector<NearestSlot> nearest_slots(kNearestSlots);
-
-// The palette split into channels, so the distance pass vectorises.
-alignas(32) std::array<int32_t, 256> palette_red{}, palette_green{}, palette_blue{};
-
 uint32_t HashColour(ColourValue v) {
   return (static_cast<uint32_t>(v) * 2654435761u) >> 16;
 }
 
-void RebuildMatchTables() {
-  for (auto& slot : exact_slots) slot = ExactSlot{};
-  for (int i = 0; i < 256; ++i) {
-    ColourValue v = current_palette[i];
-    palette_red[i] = RedOf(v);
-    palette_green[i] = GreenOf(v);
-    palette_blue[i] = BlueOf(v);
-    uint32_t slot = HashColour(v) % kExactSlots;
-    while (exact_slots[slot].colour != -1 && exact_slots[slot].colour != v)
-      slot = (slot + 1) % kExactSlots;
-    if (exact_slots[slot].colour == -1) exact_slots[slot] = {v, static_cast<uint8_t>(i)};
-  }
-  std::fill(nearest_slots.begin(), nearest_slots.end(), NearestSlot{});
-}
-
-int ExactIndex(ColourValue v) {
-  uint32_t slot = HashColour(v) % kExactSlots;
-  while (exact_slots[slot].colour != -1) {
-    if (exact_slots[slot].colour == v) return exact_slots[slot].index;
-    slot = (slot + 1) % kExactSlots;
-  }
-  return -1;
-}
-
-uint8_t NearestByDistance(ColourValue v) {
-  const int red = RedOf(v), green = GreenOf(v), blue = BlueOf(v);
-  alignas(32) std::array<int32_t, 256> distance;
-  for (int i = 0; i < 256; ++i) {
-    int dr = palette_red[i] - red, dg = palette_green[i] - green,
-        db = palette_blue[i] - blue;
-    distance[i] = dr * dr + dg * dg + db * db;
-  }
-  int32_t best = 200000;
-  uint8_t result = 0;
-  for (int i = 0; i < 256; ++i) {
-    if (distance[i] < best) {
-      best = distance[i];
-      result = static_cast<uint8_t>(i);
-    }
-  }
-  return result;
-}
+// Squares of the channel differences, worked out by the compiler.
+constexpr std::array<int32_t, 256> kSquares = [] {
+  std::array<int32_t, 256> squares{};
+  for (int n = 0; n < 256; ++n) squares[n] = n * n;
+  return squares;
+}();
 
 // Skips blanks; reads a whole number 0..255 and moves past it.
 bool ReadComponent(std::string_view& text, int& value) {
@@ -155,19 +94,79 @@ std::string_view SkipLeadingBlanks(std::string_view line) {
 
 std::string_view BuiltInPaletteText() { return kBuiltInPalette; }
 
-const PaletteTable& Palette() { return current_palette; }
+Palette::Palette() : Palette(BuiltIn()) {}
 
-void SetPalette(const PaletteTable& table) {
-  BuildSquareTable();
-  for (int i = 0; i < 256; ++i) current_palette[i] = table[i] & 0xFFFFFF;
-  RebuildMatchTables();
+Palette::Palette(const PaletteTable& colours) {
+  for (int i = 0; i < 256; ++i) colours_[i] = colours[i] & 0xFFFFFF;
+  BuildTables();
 }
 
-void BuildSquareTable() {
-  if (squares_built) return;
-  for (int n = 0; n < 256; ++n) square_table[n] = n * n;
-  squares_built = true;
-  RebuildMatchTables();
+const Palette& Palette::BuiltIn() {
+  static const Palette built_in = [] {
+    PaletteTable table{};
+    // The text is part of the program and always parses.
+    (void)ParseBuiltInPalette(kBuiltInPalette, table);
+    return Palette(table);
+  }();
+  return built_in;
+}
+
+void Palette::BuildTables() {
+  exact_colour_.fill(-1);
+  for (int i = 0; i < 256; ++i) {
+    const ColourValue v = colours_[i];
+    red_[i] = RedOf(v);
+    green_[i] = GreenOf(v);
+    blue_[i] = BlueOf(v);
+    pixel_words_[i] = static_cast<uint32_t>(BlueOf(v)) | (static_cast<uint32_t>(GreenOf(v)) << 8) |
+                      (static_cast<uint32_t>(RedOf(v)) << 16) |
+                      (static_cast<uint32_t>(BlueOf(v)) << 24);
+    uint32_t slot = HashColour(v) % kExactSlots;
+    while (exact_colour_[slot] != -1 && exact_colour_[slot] != v)
+      slot = (slot + 1) % kExactSlots;
+    if (exact_colour_[slot] == -1) {
+      exact_colour_[slot] = v;
+      exact_index_[slot] = static_cast<uint8_t>(i);
+    }
+  }
+}
+
+int Palette::ExactIndex(ColourValue v) const {
+  uint32_t slot = HashColour(v) % kExactSlots;
+  while (exact_colour_[slot] != -1) {
+    if (exact_colour_[slot] == v) return exact_index_[slot];
+    slot = (slot + 1) % kExactSlots;
+  }
+  return -1;
+}
+
+uint8_t Palette::Nearest(ColourValue v) const {
+  const int exact = ExactIndex(v);
+  if (exact >= 0) return static_cast<uint8_t>(exact);
+  const int red = RedOf(v), green = GreenOf(v), blue = BlueOf(v);
+  alignas(32) std::array<int32_t, 256> distance;
+  for (int i = 0; i < 256; ++i) {
+    const int dr = red_[i] - red, dg = green_[i] - green, db = blue_[i] - blue;
+    distance[i] = dr * dr + dg * dg + db * db;
+  }
+  int32_t best = 200000;
+  uint8_t result = 0;
+  for (int i = 0; i < 256; ++i) {
+    if (distance[i] < best) {
+      best = distance[i];
+      result = static_cast<uint8_t>(i);
+    }
+  }
+  return result;
+}
+
+PaletteMatcher::PaletteMatcher(const Palette& palette)
+    : palette_(palette), slots_(new Slot[kSlots]) {}
+
+uint8_t PaletteMatcher::Nearest(ColourValue v) {
+  Slot& slot = slots_[HashColour(v) % kSlots];
+  if (slot.colour != v) slot = {v, palette_.Nearest(v)};
+  return slot.index;
 }
 
 Status ParseBuiltInPalette(std::string_view text, PaletteTable& table) {
@@ -202,40 +201,25 @@ Status ParsePaletteFile(std::string_view text, PaletteTable& table) {
   return Status::Ok();
 }
 
-bool LoadPalette(const std::string& path) {
-  PaletteTable table{};
+Status LoadPalette(const std::string& path, Palette& palette) {
   if (path.empty()) {
-    // The built-in text is part of the program and always parses.
-    if (!ParseBuiltInPalette(BuiltInPaletteText(), table)) return false;
-    SetPalette(table);
-    return true;
+    palette = Palette::BuiltIn();
+    return Status::Ok();
   }
   std::string contents;
+  PaletteTable table{};
   Status status = ReadWholeFile(path, contents, 1 << 20);
   if (status) status = ParsePaletteFile(contents, table);
-  if (!status) {
-    Report(Message{"Not valid palette file!\n" + AboutFile(path, status.message()),
-                   kAppTitle, MsgIcon::None, MsgButtons::OK, MsgAnswer::OK});
-    return false;
-  }
-  SetPalette(table);
-  return true;
+  if (!status) return Status::Fail(kMsgNotValidPalette, AboutFile(path, status.message()));
+  palette = Palette(table);
+  return Status::Ok();
 }
 
 int32_t ColourDistance(ColourValue a, ColourValue b) {
-  BuildSquareTable();
-  int dr = RedOf(a) - RedOf(b), dg = GreenOf(a) - GreenOf(b),
-      db = BlueOf(a) - BlueOf(b);
-  return square_table[dr < 0 ? -dr : dr] + square_table[dg < 0 ? -dg : dg] +
-         square_table[db < 0 ? -db : db];
-}
-
-uint8_t NearestPaletteIndex(ColourValue v) {
-  int exact = ExactIndex(v);
-  if (exact >= 0) return static_cast<uint8_t>(exact);
-  NearestSlot& slot = nearest_slots[HashColour(v) % kNearestSlots];
-  if (!slot.used || slot.colour != v) slot = {v, true, NearestByDistance(v)};
-  return slot.index;
+  const int dr = RedOf(a) - RedOf(b), dg = GreenOf(a) - GreenOf(b),
+            db = BlueOf(a) - BlueOf(b);
+  return kSquares[dr < 0 ? -dr : dr] + kSquares[dg < 0 ? -dg : dg] +
+         kSquares[db < 0 ? -db : db];
 }
 
 }  // namespace zorv

@@ -2,24 +2,31 @@
 
 #include <algorithm>
 
-#include "codec/SLX.h"
+#include "codec/DataColours.h"
 
 namespace zorv {
 namespace {
 
 void Put(SLPBytes& out, size_t value) { out.push_back(static_cast<uint8_t>(value)); }
 
+using slp::kMaxByteCount;
+using slp::kMaxNibbleCount;
+using slp::kMaxShortCount;
+
 // Counts up to 255 in chunks: (n div 255) chunks of 255, then one of
 // n mod 255, written even when that is 0.
 template <typename EmitChunk>
 void InChunksOf255(size_t n, EmitChunk emit) {
-  for (size_t i = 0; i < n / 255; ++i) emit(255);
-  emit(n % 255);
+  for (size_t i = 0; i < n / kMaxByteCount; ++i) emit(kMaxByteCount);
+  emit(n % kMaxByteCount);
 }
+
+// A command byte carrying its count in the high nibble.
+size_t WithNibbleCount(uint8_t command, size_t count) { return count * 16 + command; }
 
 // Shadow and the two outline runs: a count in a following byte.
 void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
-  if (n <= 255) {
+  if (n <= kMaxByteCount) {
     Put(out, command);
     Put(out, n);
     return;
@@ -34,7 +41,8 @@ ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16)
 
 // Palette indices of n pixels from p on. Neighbours often share a colour, so
 // the last answer is kept.
-void IndicesOf(const uint8_t* p, size_t n, std::vector<uint8_t>& indices) {
+void IndicesOf(const uint8_t* p, size_t n, PaletteMatcher& matcher,
+               std::vector<uint8_t>& indices) {
   indices.resize(n);
   ColourValue last = -1;
   uint8_t last_index = 0;
@@ -42,7 +50,7 @@ void IndicesOf(const uint8_t* p, size_t n, std::vector<uint8_t>& indices) {
     ColourValue v = PixelAt(p);
     if (v != last) {
       last = v;
-      last_index = NearestPaletteIndex(v);
+      last_index = matcher.Nearest(v);
     }
     indices[k] = last_index;
   }
@@ -51,22 +59,22 @@ void IndicesOf(const uint8_t* p, size_t n, std::vector<uint8_t>& indices) {
 void AppendPlayerRun(SLPBytes& out, const std::vector<uint8_t>& indices) {
   const size_t n = indices.size();
   auto chunk = [&](size_t start, size_t count) {
-    if (count < 16) {
-      Put(out, count * 16 + 0x06);
+    if (count <= kMaxNibbleCount) {
+      Put(out, WithNibbleCount(slp::kPlayerCopy, count));
     } else {
-      Put(out, 0x06);
+      Put(out, slp::kPlayerCopy);
       Put(out, count);
     }
     for (size_t k = 0; k < count; ++k) Put(out, indices[start + k] % 16);
   };
-  if (n <= 255) {
+  if (n <= kMaxByteCount) {
     chunk(0, n);
     return;
   }
   // Long runs always carry the count byte, the last chunk too.
   size_t start = 0;
   InChunksOf255(n, [&](size_t count) {
-    Put(out, 0x06);
+    Put(out, slp::kPlayerCopy);
     Put(out, count);
     for (size_t k = 0; k < count; ++k) Put(out, indices[start + k] % 16);
     start += count;
@@ -78,17 +86,17 @@ void AppendPlayerRun(SLPBytes& out, const std::vector<uint8_t>& indices) {
 void AppendCopy(SLPBytes& out, std::span<const uint8_t> block) {
   const size_t m = block.size();
   if (m == 0) return;
-  if (m < 64) {
-    Put(out, m * 4);
+  if (m <= kMaxShortCount) {
+    Put(out, m * 4 + slp::kShortCopy);
   } else if (m <= kMaxCopyCount) {
-    Put(out, (m / 256) * 16 + 2);
+    Put(out, WithNibbleCount(slp::kLongCopy, m / 256));
     Put(out, m % 256);
   } else {
     // Too long for one count field: consecutive long copies of the same
     // pixels.
     for (size_t start = 0; start < m; start += kMaxCopyCount) {
       const size_t count = std::min(kMaxCopyCount, m - start);
-      Put(out, (count / 256) * 16 + 2);
+      Put(out, WithNibbleCount(slp::kLongCopy, count / 256));
       Put(out, count % 256);
       out.insert(out.end(), block.begin() + static_cast<ptrdiff_t>(start),
                  block.begin() + static_cast<ptrdiff_t>(start + count));
@@ -100,16 +108,16 @@ void AppendCopy(SLPBytes& out, std::span<const uint8_t> block) {
 
 void AppendFill(SLPBytes& out, uint8_t index, size_t count) {
   if (count == 0) return;
-  if (count < 16) {
-    Put(out, count * 16 + 7);
+  if (count <= kMaxNibbleCount) {
+    Put(out, WithNibbleCount(slp::kFill, count));
     Put(out, index);
-  } else if (count <= 255) {
-    Put(out, 7);
+  } else if (count <= kMaxByteCount) {
+    Put(out, slp::kFill);
     Put(out, count);
     Put(out, index);
   } else {
     InChunksOf255(count, [&](size_t chunk) {
-      Put(out, 7);
+      Put(out, slp::kFill);
       Put(out, chunk);
       Put(out, index);
     });
@@ -141,49 +149,48 @@ void AppendIndices(SLPBytes& out, std::span<const uint8_t> indices) {
     AppendCopy(out, indices.subspan(start));
 }
 
-bool AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x, int32_t y,
-               int32_t n, ColourValue data_colour) {
+bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x,
+                              int32_t y, int32_t n, ColourValue data_colour) {
   if (n < 1) return false;
   const size_t count = static_cast<size_t>(n);
   switch (data_colour) {
     case kDataTransparent:
-      if (count < 64) {
-        Put(out, count * 4 + 1);
-      } else if (count <= 4095) {
-        Put(out, (count / 256) * 16 + 3);
+      if (count <= kMaxShortCount) {
+        Put(out, count * 4 + slp::kShortSkip);
+      } else if (count <= slp::kMaxLongCount) {
+        Put(out, WithNibbleCount(slp::kLongSkip, count / 256));
         Put(out, count % 256);
       } else {
         return false;
       }
       return true;
     case kDataShadow:
-      if (count < 16)
-        Put(out, count * 16 + 0x0B);
+      if (count <= kMaxNibbleCount)
+        Put(out, WithNibbleCount(slp::kShadow, count));
       else
-        AppendCountedRun(out, 0x0B, count);
+        AppendCountedRun(out, slp::kShadow, count);
       return true;
     case kDataBlackOutline:
       if (count == 1)
-        Put(out, 0x6E);
+        Put(out, slp::kBlackOutlinePixel);
       else
-        AppendCountedRun(out, 0x7E, count);
+        AppendCountedRun(out, slp::kBlackOutlineRun, count);
       return true;
     case kDataPlayerOutline:
       if (count == 1)
-        Put(out, 0x4E);
+        Put(out, slp::kPlayerOutlinePixel);
       else
-        AppendCountedRun(out, 0x5E, count);
+        AppendCountedRun(out, slp::kPlayerOutlineRun, count);
       return true;
     case kDataPlayer:
     case kDataNormal: {
       if (first_x < 0 || y < 0 || y >= colour.Height() || n > colour.Width() - first_x)
         return false;
-      thread_local std::vector<uint8_t> indices;
-      IndicesOf(colour.Row(y) + 3 * static_cast<size_t>(first_x), count, indices);
+      IndicesOf(colour.Row(y) + 3 * static_cast<size_t>(first_x), count, matcher_, indices_);
       if (data_colour == kDataPlayer)
-        AppendPlayerRun(out, indices);
+        AppendPlayerRun(out, indices_);
       else
-        AppendIndices(out, indices);
+        AppendIndices(out, indices_);
       return true;
     }
     default:
@@ -192,9 +199,9 @@ bool AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x, int32_
 }
 
 SLPBytes EncodeRun(const cDIBSection& colour, int32_t first_x, int32_t y, int32_t n,
-                   ColourValue data_colour) {
+                   ColourValue data_colour, const Palette& palette) {
   SLPBytes out;
-  AppendRun(out, colour, first_x, y, n, data_colour);
+  SLPRunEncoder(palette).AppendRun(out, colour, first_x, y, n, data_colour);
   return out;
 }
 

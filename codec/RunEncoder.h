@@ -7,24 +7,39 @@
 #include <vector>
 
 #include "codec/DIBSection.h"
+#include "codec/Palettes.h"
+#include "codec/SLPFormat.h"
 
 namespace zorv {
 
 using SLPBytes = std::vector<uint8_t>;
 
 // The longest copy one command can carry (its count has 12 bits).
-inline constexpr size_t kMaxCopyCount = 4095;
+inline constexpr size_t kMaxCopyCount = slp::kMaxLongCount;
 
-// The commands for n pixels of row y from first_x on, whose data colour is
-// data_colour; normal and player-colour pixels are read from the colour
-// bitmap. Empty when the run cannot be coded: a data colour that is none of
-// the six, a transparent run of 4096 pixels or more, n < 1, or pixels
-// outside the bitmap.
+// Codes runs against one palette. It remembers the colours it has matched,
+// so one encoder serves a whole job; each thread has its own.
+class SLPRunEncoder {
+ public:
+  explicit SLPRunEncoder(const Palette& palette) : matcher_(palette) {}
+
+  // Appends the commands for n pixels of row y from first_x on, whose data
+  // colour is data_colour; normal and player-colour pixels are read from the
+  // colour bitmap. False (out unchanged) when the run cannot be coded: a
+  // data colour that is none of the six, a transparent run of 4096 pixels
+  // or more, n < 1, or pixels outside the bitmap.
+  bool AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x, int32_t y,
+                 int32_t n, ColourValue data_colour);
+
+ private:
+  PaletteMatcher matcher_;
+  std::vector<uint8_t> indices_;
+};
+
+// One run coded by a new encoder: the commands, or nothing when the run
+// cannot be coded.
 SLPBytes EncodeRun(const cDIBSection& colour, int32_t first_x, int32_t y, int32_t n,
-                   ColourValue data_colour);
-// The same, appended to out; false (out unchanged) when it cannot be coded.
-bool AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x, int32_t y,
-               int32_t n, ColourValue data_colour);
+                   ColourValue data_colour, const Palette& palette);
 
 // Copy and fill commands for normal pixels given as palette indices: four
 // or more equal neighbours become a fill, everything else is copied.

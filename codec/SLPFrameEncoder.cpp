@@ -1,6 +1,6 @@
 #include "codec/SLPFrameEncoder.h"
 
-#include "codec/SLX.h"
+#include "codec/DataColours.h"
 
 namespace zorv {
 namespace {
@@ -11,10 +11,7 @@ ColourValue DataPixel(const uint8_t* row, int32_t x) {
   return p[2] | (p[1] << 8) | (p[0] << 16);
 }
 
-bool IsTransparent(const uint8_t* row, int32_t x) {
-  const uint8_t* p = row + 3 * static_cast<size_t>(x);
-  return p[0] == 255 && p[1] == 0 && p[2] == 255;
-}
+bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == kDataTransparent; }
 
 }  // namespace
 
@@ -29,7 +26,7 @@ SLPRowEdges FindRowEdges(const cDIBSection& data, int32_t y) {
   return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
 }
 
-bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data,
+bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEncoder& encoder,
                     SLPEncodedFrame& frame, SLPRunFault& fault) {
   const int32_t width = data.Width(), height = data.Height();
   frame.edges.resize(static_cast<size_t>(height));
@@ -51,13 +48,13 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data,
       const ColourValue kind = DataPixel(row, x);
       int32_t run_end = x + 1;
       while (run_end < end && DataPixel(row, run_end) == kind) ++run_end;
-      if (!AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
+      if (!encoder.AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
         fault = SLPRunFault{run_end == end, x, y, run_end - x, kind};
         return false;
       }
       x = run_end;
     }
-    frame.commands.push_back(kSLPEndOfRow);
+    frame.commands.push_back(slp::kEndOfRow);
   }
   return true;
 }

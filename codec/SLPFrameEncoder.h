@@ -9,7 +9,7 @@
 
 #include "codec/DIBSection.h"
 #include "codec/RunEncoder.h"
-#include "codec/SLPReader.h"
+#include "codec/SLPFormat.h"
 
 namespace zorv {
 
@@ -34,8 +34,9 @@ struct SLPRunFault {
 SLPRowEdges FindRowEdges(const cDIBSection& data, int32_t y);
 
 // Codes every row of a frame whose colour and data bitmaps have the same
-// size. False when a run cannot be coded; fault then says which.
-bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data,
+// size, through encoder (and so its palette). False when a run cannot be
+// coded; fault then says which.
+bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEncoder& encoder,
                     SLPEncodedFrame& frame, SLPRunFault& fault);
 
 }  // namespace zorv

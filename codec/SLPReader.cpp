@@ -3,29 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/DataColours.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
+#include "common/LittleEndian.h"
 
 namespace zorv {
 namespace {
-
-uint32_t U32At(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-int32_t I32At(const uint8_t* p) { return static_cast<int32_t>(U32At(p)); }
-int16_t I16At(const uint8_t* p) {
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
-}
 
 // A pixel as it lies in bitmap memory: blue, green, red.
 struct BGR {
   uint8_t b, g, r;
 };
 
-BGR ToBGR(ColourValue v) {
+constexpr BGR ToBGR(ColourValue v) {
   return {static_cast<uint8_t>(BlueOf(v)), static_cast<uint8_t>(GreenOf(v)),
           static_cast<uint8_t>(RedOf(v))};
 }
@@ -62,71 +54,17 @@ void FillSpan(uint8_t* row, int32_t x, int32_t n, BGR c) {
   p[2] = c.r;
 }
 
-// The palette in the two forms the decoder writes, kept while the palette
-// stays the same so that frame after frame does not rebuild it.
-struct PaletteColours {
-  PaletteTable source{};
-  std::array<BGR, 256> bgr{};
-  std::array<uint32_t, 256> spread{};
-  bool built = false;
-
-  static const PaletteColours& Current() {
-    thread_local PaletteColours cache;
-    const PaletteTable& palette = Palette();
-    if (!cache.built || cache.source != palette) {
-      cache.source = palette;
-      for (int i = 0; i < 256; ++i) {
-        cache.bgr[i] = ToBGR(palette[i]);
-        cache.spread[i] = Spread(cache.bgr[i]);
-      }
-      cache.built = true;
-    }
-    return cache;
-  }
-};
-
-// The kinds of row command.
-enum class Command : uint8_t {
-  kEndOfRow,
-  kPlayerOutlineRun,
-  kPlayerOutlinePixel,
-  kBlackOutlinePixel,
-  kBlackOutlineRun,
-  kFill,
-  kShadow,
-  kLongSkip,
-  kPlayerShadeRun,
-  kPlayerCopy,
-  kPlayerFill,
-  kShortSkip,
-  kLongCopy,
-  kShortCopy,
-};
-
-// What a command byte means. The tests run in this order, which settles the
-// bytes that pass more than one (0x4E, 0x5E, 0x6E and 0x7E have the low
-// nibble 0x0E of a player run of one shade).
-constexpr Command Classify(uint8_t b) {
-  if ((b & 0x0F) == 0x0F) return Command::kEndOfRow;
-  if (b == 0x5E) return Command::kPlayerOutlineRun;
-  if (b == 0x4E) return Command::kPlayerOutlinePixel;
-  if (b == 0x6E) return Command::kBlackOutlinePixel;
-  if (b == 0x7E) return Command::kBlackOutlineRun;
-  if ((b & 0x0F) == 0x07) return Command::kFill;
-  if ((b & 0x0F) == 0x0B) return Command::kShadow;
-  if ((b & 0x0F) == 0x03) return Command::kLongSkip;
-  if ((b & 0x0F) == 0x0E) return Command::kPlayerShadeRun;
-  if ((b & 0x0F) == 0x06) return Command::kPlayerCopy;
-  if ((b & 0x0F) == 0x0A) return Command::kPlayerFill;
-  if ((b & 0x03) == 0x01) return Command::kShortSkip;
-  if ((b & 0x0F) == 0x02) return Command::kLongCopy;
-  return Command::kShortCopy;
+// Palette colour i as pixel bytes.
+BGR PaletteBGR(const Palette& palette, int i) {
+  const uint32_t word = palette.PixelWord(i);
+  return {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
+          static_cast<uint8_t>(word >> 16)};
 }
 
 // Classify for every byte, worked out once by the compiler.
-constexpr std::array<Command, 256> kCommandOf = [] {
-  std::array<Command, 256> table{};
-  for (int b = 0; b < 256; ++b) table[b] = Classify(static_cast<uint8_t>(b));
+constexpr std::array<SLPCommand, 256> kCommandOf = [] {
+  std::array<SLPCommand, 256> table{};
+  for (int b = 0; b < 256; ++b) table[b] = ClassifySLPCommand(static_cast<uint8_t>(b));
   return table;
 }();
 
@@ -134,14 +72,14 @@ constexpr std::array<Command, 256> kCommandOf = [] {
 // the rows, so a damaged file can only make it fail.
 class FrameDecoder {
  public:
-  FrameDecoder(std::string_view file, const SLPFrameInfo& frame, cDIBSection& colour,
-               cDIBSection& data)
+  FrameDecoder(std::string_view file, const SLPFrameInfo& frame, const Palette& palette,
+               cDIBSection& colour, cDIBSection& data)
       : bytes_(reinterpret_cast<const uint8_t*>(file.data())),
         size_(file.size()),
         frame_(frame),
         colour_(colour),
         data_(data),
-        colours_(PaletteColours::Current()) {}
+        palette_(palette) {}
 
   Status Decode() {
     const int32_t width = frame_.Width, height = frame_.Height;
@@ -166,8 +104,12 @@ class FrameDecoder {
   }
 
  private:
-  static constexpr BGR kBlack{0, 0, 0}, kMagenta{255, 0, 255}, kWhite{255, 255, 255},
-      kGreen{0, 255, 0}, kRed{0, 0, 255}, kBlue{255, 0, 0}, kYellow{0, 255, 255};
+  // The data colours as pixel bytes. Transparent and outline pixels are
+  // magenta in the colour bitmap too, shadow pixels red.
+  static constexpr BGR kBlack{0, 0, 0}, kMagenta = ToBGR(kDataTransparent),
+                       kWhite = ToBGR(kDataNormal), kGreen = ToBGR(kDataPlayer),
+                       kRed = ToBGR(kDataShadow), kBlue = ToBGR(kDataPlayerOutline),
+                       kYellow = ToBGR(kDataBlackOutline);
 
   std::string SizeText() const {
     return std::to_string(frame_.Width) + " x " + std::to_string(frame_.Height);
@@ -203,7 +145,7 @@ class FrameDecoder {
     uint8_t* colour = colour_.Row(y);
     uint8_t* data = data_.Row(y);
     const uint8_t* edges = bytes_ + frame_.OutlineTableOffset + 4 * size_t(y);
-    const int32_t left = I16At(edges), right = I16At(edges + 2);
+    const int32_t left = le::I16(edges), right = le::I16(edges + 2);
     if (left == kSLPEmptyRow) {
       FillSpan(colour, 0, width, kMagenta);
       FillSpan(data, 0, width, kMagenta);
@@ -216,7 +158,7 @@ class FrameDecoder {
 
     const uint64_t entry = uint64_t{frame_.CommandTableOffset} + 4 * uint64_t(y);
     if (entry + 4 > size_) return Fault("the command offset lies outside the file");
-    pos_ = U32At(bytes_ + entry);
+    pos_ = le::U32(bytes_ + entry);
 
     int32_t x = left;
     for (;;) {
@@ -226,84 +168,84 @@ class FrameDecoder {
       // Every case reads its count, checks that the pixels fit in the row
       // and the bytes in the file, then paints both bitmaps.
       switch (kCommandOf[b]) {
-        case Command::kEndOfRow:
+        case SLPCommand::kEndOfRow:
           if (right > width - x) return Fault("the right edge runs past the row's width");
           FillSpan(colour, x, right, kMagenta);
           FillSpan(data, x, right, kMagenta);
           FillSpan(colour, x + right, width - x - right, kBlack);
           FillSpan(data, x + right, width - x - right, kBlack);
           return true;
-        case Command::kPlayerOutlineRun:
-        case Command::kBlackOutlineRun:
+        case SLPCommand::kPlayerOutlineRun:
+        case SLPCommand::kBlackOutlineRun:
           if (!Next(n)) return PastEnd();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
-          FillSpan(data, x, n, b == 0x5E ? kBlue : kYellow);
+          FillSpan(data, x, n, b == slp::kPlayerOutlineRun ? kBlue : kYellow);
           break;
-        case Command::kPlayerOutlinePixel:
-        case Command::kBlackOutlinePixel:
+        case SLPCommand::kPlayerOutlinePixel:
+        case SLPCommand::kBlackOutlinePixel:
           n = 1;
           if (n > width - x) return PastWidth();
           PutPixel(colour, x, kMagenta);
-          PutPixel(data, x, b == 0x4E ? kBlue : kYellow);
+          PutPixel(data, x, b == slp::kPlayerOutlinePixel ? kBlue : kYellow);
           break;
-        case Command::kFill:
+        case SLPCommand::kFill:
           if (!NibbleCount(b, n) || pos_ >= size_) return PastEnd();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, colours_.bgr[bytes_[pos_++]]);
+          FillSpan(colour, x, n, PaletteBGR(palette_, bytes_[pos_++]));
           FillSpan(data, x, n, kWhite);
           break;
-        case Command::kShadow:
+        case SLPCommand::kShadow:
           if (!NibbleCount(b, n)) return PastEnd();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kRed);
           FillSpan(data, x, n, kRed);
           break;
-        case Command::kLongSkip:
+        case SLPCommand::kLongSkip:
           if (!Next(n)) return PastEnd();
           n += (b >> 4) * 256;
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
           FillSpan(data, x, n, kMagenta);
           break;
-        case Command::kPlayerShadeRun:
+        case SLPCommand::kPlayerShadeRun:
           if (!Next(n)) return PastEnd();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, colours_.bgr[16 + (b >> 4)]);
+          FillSpan(colour, x, n, PaletteBGR(palette_, 16 + (b >> 4)));
           FillSpan(data, x, n, kGreen);
           break;
-        case Command::kPlayerCopy: {
+        case SLPCommand::kPlayerCopy: {
           if (!NibbleCount(b, n)) return PastEnd();
           if (n > width - x) return PastWidth();
           if (size_ - pos_ < size_t(n)) return PastEnd();
           const uint8_t* index = bytes_ + pos_;
           for (int32_t k = 0; k < n; ++k) {
             if (index[k] > 239) return BadPlayerIndex(index[k]);
-            PutPixel(colour, x + k, colours_.bgr[16 + index[k]]);
+            PutPixel(colour, x + k, PaletteBGR(palette_, 16 + index[k]));
           }
           pos_ += size_t(n);
           FillSpan(data, x, n, kGreen);
           break;
         }
-        case Command::kPlayerFill: {
+        case SLPCommand::kPlayerFill: {
           if (!NibbleCount(b, n) || pos_ >= size_) return PastEnd();
           if (n > width - x) return PastWidth();
           const uint8_t index = bytes_[pos_++];
           if (index > 239) return BadPlayerIndex(index);
-          FillSpan(colour, x, n, colours_.bgr[16 + index]);
+          FillSpan(colour, x, n, PaletteBGR(palette_, 16 + index));
           FillSpan(data, x, n, kGreen);
           break;
         }
-        case Command::kShortSkip:
+        case SLPCommand::kShortSkip:
           n = b >> 2;
           if (n == 0 && !Next(n)) return PastEnd();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
           FillSpan(data, x, n, kMagenta);
           break;
-        case Command::kLongCopy:
-        case Command::kShortCopy: {
-          if (kCommandOf[b] == Command::kLongCopy) {
+        case SLPCommand::kLongCopy:
+        case SLPCommand::kShortCopy: {
+          if (kCommandOf[b] == SLPCommand::kLongCopy) {
             if (!Next(n)) return PastEnd();
             n += (b & 0xF0) * 16;
           } else {
@@ -314,8 +256,11 @@ class FrameDecoder {
           if (n > 0) {
             const uint8_t* index = bytes_ + pos_;
             uint8_t* p = colour + 3 * static_cast<size_t>(x);
-            for (int32_t k = 0; k + 1 < n; ++k, p += 3) std::memcpy(p, &colours_.spread[index[k]], 4);
-            PutPixel(p, 0, colours_.bgr[index[n - 1]]);
+            for (int32_t k = 0; k + 1 < n; ++k, p += 3) {
+              const uint32_t word = palette_.PixelWord(index[k]);
+              std::memcpy(p, &word, 4);
+            }
+            PutPixel(p, 0, PaletteBGR(palette_, index[n - 1]));
           }
           pos_ += size_t(n);
           FillSpan(data, x, n, kWhite);
@@ -333,12 +278,8 @@ class FrameDecoder {
   cDIBSection& data_;
   size_t pos_ = 0;
   std::string fault_;
-  const PaletteColours& colours_;
+  const Palette& palette_;
 };
-
-void PutU32At(std::string& bytes, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 255);
-}
 
 // Decodes a frame of a file on disk from only the bytes it should use: its
 // row edge table, its command offset table and the span of its rows, each
@@ -346,8 +287,8 @@ void PutU32At(std::string& bytes, size_t at, uint32_t v) {
 // paints something. The three are laid side by side in one buffer, the
 // offsets moved to match. False when the frame needs more than that or
 // fails; the caller then decides.
-bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, cDIBSection& colour,
-                      cDIBSection& data) {
+bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, const Palette& palette,
+                      cDIBSection& colour, cDIBSection& data) {
   const int32_t width = frame.Width, height = frame.Height;
   if (width < 0 || height < 0 || width > cDIBSection::kMaxDimension ||
       height > cDIBSection::kMaxDimension || int64_t{width} * height > kMaxSLPFramePixels)
@@ -362,8 +303,8 @@ bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, cDIBSectio
   uint64_t low = UINT64_MAX, high = 0;
   const uint64_t row_bytes = 2 * static_cast<uint64_t>(width) + 16;
   for (int32_t y = 0; y < height; ++y) {
-    if (I16At(edge + 4 * size_t(y)) == kSLPEmptyRow) continue;
-    const uint64_t start = U32At(offset + 4 * size_t(y));
+    if (le::I16(edge + 4 * size_t(y)) == kSLPEmptyRow) continue;
+    const uint64_t start = le::U32(offset + 4 * size_t(y));
     low = std::min(low, start);
     high = std::max(high, start + row_bytes);
   }
@@ -371,9 +312,9 @@ bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, cDIBSectio
   const uint64_t rows_at = 2 * table_size;
   if (low < high) {
     for (int32_t y = 0; y < height; ++y)
-      if (I16At(edge + 4 * size_t(y)) != kSLPEmptyRow)
-        PutU32At(offsets, 4 * size_t(y),
-                 static_cast<uint32_t>(U32At(offset + 4 * size_t(y)) - low + rows_at));
+      if (le::I16(edge + 4 * size_t(y)) != kSLPEmptyRow)
+        le::SetU32(offsets, 4 * size_t(y),
+                 static_cast<uint32_t>(le::U32(offset + 4 * size_t(y)) - low + rows_at));
     std::string rows;
     if (!file.Read(low, high - low, rows)) return false;
     if (rows_at + rows.size() > UINT32_MAX) return false;
@@ -387,7 +328,7 @@ bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, cDIBSectio
   SLPFrameInfo moved = frame;
   moved.OutlineTableOffset = 0;
   moved.CommandTableOffset = static_cast<uint32_t>(table_size);
-  return FrameDecoder(tables, moved, colour, data).Decode().ok();
+  return FrameDecoder(tables, moved, palette, colour, data).Decode().ok();
 }
 
 }  // namespace
@@ -427,6 +368,7 @@ Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
     return Status::Ok();
   }
   out.resize(static_cast<size_t>(size));
+  const std::lock_guard<std::mutex> lock(disk_mutex_);
   if (std::fseek(disk_.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
       std::fread(out.data(), 1, out.size(), disk_.get()) != out.size()) {
     out.clear();
@@ -443,10 +385,7 @@ Status ReadSLPHeader(const SLPFile& file, SLPHeader& header,
                         std::to_string(file.Size()) + " bytes)");
   std::string head;
   if (Status read = file.Read(0, kSLPHeaderSize, head); !read) return read;
-  const auto* p = reinterpret_cast<const uint8_t*>(head.data());
-  std::memcpy(header.Version.data(), p, 4);
-  header.FrameCount = I32At(p + 4);
-  std::memcpy(header.Comment.data(), p + 8, 24);
+  header = DecodeSLPHeader(head);
   if (header.FrameCount < 0)
     return Status::Fail("negative frame count " + std::to_string(header.FrameCount));
   const uint64_t table_end =
@@ -458,18 +397,8 @@ Status ReadSLPHeader(const SLPFile& file, SLPHeader& header,
   if (Status read = file.Read(kSLPHeaderSize, table_end - kSLPHeaderSize, table); !read)
     return read;
   frames.resize(static_cast<size_t>(header.FrameCount));
-  for (size_t i = 0; i < frames.size(); ++i) {
-    const uint8_t* r = reinterpret_cast<const uint8_t*>(table.data()) + kSLPFrameInfoSize * i;
-    SLPFrameInfo& f = frames[i];
-    f.CommandTableOffset = U32At(r);
-    f.OutlineTableOffset = U32At(r + 4);
-    f.PaletteOffset = U32At(r + 8);
-    f.Properties = U32At(r + 12);
-    f.Width = I32At(r + 16);
-    f.Height = I32At(r + 20);
-    f.HotSpotX = I32At(r + 24);
-    f.HotSpotY = I32At(r + 28);
-  }
+  for (size_t i = 0; i < frames.size(); ++i)
+    frames[i] = DecodeSLPFrameInfo(std::string_view(table).substr(kSLPFrameInfoSize * i));
   return Status::Ok();
 }
 
@@ -481,24 +410,45 @@ Status ReadSLPHeader(const std::string& path, SLPFile& file, SLPHeader& header,
   return ReadSLPHeader(file, header, frames);
 }
 
-Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame,
+Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Palette& palette,
                       cDIBSection& colour, cDIBSection& data) {
   Status decoded = Status::Ok();
   if (!file.OnDisk()) {
-    decoded = FrameDecoder(file.Bytes(), frame, colour, data).Decode();
-  } else if (!DecodeFromWindow(file, frame, colour, data)) {
+    decoded = FrameDecoder(file.Bytes(), frame, palette, colour, data).Decode();
+  } else if (!DecodeFromWindow(file, frame, palette, colour, data)) {
     // The frame reaches outside the bytes it was expected to use, or is
     // damaged: decode it once more from the whole file, which gives the
     // same picture or the exact reason for the failure.
     std::string whole;
     decoded = file.Read(0, file.Size(), whole);
-    if (decoded) decoded = FrameDecoder(whole, frame, colour, data).Decode();
+    if (decoded) decoded = FrameDecoder(whole, frame, palette, colour, data).Decode();
   }
   if (!decoded) {
     colour.ClearUp();
     data.ClearUp();
   }
   return decoded;
+}
+
+Status DecodeSLP(const SLPFile& file, const Palette& palette, std::vector<FrameBitmaps>& frames,
+                 const ProgressSink& progress) {
+  frames.clear();
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  if (Status read = ReadSLPHeader(file, header, infos); !read) return read;
+  std::vector<FrameBitmaps> decoded(infos.size());
+  const auto count = static_cast<int64_t>(infos.size());
+  for (size_t i = 0; i < infos.size(); ++i) {
+    const auto number = static_cast<int64_t>(i + 1);
+    Tell(progress, "Decoding frame " + NumberText(number), number, count);
+    FrameBitmaps& frame = decoded[i];
+    if (Status done = DecodeSLPFrame(file, infos[i], palette, frame.Colour, frame.Data); !done)
+      return Status::Fail("frame " + NumberText(number) + ": " + done.message());
+    frame.CenterX = infos[i].HotSpotX;
+    frame.CenterY = infos[i].HotSpotY;
+  }
+  frames = std::move(decoded);
+  return Status::Ok();
 }
 
 std::string PadFrameNumber(int32_t number) {
@@ -512,21 +462,20 @@ std::string SLXPathWithExtension(const std::string& slx_path) {
   return slx_path;
 }
 
-bool ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
-                     const SLPFrameProgress& progress) {
+Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
+                       const Palette& palette, const ProgressSink& progress) {
   const std::string slx_path = SLXPathWithExtension(requested_slx_path);
   const std::string folder = GetFolder(slx_path);
   const std::string title = GetFileTitle(slx_path);
   auto fail = [](const std::string& detail) {
-    ReportError("Error creating SLX file!\n" + detail);
-    return false;
+    return Status::Fail(kMsgErrorCreatingSLX, detail);
   };
 
   SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
   if (Status read = ReadSLPHeader(slp_path, file, header, frames); !read)
-    return fail(slp_path + ": " + read.message());
+    return fail(AboutFile(slp_path, read.message()));
 
   SLXGraphic graphic;
   graphic.Path = slx_path;
@@ -534,9 +483,9 @@ bool ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_s
   graphic.Frames.resize(frames.size());
   cDIBSection colour, data;
   for (int32_t i = 1; i <= header.FrameCount; ++i) {
-    if (progress) progress(i);
+    Tell(progress, "Decoding frame " + NumberText(i), i, header.FrameCount);
     const SLPFrameInfo& info = frames[static_cast<size_t>(i - 1)];
-    if (Status decoded = DecodeSLPFrame(file, info, colour, data); !decoded)
+    if (Status decoded = DecodeSLPFrame(file, info, palette, colour, data); !decoded)
       return fail(slp_path + ": frame " + std::to_string(i) + ": " + decoded.message());
     SLXFrame& frame = graphic.Frame(i);
     frame.CenterX = info.HotSpotX;

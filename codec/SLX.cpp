@@ -2,13 +2,9 @@
 
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace {
-
-SLXGraphic current_graphic;
-SLXLoadListener* load_listener = nullptr;
 
 // An SLX file lists at most this many frames; more is taken as damage.
 constexpr int32_t kMaxFrames = 1'000'000;
@@ -33,10 +29,6 @@ std::string SLXGraphic::ColourPath(int32_t i) const {
 std::string SLXGraphic::DataPath(int32_t i) const {
   return GetFolder(Path) + Frame(i).DataFile;
 }
-
-SLXGraphic& CurrentSLX() { return current_graphic; }
-
-void SetSLXLoadListener(SLXLoadListener* listener) { load_listener = listener; }
 
 Status ParseSLX(std::string_view text, SLXGraphic& graphic) {
   std::vector<std::string> lines = SplitLines(text);
@@ -78,36 +70,21 @@ std::string FormatSLX(const SLXGraphic& graphic) {
   return JoinLinesCRLF(lines);
 }
 
-bool LoadSLX(const std::string& path, bool show_editor) {
+Status LoadSLX(const std::string& path, SLXGraphic& graphic) {
   std::string text;
   Status status = ReadWholeFile(path, text, uint64_t{256} << 20);
   SLXGraphic parsed;
   if (status) status = ParseSLX(text, parsed);
-  if (!status) {
-    Report(Message{"Unrecognised file format!\n" + AboutFile(path, status.message()),
-                   "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return false;
-  }
-  SLXGraphic& graphic = current_graphic;
-  graphic.Path = path;
-  graphic.FrameCount = parsed.FrameCount;
-  graphic.Frames.clear();
-  if (show_editor && load_listener) load_listener->ShowEditor(parsed.FrameCount);
-  graphic.AnimateFirst = 1;
-  graphic.AnimateLast = parsed.FrameCount;
-  graphic.CurrentFrame = 1;
-  graphic.Frames = std::move(parsed.Frames);
-  if (load_listener) load_listener->FirstDisplay();
-  return true;
+  if (!status) return Status::Fail(kMsgUnrecognisedSLX, AboutFile(path, status.message()));
+  parsed.Path = path;
+  graphic = std::move(parsed);
+  return Status::Ok();
 }
 
-bool SaveSLX(const SLXGraphic& graphic) {
+Status SaveSLX(const SLXGraphic& graphic) {
   Status written = WriteFileSafely(graphic.Path, FormatSLX(graphic));
-  if (!written) {
-    ReportError("Error saving SLX file!\n" + written.message());
-    return false;
-  }
-  return true;
+  if (!written) return Status::Fail(kMsgErrorSavingSLX, written.message());
+  return Status::Ok();
 }
 
 }  // namespace zorv

@@ -1,9 +1,9 @@
 #include "common/FileIO.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <system_error>
 
 namespace zorv {
@@ -68,6 +68,25 @@ Status ReadWholeFile(std::string_view path, std::string& contents,
   return Status::Ok();
 }
 
+Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes) {
+  bytes.clear();
+  const std::string native = NativePath(path);
+  std::error_code ec;
+  if (fs::is_directory(fs::path(native), ec))
+    return Status::Fail(std::string(path) + ": is a folder, not a file");
+  std::FILE* file = std::fopen(native.c_str(), "rb");
+  if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+  bytes.resize(static_cast<size_t>(count));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  const bool read_error = std::ferror(file) != 0;
+  std::fclose(file);
+  if (read_error) {
+    bytes.clear();
+    return Status::Fail(std::string(path) + ": read error");
+  }
+  return Status::Ok();
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -96,7 +115,18 @@ std::string JoinLinesCRLF(const std::vector<std::string>& lines) {
 
 namespace {
 
-std::atomic<unsigned> temporary_counter{0};
+// Part of a file name no file system here refuses, with room left for the
+// suffix of a temporary name.
+constexpr size_t kLongestTemporaryBase = 200;
+
+// A new name beside destination: its file name (cut to fit the name
+// limit), a random part and ".part".
+std::string TemporaryNameBeside(const std::string& destination) {
+  const fs::path target(destination);
+  std::string base = target.filename().string();
+  if (base.size() > kLongestTemporaryBase) base.resize(kLongestTemporaryBase);
+  return (target.parent_path() / (base + "." + RandomNamePart() + ".part")).string();
+}
 
 bool IsReadOnly(const fs::path& path) {
   std::error_code ec;
@@ -108,6 +138,32 @@ bool IsReadOnly(const fs::path& path) {
 }
 
 }  // namespace
+
+std::string RandomNamePart() {
+  std::random_device source;
+  const uint64_t value = (static_cast<uint64_t>(source()) << 32) ^ source();
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string part;
+  for (int i = 0; i < 12; ++i) part += kDigits[(value >> (4 * i)) & 15];
+  return part;
+}
+
+Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
+                        std::string& folder) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = parent + prefix + RandomNamePart();
+    const fs::path path(NativePath(candidate));
+    std::error_code ec;
+    // False without an error: the name was taken; try another.
+    if (fs::create_directory(path, ec)) {
+      fs::permissions(path, fs::perms::owner_all, ec);
+      folder = candidate + "/";
+      return Status::Ok();
+    }
+    if (ec && ec != std::errc::file_exists) return Status::Fail(candidate + ": " + ec.message());
+  }
+  return Status::Fail(parent + ": cannot make a folder of its own there");
+}
 
 SafeFileWriter::~SafeFileWriter() { Abandon(); }
 
@@ -125,11 +181,12 @@ Status SafeFileWriter::Open(std::string_view destination) {
     return Status::Fail(std::string(destination) + ": is not a regular file");
   if (IsReadOnly(target))
     return Status::Fail(std::string(destination) + ": the file is read-only");
+  // Created exclusively: an existing file or link of the name (another
+  // writer's, or planted) is never opened, so a retry takes a new name.
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-    temporary_ = destination_ + ".part" + std::to_string(temporary_counter++);
-    if (fs::exists(fs::path(temporary_), ec)) continue;
-    file_ = std::fopen(temporary_.c_str(), "w+b");
-    if (!file_) {
+    temporary_ = TemporaryNameBeside(destination_);
+    file_ = std::fopen(temporary_.c_str(), "wbx");
+    if (!file_ && errno != EEXIST) {
       std::string reason = SystemReason();
       temporary_.clear();
       return Status::Fail(std::string(destination) + ": " + reason);

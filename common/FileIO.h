@@ -24,6 +24,9 @@ int64_t FileSize(std::string_view path);
 Status ReadWholeFile(std::string_view path, std::string& contents,
                      uint64_t max_bytes = uint64_t{1} << 30);
 
+// The first bytes of a file, at most count of them.
+Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes);
+
 // Splits text at CR LF (a lone LF is taken as well); a line end after the
 // last line does not start another one.
 std::vector<std::string> SplitLines(std::string_view text);
@@ -37,6 +40,17 @@ std::string AboutFile(std::string_view path, const std::string& reason);
 
 // The system's text for the last failed C library call on a file.
 std::string SystemReason();
+
+// Twelve hexadecimal digits from the system's random source: a part of a
+// name that writers in other threads and processes do not pick too.
+std::string RandomNamePart();
+
+// Makes a new folder, readable only by its owner, inside parent (which ends
+// in a separator or is empty) named prefix + RandomNamePart(). A name that
+// exists already is never used. Gives the new folder's path with a "/" at
+// its end.
+Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
+                        std::string& folder);
 
 // Writes a file beside its destination and moves it into place only on
 // Commit, so a failure part-way leaves the previous file as it was. Anything

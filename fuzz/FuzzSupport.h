@@ -1,5 +1,5 @@
-// Shared pieces of the fuzz targets: a reporter that swallows every message,
-// a private temporary folder per process, and the libFuzzer set-up.
+// Shared pieces of the fuzz targets: a private temporary folder per process,
+// and the libFuzzer set-up.
 #pragma once
 
 #include <unistd.h>
@@ -13,16 +13,8 @@
 
 #include "codec/Palettes.h"
 #include "common/FileIO.h"
-#include "common/Report.h"
 
 namespace zorv::fuzz {
-
-// Messages of failed reads are expected on almost every input; printing them
-// would drown libFuzzer's own output.
-class QuietReporter : public Reporter {
- public:
-  MsgAnswer Show(const Message& message) override { return message.default_answer; }
-};
 
 // One folder per process under the system's temporary folder, emptied after
 // every input and removed when the process ends.
@@ -63,14 +55,10 @@ class FuzzTempFolder {
   std::filesystem::path path_;
 };
 
-// The state main() of the program sets up before anything runs, and the
-// quiet reporter; called once from LLVMFuzzerInitialize.
-inline void InitialiseProgramState() {
-  static QuietReporter reporter;
-  SetReporter(&reporter);
-  BuildSquareTable();
-  if (!LoadPalette("")) std::abort();
-}
+// Builds the built-in palette before the first input, so that its one-time
+// set-up is not taken for the input's work; called once from
+// LLVMFuzzerInitialize.
+inline void InitialiseProgramState() { (void)Palette::BuiltIn(); }
 
 inline std::string_view AsBytes(const uint8_t* data, size_t size) {
   return {reinterpret_cast<const char*>(data), size};

@@ -1,5 +1,4 @@
-// JASC-PAL text through ParsePaletteFile, and as a file through LoadPalette;
-// the built-in palette is put back after each input.
+// JASC-PAL text through ParsePaletteFile, and as a file through LoadPalette.
 #include <cstdint>
 #include <cstdlib>
 
@@ -26,11 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   folder->Write("input.pal", text);
-  if (zorv::LoadPalette(folder->File("input.pal"))) {
-    // Matching works on whatever palette was loaded.
-    (void)zorv::NearestPaletteIndex(zorv::RGBColour(12, 200, 77));
+  zorv::Palette palette;
+  if (zorv::LoadPalette(folder->File("input.pal"), palette)) {
+    // Matching works on whatever palette was loaded, and finds its own
+    // colours exactly.
+    (void)zorv::NearestPaletteIndex(palette, zorv::RGBColour(12, 200, 77));
+    if (palette.Colour(palette.Nearest(palette.Colour(77))) != palette.Colour(77))
+      __builtin_trap();
+  } else if (palette.Colours() != zorv::Palette::BuiltIn().Colours()) {
+    // A refused file leaves the palette as it was.
+    __builtin_trap();
   }
-  if (!zorv::LoadPalette("")) std::abort();
   folder->Clear();
   return 0;
 }

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const zorv::SLPFrameInfo& frame : frames) {
     zorv::cDIBSection colour;
     zorv::cDIBSection mask;
-    if (zorv::DecodeSLPFrame(file, frame, colour, mask)) {
+    if (zorv::DecodeSLPFrame(file, frame, zorv::Palette::BuiltIn(), colour, mask)) {
       // A decoded frame has exactly the size its record gives.
       if (colour.Width() != frame.Width || colour.Height() != frame.Height ||
           mask.Width() != frame.Width || mask.Height() != frame.Height) {

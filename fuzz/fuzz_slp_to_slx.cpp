@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   folder->Write("input.slp", zorv::fuzz::AsBytes(data, size));
-  zorv::ConvertSLPToSLX(folder->File("input.slp"), folder->File("output.slx"));
+  (void)zorv::ConvertSLPToSLX(folder->File("input.slp"), folder->File("output.slx"),
+                              zorv::Palette::BuiltIn());
   folder->Clear();
   return 0;
 }

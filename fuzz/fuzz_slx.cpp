@@ -31,7 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   folder->Write("input.slx", text);
-  zorv::LoadSLX(folder->File("input.slx"), false);
+  zorv::SLXGraphic loaded;
+  if (zorv::LoadSLX(folder->File("input.slx"), loaded) && loaded.Path != folder->File("input.slx"))
+    __builtin_trap();
   folder->Clear();
   return 0;
 }

@@ -34,7 +34,7 @@ void CheckReadsBack(const zorv::SLXGraphic& graphic, const std::string& slp_path
     zorv::cDIBSection colour, data, read_colour, read_data;
     if (!colour.CreateFromPicture(graphic.ColourPath(i)) ||
         !data.CreateFromPicture(graphic.DataPath(i)) ||
-        !zorv::DecodeSLPFrame(file, info, read_colour, read_data) ||
+        !zorv::DecodeSLPFrame(file, info, zorv::Palette::BuiltIn(), read_colour, read_data) ||
         read_data.Width() != data.Width() || read_data.Height() != data.Height()) {
       __builtin_trap();
     }
@@ -42,9 +42,10 @@ void CheckReadsBack(const zorv::SLXGraphic& graphic, const std::string& slp_path
       for (int32_t x = 0; x < data.Width(); ++x) {
         const zorv::ColourValue kind = data.GetPixel(x, y);
         if (read_data.GetPixel(x, y) != kind) __builtin_trap();
+        const zorv::Palette& palette = zorv::Palette::BuiltIn();
         if (kind == zorv::kDataNormal &&
             read_colour.GetPixel(x, y) !=
-                zorv::PaletteColour(zorv::NearestPaletteIndex(colour.GetPixel(x, y)))) {
+                palette.Colour(zorv::NearestPaletteIndex(palette, colour.GetPixel(x, y)))) {
           __builtin_trap();
         }
       }
@@ -66,9 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 1; i < parts.size(); ++i) {
     folder->Write(std::to_string(i) + ".bmp", parts[i]);
   }
-  if (zorv::LoadSLX(folder->File("input.slx"), false)) {
-    if (zorv::ConvertSLXToSLP(zorv::CurrentSLX(), folder->File("output.slp"))) {
-      CheckReadsBack(zorv::CurrentSLX(), folder->File("output.slp"));
+  zorv::SLXGraphic graphic;
+  if (zorv::LoadSLX(folder->File("input.slx"), graphic)) {
+    if (zorv::ConvertSLXToSLP(graphic, folder->File("output.slp"), zorv::Palette::BuiltIn())) {
+      CheckReadsBack(graphic, folder->File("output.slp"));
     }
   }
   folder->Clear();

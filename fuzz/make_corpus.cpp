@@ -104,7 +104,7 @@ void BitmapSeeds() {
   const std::vector<ColourValue> two = {RGBColour(0, 0, 0), RGBColour(255, 255, 255)};
   std::vector<ColourValue> sixteen, many;
   for (int i = 0; i < 16; ++i) sixteen.push_back(RGBColour(i * 16, 255 - i * 16, i));
-  for (int i = 0; i < 256; ++i) many.push_back(PaletteColour(i));
+  for (int i = 0; i < 256; ++i) many.push_back(Palette::BuiltIn().Colour(i));
   // Rows are 4-byte aligned; pixel bytes here are already padded.
   Seed(t, "mono.bmp", BuildBMP(40, 8, 2, 1, 0, {}, two, std::string("\xA5\0\0\0\x5A\0\0\0", 8)));
   Seed(t, "four.bmp", BuildBMP(40, 4, 2, 4, 0, {}, sixteen, std::string("\x01\x23\0\0\x45\x67\0\0", 8)));
@@ -141,7 +141,7 @@ void PaintFrame(int32_t width, int32_t height, int32_t seed, cDIBSection& colour
       else if (x == y % width) kind = kDataPlayer;
       else if ((x + y + seed) % 5 != 0) kind = kDataNormal;
       data.SetPixel(x, y, kind);
-      colour.SetPixel(x, y, PaletteColour((x * 7 + y * 13 + seed) % 256));
+      colour.SetPixel(x, y, Palette::BuiltIn().Colour((x * 7 + y * 13 + seed) % 256));
     }
   }
 }
@@ -172,7 +172,7 @@ Made MakeGraphic(const fs::path& folder, int32_t frame_count, int32_t width, int
     graphic.Frames.push_back(SLXFrame{colour_name, data_name, width / 2 - i, height - 1});
   }
   made.slx_text = FormatSLX(graphic);
-  if (!ConvertSLXToSLP(graphic, (folder / "g.slp").string())) std::exit(1);
+  if (!ConvertSLXToSLP(graphic, (folder / "g.slp").string(), Palette::BuiltIn())) std::exit(1);
   made.slp = ReadOrDie((folder / "g.slp").string());
   return made;
 }
@@ -196,7 +196,8 @@ void GraphicSeeds(const fs::path& scratch) {
 
     // The SLX the reader writes back from that SLP.
     const std::string slx_path = (folder / "back.slx").string();
-    if (!ConvertSLPToSLX((folder / "g.slp").string(), slx_path)) std::exit(1);
+    if (!ConvertSLPToSLX((folder / "g.slp").string(), slx_path, Palette::BuiltIn()))
+      std::exit(1);
     Seed("fuzz_slx", name + "_back.slx", ReadOrDie(slx_path));
   }
   // The empty graphic.
@@ -227,7 +228,7 @@ void ProjectSeeds() {
 void PaletteSeeds() {
   std::string text = "JASC-PAL\r\n0100\r\n256\r\n";
   for (int i = 0; i < 256; ++i) {
-    ColourValue c = PaletteColour(i);
+    ColourValue c = Palette::BuiltIn().Colour(i);
     text += std::to_string(RedOf(c)) + " " + std::to_string(GreenOf(c)) + " " +
             std::to_string(BlueOf(c)) + "\r\n";
   }

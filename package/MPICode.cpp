@@ -7,39 +7,45 @@
 #include <system_error>
 #include <vector>
 
+#include "codec/Palettes.h"
 #include "codec/SLPWriter.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 #include "package/MPIPackage.h"
 
 namespace zorv {
 namespace fs = std::filesystem;
 namespace {
 
-// Temporary files made during one compile, removed when it ends however it
-// ends.
+// The folder of one compile's temporary files: made new inside
+// TemporaryFolder() under a name no other compile has, and removed with
+// everything the compile put into it when the compile ends however it ends.
 class TemporaryFiles {
  public:
   TemporaryFiles() = default;
   TemporaryFiles(const TemporaryFiles&) = delete;
   TemporaryFiles& operator=(const TemporaryFiles&) = delete;
   ~TemporaryFiles() {
-    for (const auto& path : paths_) Remove(path);
+    std::error_code ec;
+    for (const auto& path : paths_) fs::remove(fs::path(NativePath(path)), ec);
+    if (!folder_.empty()) fs::remove(fs::path(NativePath(folder_)), ec);
   }
-  // Also clears away a file left there by an earlier run, so that nothing
-  // but this compile's own conversion can be packaged from it.
-  void Add(const std::string& path) {
-    Remove(path);
-    paths_.push_back(path);
+
+  // The path of the resource at list position, removed at the end. The
+  // folder is made with the first path.
+  Status Add(int32_t position, std::string& path) {
+    if (folder_.empty())
+      if (Status made = Create(); !made) return made;
+    paths_.push_back(folder_ + TemporaryResourceName(position));
+    path = paths_.back();
+    return Status::Ok();
   }
 
  private:
-  static void Remove(const std::string& path) {
-    std::error_code ec;
-    fs::remove(fs::path(NativePath(path)), ec);
-  }
+  Status Create() { return MakeUniqueFolder(TemporaryFolder(), "zorv-compile-", folder_); }
+
+  std::string folder_;
   std::vector<std::string> paths_;
 };
 
@@ -56,35 +62,35 @@ struct PackagedSource {
 class Compiler {
  public:
   Compiler(const ModProject& project, const std::string& package_path,
-           const ProgressSink& progress, const ProgressSink& file_progress)
+           const ProgressSink& progress, const SLXLoaded& slx_loaded)
       : project_(project),
         package_path_(package_path),
         progress_(progress),
-        file_progress_(file_progress) {}
+        slx_loaded_(slx_loaded) {}
 
-  bool Run() {
-    Say("Initialising project file", 0.0);
+  Status Run() {
+    Tell(progress_, "Initialising project file", 0, project_.ResourceCount);
     if (Status opened = package_.Open(package_path_); !opened)
-      return Refuse("Error creating package file!\n" + opened.message());
+      return Refuse(Status::Fail("Error creating package file!", opened.message()));
     if (project_.ResourceCount < 0 ||
         project_.Resources.size() < static_cast<size_t>(project_.ResourceCount))
-      return Refuse("The project's resource list is damaged; the package was not written.");
+      return Refuse(Status::Fail(
+          "The project's resource list is damaged; the package was not written."));
 
     std::string readme;
-    if (!ReadReadme(readme)) return false;
+    if (Status read = ReadReadme(readme); !read) return read;
     if (readme.empty()) {
-      Report(Message{kMsgReadmeRequired, "Error", MsgIcon::Critical, MsgButtons::OK,
-                     MsgAnswer::OK});
       // The new package file is left behind empty; a package that was
       // already there is kept rather than emptied.
       if (!FileExists(package_path_)) (void)package_.Commit();
-      return false;
+      return Status::Fail(kMsgReadmeRequired);
     }
     if (static_cast<int64_t>(project_.Title.size()) > kMPIMaxField)
-      return Refuse("The project title is too long for a package (" +
-                    NumberText(static_cast<int64_t>(project_.Title.size())) +
-                    " bytes; at most " + NumberText(kMPIMaxField) +
-                    ")!\nThe package was not written.");
+      return Refuse(Status::Fail("The project title is too long for a package (" +
+                                 NumberText(static_cast<int64_t>(project_.Title.size())) +
+                                 " bytes; at most " + NumberText(kMPIMaxField) +
+                                 ")!\nThe package was not written."));
+
 
     int16_t entry_count = 0;
     for (int32_t i = 1; i <= project_.ResourceCount; ++i)
@@ -97,10 +103,9 @@ class Compiler {
     for (int32_t i = 1; i <= project_.ResourceCount; ++i) {
       const ProjectResource& resource = project_.Resource(i);
       if (resource.ReplaceTarget == kTargetReadme) continue;
-      Say("Adding file " + resource.Name,
-          static_cast<double>(i - 1) / project_.ResourceCount);
+      Tell(progress_, "Adding file " + resource.Name, i, project_.ResourceCount);
       PackagedSource source;
-      if (!ChooseSource(i, resource, source)) return false;
+      if (Status chosen = ChooseSource(i, resource, source); !chosen) return chosen;
       if (offset + source.length > kMPIMaxOffset)
         return RefuseResource(i, "the package would reach 2 GB, more than its offsets "
                                  "can address");
@@ -114,36 +119,45 @@ class Compiler {
 
     std::vector<char> buffer(kPackageCopyBlock);
     for (const PackagedSource& source : sources)
-      if (!CopySource(source, buffer)) return false;
+      if (Status copied = CopySource(source, buffer); !copied) return copied;
 
     if (Status committed = package_.Commit(); !committed)
-      return Refuse("Error writing package file!\n" + committed.message());
-    return true;
+      return Refuse(Status::Fail("Error writing package file!", committed.message()));
+    return Status::Ok();
   }
 
  private:
-  void Say(const std::string& caption, double fraction) {
-    if (progress_) progress_(caption, fraction);
-  }
-
-  bool Refuse(const std::string& text) {
+  Status Refuse(Status failure) {
     package_.Abandon();
-    Report(Message{text, "Error", MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
-    return false;
+    return failure;
   }
 
-  bool RefuseResource(int32_t position, const std::string& reason) {
-    return Refuse("Resource " + NumberText(position) + " (\"" +
-                  project_.Resource(position).Name + "\") cannot be packaged: " + reason +
-                  ".\nThe package was not written.");
+  std::string ResourceText(int32_t position) const {
+    return "Resource " + NumberText(position) + " (\"" + project_.Resource(position).Name +
+           "\")";
+  }
+
+  Status RefuseResource(int32_t position, const std::string& reason) {
+    return Refuse(Status::Fail(ResourceText(position) + " cannot be packaged: " + reason +
+                               ".\nThe package was not written."));
+  }
+
+  // A conversion or load that failed: its own message first, then which
+  // resource it stopped and why.
+  Status RefuseResource(int32_t position, const Status& cause, const std::string& reason) {
+    std::string detail = cause.Detail();
+    if (!detail.empty()) detail += "\n";
+    detail += ResourceText(position) + " cannot be packaged: " + reason +
+              ".\nThe package was not written.";
+    return Refuse(Status::Fail(cause.Headline(), detail));
   }
 
   // The last readme resource of the list gives the readme text.
-  bool ReadReadme(std::string& readme) {
+  Status ReadReadme(std::string& readme) {
     int32_t last = 0;
     for (int32_t i = 1; i <= project_.ResourceCount; ++i)
       if (project_.Resource(i).ReplaceTarget == kTargetReadme) last = i;
-    if (last == 0) return true;
+    if (last == 0) return Status::Ok();
     const std::string& path = project_.Resource(last).FilePath;
     int64_t size = FileSize(path);
     if (size < 0) return RefuseResource(last, "its file " + path + " cannot be found");
@@ -153,33 +167,49 @@ class Compiler {
                                       NumberText(kMPIMaxField) + ")");
     if (Status read = ReadWholeFile(path, readme, kMPIMaxField); !read)
       return RefuseResource(last, "its file cannot be read (" + read.message() + ")");
-    return true;
+    return Status::Ok();
   }
 
   // The file whose bytes go into the package for resource position: its own
   // file, or the temporary file it is converted into.
-  bool ChooseSource(int32_t position, const ProjectResource& resource,
-                    PackagedSource& source) {
+  Status ChooseSource(int32_t position, const ProjectResource& resource,
+                      PackagedSource& source) {
     source.position = position;
     if (resource.Kind < 0 || resource.Kind > 255 || resource.ReplaceTarget < 0 ||
         resource.ReplaceTarget > 255)
       return RefuseResource(position, "its kind or replace target does not fit in a "
                                       "package entry (0 to 255)");
+    // SLX graphics and icons are coded against the game's own palette.
+    if (resource.Kind == KindSLX || resource.Kind == KindBMP) {
+      if (Status made = temporaries_.Add(position, source.path); !made)
+        return RefuseResource(position, "no temporary file can be made for it (" +
+                                            made.message() + ")");
+    }
     if (resource.Kind == KindSLX) {
-      source.path = TemporaryResourcePath(position);
-      temporaries_.Add(source.path);
-      if (!LoadSLX(resource.FilePath, false))
-        return RefuseResource(position, "its SLX file " + resource.FilePath +
-                                            " was not recognised");
-      if (!ConvertSLXToSLP(CurrentSLX(), source.path, file_progress_))
-        return RefuseResource(position, "its SLX graphic " + resource.FilePath +
-                                            " could not be converted to SLP");
+      SLXGraphic graphic;
+      if (Status loaded = LoadSLX(resource.FilePath, graphic); !loaded)
+        return RefuseResource(position, loaded,
+                              "its SLX file " + resource.FilePath + " was not recognised");
+      if (slx_loaded_) slx_loaded_(graphic);
+      const ProgressSink frames = [this](const ProgressStep& step) {
+        if (!progress_) return;
+        ProgressStep inner = step;
+        inner.level = 1;
+        progress_(inner);
+      };
+      if (Status converted =
+              ConvertSLXToSLP(graphic, source.path, Palette::BuiltIn(), frames);
+          !converted)
+        return RefuseResource(position, converted,
+                              "its SLX graphic " + resource.FilePath +
+                                  " could not be converted to SLP");
     } else if (resource.Kind == KindBMP) {
-      source.path = TemporaryResourcePath(position);
-      temporaries_.Add(source.path);
-      if (!ConvertBMPToIcon(resource.FilePath, source.path, resource.IconFlags))
-        return RefuseResource(position, "its bitmap " + resource.FilePath +
-                                            " could not be converted to an icon");
+      if (Status converted = ConvertBMPToIcon(resource.FilePath, source.path,
+                                              resource.IconFlags, Palette::BuiltIn());
+          !converted)
+        return RefuseResource(position, converted,
+                              "its bitmap " + resource.FilePath +
+                                  " could not be converted to an icon");
     } else {
       source.path = resource.FilePath;
     }
@@ -189,12 +219,12 @@ class Compiler {
     if (source.length > kMPIMaxOffset)
       return RefuseResource(position, "the file is 2 GB or larger, more than a package "
                                       "entry can hold");
-    return true;
+    return Status::Ok();
   }
 
   // Appends exactly the length the directory announced, in whole blocks and
   // the rest; a file that changed size since then stops the compile.
-  bool CopySource(const PackagedSource& source, std::vector<char>& buffer) {
+  Status CopySource(const PackagedSource& source, std::vector<char>& buffer) {
     std::unique_ptr<std::FILE, FileCloser> file(
         std::fopen(NativePath(source.path).c_str(), "rb"));
     if (!file)
@@ -212,19 +242,19 @@ class Compiler {
                                                    "the package was written");
       if (!package_.Write(buffer.data(), size)) {
         Status committed = package_.Commit();
-        return Refuse("Error writing package file!\n" + committed.message());
+        return Refuse(Status::Fail("Error writing package file!", committed.message()));
       }
     }
     if (std::fgetc(file.get()) != EOF)
       return RefuseResource(source.position, "the file " + source.path +
                                                  " grew while the package was written");
-    return true;
+    return Status::Ok();
   }
 
   const ModProject& project_;
   const std::string& package_path_;
   const ProgressSink& progress_;
-  const ProgressSink& file_progress_;
+  const SLXLoaded& slx_loaded_;
   // Declared before the package so that the package is closed first.
   TemporaryFiles temporaries_;
   SafeFileWriter package_;
@@ -239,19 +269,22 @@ std::string TemporaryFolder() {
   } else {
     std::error_code ec;
     folder = fs::temp_directory_path(ec).string();
+    // The system's own search fails on a TEMP that is set but empty; the
+    // current folder is no place for temporary files.
+    if (ec || folder.empty()) folder = "/tmp";
   }
   if (!folder.empty() && !IsFolderSeparator(folder.back()))
     folder += static_cast<char>(fs::path::preferred_separator);
   return folder;
 }
 
-std::string TemporaryResourcePath(int32_t position) {
-  return TemporaryFolder() + "slx2slp_" + NumberText(position) + ".slp";
+std::string TemporaryResourceName(int32_t position) {
+  return "slx2slp_" + NumberText(position) + ".slp";
 }
 
-bool CompileMPI(const ModProject& project, const std::string& package_path,
-                const ProgressSink& progress, const ProgressSink& file_progress) {
-  Compiler compiler(project, package_path, progress, file_progress);
+Status CompileMPI(const ModProject& project, const std::string& package_path,
+                  const ProgressSink& progress, const SLXLoaded& slx_loaded) {
+  Compiler compiler(project, package_path, progress, slx_loaded);
   return compiler.Run();
 }
 

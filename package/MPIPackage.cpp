@@ -6,20 +6,10 @@
 
 #include "common/FileIO.h"
 #include "common/Functions.h"
+#include "common/LittleEndian.h"
 
 namespace zorv {
 namespace {
-
-void PutLE(std::string& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 255));
-}
-
-uint32_t GetLE(const std::string& bytes, size_t offset, int count) {
-  uint32_t value = 0;
-  for (int i = count - 1; i >= 0; --i)
-    value = (value << 8) | static_cast<uint8_t>(bytes[offset + static_cast<size_t>(i)]);
-  return value;
-}
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -36,9 +26,9 @@ bool ReadExactly(std::FILE* file, std::string& out, size_t size) {
 std::string EncodeMPIHeader(int16_t entry_count, const std::string& title,
                             const std::string& readme) {
   std::string header(kMPIMagic, kMPIMagicSize);
-  PutLE(header, static_cast<uint16_t>(entry_count), 2);
-  PutLE(header, static_cast<uint16_t>(title.size()), 2);
-  PutLE(header, static_cast<uint16_t>(readme.size()), 2);
+  le::PutU16(header, static_cast<uint16_t>(entry_count));
+  le::PutU16(header, static_cast<uint16_t>(title.size()));
+  le::PutU16(header, static_cast<uint16_t>(readme.size()));
   header += title;
   header += readme;
   return header;
@@ -48,9 +38,9 @@ std::string EncodeMPIEntry(const MPIEntry& entry) {
   std::string bytes;
   bytes.push_back(static_cast<char>(entry.Kind));
   bytes.push_back(static_cast<char>(entry.ReplaceTarget));
-  PutLE(bytes, static_cast<uint32_t>(entry.ResourceID), 4);
-  PutLE(bytes, static_cast<uint32_t>(entry.Length), 4);
-  PutLE(bytes, static_cast<uint32_t>(entry.Offset), 4);
+  le::PutU32(bytes, static_cast<uint32_t>(entry.ResourceID));
+  le::PutU32(bytes, static_cast<uint32_t>(entry.Length));
+  le::PutU32(bytes, static_cast<uint32_t>(entry.Offset));
   return bytes;
 }
 
@@ -68,9 +58,9 @@ Status ReadMPIPackage(const std::string& path, MPIPackage& package) {
     return damaged("the file is shorter than a package header");
   if (std::memcmp(header.data(), kMPIMagic, kMPIMagicSize) != 0)
     return damaged("it does not start with \"MPI 0.6 \"");
-  auto count = static_cast<int16_t>(GetLE(header, 8, 2));
-  auto title_size = static_cast<int16_t>(GetLE(header, 10, 2));
-  auto readme_size = static_cast<int16_t>(GetLE(header, 12, 2));
+  auto count = le::I16(header, 8);
+  auto title_size = le::I16(header, 10);
+  auto readme_size = le::I16(header, 12);
   if (count < 0 || title_size < 0 || readme_size < 0)
     return damaged("a negative count or length in the header");
   int64_t data_start = kMPIHeaderSize + title_size + readme_size + kMPIEntrySize * count;
@@ -90,9 +80,9 @@ Status ReadMPIPackage(const std::string& path, MPIPackage& package) {
     MPIEntry entry;
     entry.Kind = static_cast<uint8_t>(directory[at]);
     entry.ReplaceTarget = static_cast<uint8_t>(directory[at + 1]);
-    entry.ResourceID = static_cast<int32_t>(GetLE(directory, at + 2, 4));
-    entry.Length = static_cast<int32_t>(GetLE(directory, at + 6, 4));
-    entry.Offset = static_cast<int32_t>(GetLE(directory, at + 10, 4));
+    entry.ResourceID = le::I32(directory, at + 2);
+    entry.Length = le::I32(directory, at + 6);
+    entry.Offset = le::I32(directory, at + 10);
     std::string which = "entry " + NumberText(i + 1);
     if (entry.Length < 0) return damaged(which + " has a negative length");
     if (entry.Offset != expected_offset)

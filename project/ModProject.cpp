@@ -4,7 +4,6 @@
 
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace {
@@ -68,11 +67,10 @@ bool HoldsLineBreak(std::string_view text) {
   return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-void ReportOpenFailure(const std::string& path, const ProjectFileResult& result) {
+Status OpenFailure(const std::string& path, const ProjectFileResult& result) {
   const char* first = result.error == ProjectFileError::Format ? kMsgUnrecognisedFormat
                                                                : kMsgErrorOpeningProject;
-  Report(Message{std::string(first) + "\n" + AboutFile(path, result.reason), "Error",
-                 MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+  return Status::Fail(first, AboutFile(path, result.reason));
 }
 
 }  // namespace
@@ -202,30 +200,23 @@ Status SaveProjectFile(const ModProject& project) {
   return WriteFileSafely(project.FilePath, FormatProjectFile(project));
 }
 
-bool OpenProject(const std::string& path, ModProject& project) {
+Status OpenProject(const std::string& path, ModProject& project) {
   ProjectFileResult result = LoadProjectFile(path, project);
-  if (!result) {
-    ReportOpenFailure(path, result);
-    return false;
-  }
-  return true;
+  if (!result) return OpenFailure(path, result);
+  return Status::Ok();
 }
 
-bool SaveProject(const ModProject& project) {
+Status SaveProject(const ModProject& project) {
   Status saved = SaveProjectFile(project);
-  if (!saved) {
-    Report(Message{std::string(kMsgErrorSavingProject) + "\n" + saved.message(), "Error",
-                   MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return false;
-  }
-  return true;
+  if (!saved) return Status::Fail(kMsgErrorSavingProject, saved.message());
+  return Status::Ok();
 }
 
-bool NewProject(const std::string& path, ModProject& project) {
+Status NewProject(const std::string& path, ModProject& project) {
   ModProject created = MakeNewProject(path);
-  if (!SaveProject(created)) return false;
+  if (Status saved = SaveProject(created); !saved) return saved;
   project = std::move(created);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace zorv

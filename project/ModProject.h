@@ -120,19 +120,17 @@ inline constexpr const char* kMsgUnrecognisedFormat = "Unrecognised file format!
 inline constexpr const char* kMsgErrorOpeningProject = "Error opening project file!";
 inline constexpr const char* kMsgErrorSavingProject = "Error saving project file!";
 
-// File > Open after the dialog: reads path into project. A failure is
-// reported ("Unrecognised file format!" or "Error opening project file!",
-// title "Error", exclamation icon, the file and reason on a second line) and
-// leaves the open project as it was.
-bool OpenProject(const std::string& path, ModProject& project);
+// File > Open after the dialog: reads path into project. A failure says
+// "Unrecognised file format!" or "Error opening project file!", then the
+// file and reason, and leaves the open project as it was.
+Status OpenProject(const std::string& path, ModProject& project);
 
-// File > Save: writes the project to its FilePath. A failure is reported
-// ("Error saving project file!" and the reason) and the file on disk stays
-// as it was.
-bool SaveProject(const ModProject& project);
+// File > Save: writes the project to its FilePath. A failure says "Error
+// saving project file!" and why; the file on disk stays as it was.
+Status SaveProject(const ModProject& project);
 
 // File > New after the dialog: a new project saved at path at once. When it
-// cannot be saved the failure is reported and project stays as it was.
-bool NewProject(const std::string& path, ModProject& project);
+// cannot be saved the failure says so and project stays as it was.
+Status NewProject(const std::string& path, ModProject& project);
 
 }  // namespace zorv

@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace {
@@ -59,25 +58,20 @@ std::optional<ProjectResource> ResourceForFile(const std::string& path) {
   return std::nullopt;
 }
 
-int16_t ImportResource(ModProject& project, const std::string& path) {
+Status ImportResource(ModProject& project, const std::string& path, int16_t& number) {
+  number = 0;
   std::optional<ProjectResource> resource = ResourceForFile(path);
-  if (!resource) {
-    Report(Message{std::string(kMsgUnrecognisedExtension) + "\n" + path, "Error",
-                   MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return 0;
-  }
-  if (project.ResourceCount >= kMaxResources || project.ResourceCount < 0) {
-    Report(Message{"The project cannot hold more than " + NumberText(kMaxResources) +
-                       " resources!",
-                   "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    return 0;
-  }
+  if (!resource) return Status::Fail(kMsgUnrecognisedExtension, path);
+  if (project.ResourceCount >= kMaxResources || project.ResourceCount < 0)
+    return Status::Fail("The project cannot hold more than " + NumberText(kMaxResources) +
+                        " resources!");
   auto count = static_cast<int16_t>(project.ResourceCount + 1);
   // The empty slot of an empty project is taken by the first entry.
   project.Resources.resize(static_cast<size_t>(count - 1));
   project.Resources.push_back(std::move(*resource));
   project.ResourceCount = count;
-  return count;
+  number = count;
+  return Status::Ok();
 }
 
 int16_t RemoveResource(ModProject& project, int16_t current) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Status.h"
 #include "project/ModProject.h"
 
 namespace zorv {
@@ -21,11 +22,11 @@ inline constexpr const char* kMsgUnrecognisedExtension = "Unrecognised file exte
 // resource ID by the import table. Nothing for an extension outside it.
 std::optional<ProjectResource> ResourceForFile(const std::string& path);
 
-// "Add new": appends the entry for path and returns its number (the new
-// ResourceCount). An unknown extension is reported ("Unrecognised file
-// extension!") and gives 0 with the project unchanged, as does a project
+// "Add new": appends the entry for path; number becomes its number (the new
+// ResourceCount). An unknown extension fails ("Unrecognised file
+// extension!" and the file) with the project unchanged, as does a project
 // already holding the most resources a project file can count.
-int16_t ImportResource(ModProject& project, const std::string& path);
+Status ImportResource(ModProject& project, const std::string& path, int16_t& number);
 
 // Removes entry current (1-based) and returns the entry to select next: the
 // one that followed, or the new last one when the last was removed; 0 when

@@ -89,9 +89,10 @@ inline cDIBSection FilledBitmap(int32_t width, int32_t height, ColourValue colou
 // Palette indices that are the first of their colour in the built-in
 // palette, so a pixel of that colour maps back to the same index.
 inline std::vector<uint8_t> DistinctIndices() {
+  const Palette& palette = Palette::BuiltIn();
   std::vector<uint8_t> indices;
   for (int i = 0; i < 256; ++i)
-    if (NearestPaletteIndex(PaletteColour(i)) == i) indices.push_back(static_cast<uint8_t>(i));
+    if (palette.Nearest(palette.Colour(i)) == i) indices.push_back(static_cast<uint8_t>(i));
   return indices;
 }
 

@@ -529,11 +529,11 @@ TEST(GenerateFrameBitmaps, RefusesWhatItCannotDo) {
   EXPECT_TRUE(GenerateFrameBitmaps(small, bad, 0, 0, out).ok());
 }
 
-// ---- On the current SLX graphic, with files ------------------------------
+// ---- On a frame of an SLX graphic, with files ----------------------------
 
 // A graphic in a temporary folder: frames 1 and 3 share the colour bitmap
 // a.bmp (10 x 10, one brown pixel at (3, 4)); frame 2 has b.bmp (8 x 6,
-// no mask colour at all).
+// no mask colour at all). graphic is read back from the saved SLX file.
 class AutoGenFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -544,13 +544,13 @@ class AutoGenFiles : public ::testing::Test {
     cDIBSection b = Filled(8, 6, kBrown);
     b.SetPixel(7, 5, kBlue);
     ASSERT_TRUE(b.SavePicture(dir.File("b.bmp")).ok());
-    SLXGraphic graphic;
-    graphic.Path = slx_path;
-    graphic.FrameCount = 3;
-    graphic.Frames = {SLXFrame{"a.bmp", "a1d.bmp", 5, 5}, SLXFrame{"b.bmp", "b2d.bmp", 5, 5},
+    SLXGraphic written;
+    written.Path = slx_path;
+    written.FrameCount = 3;
+    written.Frames = {SLXFrame{"a.bmp", "a1d.bmp", 5, 5}, SLXFrame{"b.bmp", "b2d.bmp", 5, 5},
                       SLXFrame{"a.bmp", "a3d.bmp", 7, 1}};
-    ASSERT_TRUE(SaveSLX(graphic));
-    ASSERT_TRUE(LoadSLX(slx_path, false));
+    ASSERT_TRUE(SaveSLX(written));
+    ASSERT_TRUE(LoadSLX(slx_path, graphic));
   }
 
   // Every file of the folder with its bytes.
@@ -571,16 +571,16 @@ class AutoGenFiles : public ::testing::Test {
 
   test::TempDir dir;
   std::string slx_path;
+  SLXGraphic graphic;
 };
 
 const ViewAnchors kAnchors{{100, 200}, {300, 210}};
 
 TEST_F(AutoGenFiles, APreviewWritesNothingAndMovesNoHotSpot) {
-  test::RecordingReporter reporter;
   auto before = Snapshot();
   AutoGenOptions options;  // crop on, save off
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  EXPECT_TRUE(result.Ok);
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_TRUE(result.status.ok()) << result.status.message();
   EXPECT_TRUE(result.Generated);
   EXPECT_FALSE(result.Saved);
   EXPECT_TRUE(result.Cropped);
@@ -598,23 +598,20 @@ TEST_F(AutoGenFiles, APreviewWritesNothingAndMovesNoHotSpot) {
   EXPECT_FALSE(result.Views.Move);
 
   EXPECT_EQ(Snapshot(), before);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 5);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, 5);
-  EXPECT_EQ(CurrentSLX().Frame(3).CenterX, 7);
-  EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_EQ(graphic.Frame(1).CenterX, 5);
+  EXPECT_EQ(graphic.Frame(1).CenterY, 5);
+  EXPECT_EQ(graphic.Frame(3).CenterX, 7);
 }
 
 TEST_F(AutoGenFiles, ApplyingACropMovesTheHotSpotOfEveryFrameSharingTheColourBitmap) {
-  test::RecordingReporter reporter;
   AutoGenOptions options;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  ASSERT_TRUE(result.Ok) << reporter.LastText();
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
   EXPECT_TRUE(result.Saved);
   EXPECT_TRUE(result.HotSpotsMoved);
   // Frame 1 moved by (-1, -2); frame 3 shares a.bmp and takes the same hot
   // spot; frame 2 keeps its own.
-  const SLXGraphic& graphic = CurrentSLX();
   EXPECT_EQ(graphic.Frame(1).CenterX, 4);
   EXPECT_EQ(graphic.Frame(1).CenterY, 3);
   EXPECT_EQ(graphic.Frame(3).CenterX, 4);
@@ -641,13 +638,12 @@ TEST_F(AutoGenFiles, ApplyingACropMovesTheHotSpotOfEveryFrameSharingTheColourBit
 
   // Frame 3 now reads the cropped a.bmp: a second crop changes nothing.
   options.Frame = 3;
-  AutoGenResult again = GenerateDataBitmap(options, kAnchors);
-  ASSERT_TRUE(again.Ok);
+  AutoGenResult again = GenerateDataBitmap(graphic, options, kAnchors);
+  ASSERT_TRUE(again.status.ok()) << again.status.message();
   EXPECT_EQ(again.Width, 5);
   EXPECT_EQ(again.CenterX, 4);
   EXPECT_EQ(again.CenterY, 3);
   EXPECT_TRUE(SamePixels(Load("a3d.bmp"), result.DataBitmap));
-  EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST_F(AutoGenFiles, ApplyingWithoutCropRewritesTheColourBitmapAndKeepsTheHotSpot) {
@@ -655,19 +651,18 @@ TEST_F(AutoGenFiles, ApplyingWithoutCropRewritesTheColourBitmapAndKeepsTheHotSpo
   std::string original = test::ReadFileBytes(dir.File("b.bmp"));
   original[6] = 'Z';
   test::WriteFileBytes(dir.File("b.bmp"), original);
-  test::RecordingReporter reporter;
   AutoGenOptions options;
   options.Frame = 2;
   options.AutoCrop = false;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  ASSERT_TRUE(result.Ok) << reporter.LastText();
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
   EXPECT_FALSE(result.Cropped);
   EXPECT_FALSE(result.HotSpotsMoved);
   EXPECT_FALSE(result.Views.Move);
   EXPECT_EQ(result.Views.Width, 8);
   EXPECT_EQ(result.Views.Height, 6);
-  EXPECT_EQ(CurrentSLX().Frame(2).CenterX, 5);
+  EXPECT_EQ(graphic.Frame(2).CenterX, 5);
   EXPECT_EQ(test::ReadFileBytes(dir.File("b.bmp")), result.ColourBitmap.BMPBytes());
   cDIBSection data = Load("b2d.bmp");
   EXPECT_EQ(PixelsOf(data, kDataNormal).size(), 47u);
@@ -679,11 +674,11 @@ TEST_F(AutoGenFiles, ApplyingToAnEmptyFrameGivesEverySharingFrameHotSpotZero) {
   AutoGenOptions options;
   options.Frame = 3;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  ASSERT_TRUE(result.Ok);
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  ASSERT_TRUE(result.status.ok()) << result.status.message();
   for (int32_t frame : {1, 3}) {
-    EXPECT_EQ(CurrentSLX().Frame(frame).CenterX, 0);
-    EXPECT_EQ(CurrentSLX().Frame(frame).CenterY, 0);
+    EXPECT_EQ(graphic.Frame(frame).CenterX, 0);
+    EXPECT_EQ(graphic.Frame(frame).CenterY, 0);
   }
   cDIBSection colour = Load("a.bmp"), data = Load("a3d.bmp");
   EXPECT_EQ(colour.Width(), 1);
@@ -694,67 +689,64 @@ TEST_F(AutoGenFiles, ApplyingToAnEmptyFrameGivesEverySharingFrameHotSpotZero) {
   EXPECT_EQ(result.Views.DataView.Y, 210);
 }
 
-TEST_F(AutoGenFiles, AMissingOrUnreadableColourBitmapIsReportedByNameAndChangesNothing) {
+TEST_F(AutoGenFiles, AMissingOrUnreadableColourBitmapFailsByNameAndChangesNothing) {
   for (bool missing : {true, false}) {
+    SCOPED_TRACE(missing ? "missing" : "unreadable");
     if (missing)
       std::filesystem::remove(dir.File("b.bmp"));
     else
       test::WriteFileBytes(dir.File("b.bmp"), "BM not really a bitmap");
     auto before = Snapshot();
-    test::RecordingReporter reporter;
     AutoGenOptions options;
     options.Frame = 2;
     options.Save = true;
-    AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-    EXPECT_FALSE(result.Ok);
+    AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+    EXPECT_FALSE(result.status.ok());
     EXPECT_FALSE(result.Generated);
     EXPECT_FALSE(result.Views.Move);
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.messages[0].title, "Error");
-    EXPECT_NE(reporter.LastText().find(dir.File("b.bmp")), std::string::npos)
-        << reporter.LastText();
+    EXPECT_NE(result.status.message().find(dir.File("b.bmp")), std::string::npos)
+        << result.status.message();
     EXPECT_EQ(Snapshot(), before);
-    EXPECT_EQ(CurrentSLX().Frame(2).CenterX, 5);
+    EXPECT_EQ(graphic.Frame(2).CenterX, 5);
   }
 }
 
-TEST_F(AutoGenFiles, FrameNumbersOutsideTheGraphicAndBadSettingsAreReported) {
+TEST_F(AutoGenFiles, FrameNumbersOutsideTheGraphicAndBadSettingsFail) {
   auto before = Snapshot();
   for (int32_t frame : {0, -1, 4, INT32_MAX, INT32_MIN}) {
-    test::RecordingReporter reporter;
     AutoGenOptions options;
     options.Frame = frame;
     options.Save = true;
-    AutoGenResult result = GenerateDataBitmap(options);
-    EXPECT_FALSE(result.Ok) << frame;
+    AutoGenResult result = GenerateDataBitmap(graphic, options);
+    EXPECT_FALSE(result.status.ok()) << frame;
     EXPECT_FALSE(result.Generated) << frame;
-    EXPECT_EQ(reporter.messages.size(), 1u) << frame;
-    EXPECT_NE(reporter.LastText().find("3 frames"), std::string::npos) << reporter.LastText();
+    EXPECT_NE(result.status.message().find("3 frames"), std::string::npos)
+        << result.status.message();
   }
   {
-    test::RecordingReporter reporter;
     AutoGenOptions options;
     options.Save = true;
     options.ShadowTolerance = 301;
-    EXPECT_FALSE(GenerateDataBitmap(options).Generated);
-    EXPECT_NE(reporter.LastText().find("shadow tolerance"), std::string::npos);
+    AutoGenResult result = GenerateDataBitmap(graphic, options);
+    EXPECT_FALSE(result.Generated);
+    EXPECT_NE(result.status.message().find("shadow tolerance"), std::string::npos)
+        << result.status.message();
   }
   EXPECT_EQ(Snapshot(), before);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 5);
+  EXPECT_EQ(graphic.Frame(1).CenterX, 5);
 }
 
 TEST_F(AutoGenFiles, ColourAndDataBitmapsThatAreOneFileAreNotOverwritten) {
-  CurrentSLX().Frame(2).DataFile = "b.bmp";
+  graphic.Frame(2).DataFile = "b.bmp";
   auto before = Snapshot();
-  test::RecordingReporter reporter;
   AutoGenOptions options;
   options.Frame = 2;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options);
-  EXPECT_FALSE(result.Ok);
+  AutoGenResult result = GenerateDataBitmap(graphic, options);
+  EXPECT_FALSE(result.status.ok());
   EXPECT_FALSE(result.Saved);
-  EXPECT_EQ(reporter.messages.size(), 1u);
-  EXPECT_NE(reporter.LastText().find("same file"), std::string::npos);
+  EXPECT_NE(result.status.message().find("same file"), std::string::npos)
+      << result.status.message();
   EXPECT_EQ(Snapshot(), before);
 }
 
@@ -764,39 +756,102 @@ TEST_F(AutoGenFiles, AFailedBitmapWriteLeavesFilesAndHotSpotsAsTheyWere) {
   ASSERT_TRUE(Filled(10, 10, kDataTransparent).SavePicture(dir.File("a1d.bmp")).ok());
   std::filesystem::permissions(dir.File("a1d.bmp"), std::filesystem::perms::owner_read);
   auto before = Snapshot();
-  test::RecordingReporter reporter;
   AutoGenOptions options;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  EXPECT_FALSE(result.Ok);
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_FALSE(result.status.ok());
   EXPECT_FALSE(result.Saved);
   EXPECT_FALSE(result.HotSpotsMoved);
   EXPECT_FALSE(result.Views.Move);
-  EXPECT_TRUE(reporter.Said("Error saving bitmap!"));
-  EXPECT_NE(reporter.LastText().find("a1d.bmp"), std::string::npos);
+  EXPECT_EQ(result.status.Headline(), "Error saving bitmap!");
+  EXPECT_NE(result.status.message().find("a1d.bmp"), std::string::npos)
+      << result.status.message();
   EXPECT_EQ(Snapshot(), before);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 5);
-  EXPECT_EQ(CurrentSLX().Frame(3).CenterY, 1);
+  EXPECT_EQ(graphic.Frame(1).CenterX, 5);
+  EXPECT_EQ(graphic.Frame(3).CenterY, 1);
 }
 
-TEST_F(AutoGenFiles, AFailedSLXWriteIsReportedAfterTheBitmapsAreSaved) {
+TEST_F(AutoGenFiles, AFailedSLXWriteFailsAfterTheBitmapsAreSaved) {
   std::filesystem::permissions(slx_path, std::filesystem::perms::owner_read);
   const std::string slx_before = test::ReadFileBytes(slx_path);
-  test::RecordingReporter reporter;
   AutoGenOptions options;
   options.Save = true;
-  AutoGenResult result = GenerateDataBitmap(options, kAnchors);
-  EXPECT_FALSE(result.Ok);
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_FALSE(result.status.ok());
   EXPECT_FALSE(result.Saved);
   EXPECT_TRUE(result.Generated);
   // The bitmaps were replaced, so the hot spots follow them in memory and
   // the views are placed for them; the old SLX file is intact.
   EXPECT_TRUE(result.HotSpotsMoved);
   EXPECT_TRUE(result.Views.Move);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 4);
+  EXPECT_EQ(graphic.Frame(1).CenterX, 4);
   EXPECT_EQ(Load("a.bmp").Width(), 5);
   EXPECT_EQ(test::ReadFileBytes(slx_path), slx_before);
-  EXPECT_TRUE(reporter.Said("Error saving SLX file!"));
+  EXPECT_EQ(result.status.Headline(), "Error saving SLX file!");
+}
+
+// ---- Every frame of a graphic ----------------------------------------------
+
+TEST_F(AutoGenFiles, GeneratingAllFramesTriesEachOneAndCountsTheFailures) {
+  // Frame 2's colour bitmap is gone; frames 1 and 3 are still made.
+  std::filesystem::remove(dir.File("b.bmp"));
+  // The run sets the frame and saving itself.
+  AutoGenOptions options;
+  options.Frame = 2;
+  options.Save = false;
+  std::vector<std::string> events;
+  std::vector<AutoGenResult> results;
+  const int32_t failed = GenerateAllDataBitmaps(
+      graphic, options,
+      [&](const ProgressStep& step) {
+        events.push_back(step.caption + " (" + std::to_string(step.step) + " of " +
+                         std::to_string(step.total) + ", level " + std::to_string(step.level) +
+                         ")");
+      },
+      [&](const AutoGenResult& result) {
+        events.push_back("frame " + std::to_string(result.Frame) +
+                         (result.status.ok() ? " done" : " failed"));
+        results.push_back(result);
+      });
+  EXPECT_EQ(failed, 1);
+  EXPECT_EQ(events, (std::vector<std::string>{
+                        "Generating frame 1 (1 of 3, level 0)", "frame 1 done",
+                        "Generating frame 2 (2 of 3, level 0)", "frame 2 failed",
+                        "Generating frame 3 (3 of 3, level 0)", "frame 3 done"}));
+
+  // Each frame's own result: frame 1 cropped and saved, frame 2 named the
+  // missing bitmap, frame 3 read the already cropped a.bmp.
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_TRUE(results[0].Saved);
+  EXPECT_TRUE(results[0].HotSpotsMoved);
+  EXPECT_EQ(results[0].Width, 5);
+  EXPECT_FALSE(results[1].Generated);
+  EXPECT_EQ(results[1].status.Headline().rfind("Cannot read the colour bitmap of frame 2", 0), 0u)
+      << results[1].status.message();
+  EXPECT_NE(results[1].status.message().find(dir.File("b.bmp")), std::string::npos);
+  EXPECT_TRUE(results[2].Saved);
+  EXPECT_EQ(results[2].Width, 5);
+  EXPECT_EQ(results[2].CenterX, 4);
+  EXPECT_EQ(results[2].CenterY, 3);
+
+  // What was made is on disk and in the SLX file.
+  EXPECT_TRUE(SamePixels(Load("a1d.bmp"), results[0].DataBitmap));
+  EXPECT_TRUE(SamePixels(Load("a3d.bmp"), results[2].DataBitmap));
+  EXPECT_FALSE(FileExists(dir.File("b2d.bmp")));
+  EXPECT_EQ(graphic.Frame(2).CenterX, 5);
+  SLXGraphic saved;
+  ASSERT_TRUE(ParseSLX(test::ReadFileBytes(slx_path), saved).ok());
+  EXPECT_EQ(FormatSLX(saved), FormatSLX(graphic));
+  EXPECT_EQ(saved.Frames[0].CenterX, 4);
+  EXPECT_EQ(saved.Frames[2].CenterY, 3);
+}
+
+TEST_F(AutoGenFiles, GeneratingAllFramesOfAGoodGraphicFailsNone) {
+  // Without listeners too.
+  EXPECT_EQ(GenerateAllDataBitmaps(graphic, AutoGenOptions{}), 0);
+  for (const char* name : {"a1d.bmp", "b2d.bmp", "a3d.bmp"})
+    EXPECT_TRUE(FileExists(dir.File(name))) << name;
+  EXPECT_EQ(graphic.Frame(3).CenterX, 4);
 }
 
 }  // namespace

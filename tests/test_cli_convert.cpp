@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLX.h"
 #include "tests/SLPTestFiles.h"
@@ -15,8 +16,6 @@ namespace fs = std::filesystem;
 
 class CLIConvertTest : public ::testing::Test {
  protected:
-  void SetUp() override { LoadPalette(""); }
-
   static std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
   test::CommandResult Zorv(const std::string& arguments) {
@@ -28,14 +27,15 @@ class CLIConvertTest : public ::testing::Test {
     std::vector<cDIBSection> colour, data;
   };
 
-  static Frames DecodeAll(const std::string& path) {
+  static Frames DecodeAll(const std::string& path,
+                          const Palette& palette = Palette::BuiltIn()) {
     Frames out;
     SLPFile file;
     SLPHeader header;
     EXPECT_TRUE(ReadSLPHeader(path, file, header, out.info).ok()) << path;
     for (const SLPFrameInfo& f : out.info) {
       cDIBSection colour, data;
-      EXPECT_TRUE(DecodeSLPFrame(file, f, colour, data).ok());
+      EXPECT_TRUE(DecodeSLPFrame(file, f, palette, colour, data).ok());
       out.colour.push_back(std::move(colour));
       out.data.push_back(std::move(data));
     }
@@ -83,10 +83,11 @@ TEST_F(CLIConvertTest, ScreenDecodedWithItsPaletteComesBackThroughTheBuiltInOne)
                      Quote(dir.File("screen.slp")));
   ASSERT_EQ(to_slp.status, 0) << to_slp.err;
 
-  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "screen.pal"));
-  Frames first = DecodeAll(source);
-  LoadPalette("");
-  Frames second = DecodeAll(dir.File("screen.slp"));
+  Palette screen;
+  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "screen.pal", screen));
+  const Palette& built_in = Palette::BuiltIn();
+  Frames first = DecodeAll(source, screen);
+  Frames second = DecodeAll(dir.File("screen.slp"), built_in);
   ASSERT_EQ(second.info.size(), 1u);
   EXPECT_TRUE(SamePixels(first.data[0], second.data[0]));
   // The BMP written by slp2slx holds the screen palette's colours.
@@ -96,7 +97,7 @@ TEST_F(CLIConvertTest, ScreenDecodedWithItsPaletteComesBackThroughTheBuiltInOne)
   for (int32_t y = 0; y < 1024; y += 16)
     for (int32_t x = 0; x < 1280; ++x)
       ASSERT_EQ(second.colour[0].GetPixel(x, y),
-                PaletteColour(NearestPaletteIndex(first.colour[0].GetPixel(x, y))));
+                built_in.Colour(NearestPaletteIndex(built_in, first.colour[0].GetPixel(x, y))));
 }
 
 TEST_F(CLIConvertTest, InfoDescribesSLPAndSLXFiles) {
@@ -130,7 +131,8 @@ TEST_F(CLIConvertTest, InfoDescribesSLPAndSLXFiles) {
 }
 
 TEST_F(CLIConvertTest, IconCommandWritesRowDataWithItsFlags) {
-  ASSERT_TRUE(test::FilledBitmap(3, 2, PaletteColour(7)).SavePicture(dir.File("i.bmp")).ok());
+  const cDIBSection bitmap = test::FilledBitmap(3, 2, Palette::BuiltIn().Colour(7));
+  ASSERT_TRUE(bitmap.SavePicture(dir.File("i.bmp")).ok());
   auto icon = Zorv("icon " + Quote(dir.File("i.bmp")) + " " + Quote(dir.File("i.dat")) +
                    " --flags 773");
   ASSERT_EQ(icon.status, 0) << icon.err;

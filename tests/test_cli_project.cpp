@@ -44,11 +44,7 @@ std::string TinyWAV(size_t samples) {
 
 class CLIProjectTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    BuildSquareTable();
-    LoadPalette("");
-    mpr = dir.File("mod.mpr");
-  }
+  void SetUp() override { mpr = dir.File("mod.mpr"); }
 
   std::string Path(const std::string& name) const { return dir.File(name); }
 
@@ -71,7 +67,7 @@ TEST_F(CLIProjectTest, AModFromRealResourcesCompilesAndReadsBackEntryByEntry) {
   cDIBSection icon;
   ASSERT_TRUE(icon.Create(5, 4));
   for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 5; ++x) icon.SetPixel(x, y, PaletteColour(16 + 5 * y + x));
+    for (int x = 0; x < 5; ++x) icon.SetPixel(x, y, Palette::BuiltIn().Colour(16 + 5 * y + x));
   ASSERT_TRUE(icon.SavePicture(Path("Castle.BMP")));
   std::string wav = TinyWAV(3000);
   test::WriteFileBytes(Path("5001 horn.wav"), wav);
@@ -249,6 +245,29 @@ TEST_F(CLIProjectTest, CompileAndInfoReportBadFiles) {
   result = Expect(1, "info " + Quote(Path("broken.mpr")));
   EXPECT_EQ(result.err.rfind("Error: Error opening project file!", 0), 0u) << result.err;
   Expect(2, "compile " + Quote(mpr));
+}
+
+TEST_F(CLIProjectTest, AResourceThatCannotBeConvertedIsReportedOnce) {
+  // A graphic whose bitmaps are missing, after the readme.
+  test::WriteFileBytes(Path("readme.txt"), "hi");
+  test::WriteFileBytes(Path("g.slx"), "SLX 0.5\r\n1\r\n0,0\r\ngd.bmp\r\ng.bmp\r\n");
+  Expect(0, "project new " + Quote(mpr));
+  Expect(0, "project add " + Quote(mpr) + " " + Quote(Path("readme.txt")) + " " +
+                Quote(Path("g.slx")));
+  test::WriteFileBytes(Path("a.mpi"), "older package");
+
+  test::CommandResult result = Expect(1, "compile " + Quote(mpr) + " " + Quote(Path("a.mpi")));
+  // The converter's message, then the resource it stopped, in one report.
+  EXPECT_EQ(result.err.rfind("Error: ERROR: Unable to find all BMPs from the SLX! SLP will be "
+                             "corrupted...\n",
+                             0),
+            0u)
+      << result.err;
+  EXPECT_NE(result.err.find("Resource 2 (\"g\")"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("Error: ", 1), std::string::npos) << result.err;
+  EXPECT_EQ(test::ReadFileBytes(Path("a.mpi")), "older package");
+  EXPECT_EQ(std::distance(fs::directory_iterator(temp.path()), fs::directory_iterator()), 0)
+      << "temporary files were left behind";
 }
 
 }  // namespace

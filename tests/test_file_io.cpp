@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "common/FileIO.h"
-#include "common/Report.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorv {
@@ -94,21 +93,50 @@ TEST(Reading, RefusesFoldersMissingFilesAndOversizedFiles) {
   EXPECT_EQ(FileSize(dir.File("missing")), -1);
 }
 
-TEST(Reporting, MessagesReachTheInstalledReporterUnchanged) {
-  test::RecordingReporter outer;
-  {
-    test::RecordingReporter inner;
-    inner.answers = {MsgAnswer::No};
-    MsgAnswer answer = Report(Message{"Sure?", "Warning", MsgIcon::None,
-                                      MsgButtons::YesNo, MsgAnswer::Yes});
-    EXPECT_EQ(answer, MsgAnswer::No);
-    ReportError("Readme file required!");
-    ASSERT_EQ(inner.messages.size(), 2u);
-    EXPECT_EQ(inner.messages[1].title, "Error");
-    EXPECT_EQ(inner.messages[1].icon, MsgIcon::Critical);
+TEST(Failures, TheProgramsMessageComesFirstAndTheDetailAfterIt) {
+  Status ok = Status::Ok();
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(ok.ok());
+  EXPECT_EQ(ok.message(), "");
+
+  Status failed = Status::Fail("Readme file required!", "/mods/readme.txt: no such file\nline 2");
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(failed.message(), "Readme file required!\n/mods/readme.txt: no such file\nline 2");
+  EXPECT_EQ(failed.Headline(), "Readme file required!");
+  EXPECT_EQ(failed.Detail(), "/mods/readme.txt: no such file\nline 2");
+
+  // Without detail there is no second line.
+  Status alone = Status::Fail("Readme file required!", "");
+  EXPECT_FALSE(alone);
+  EXPECT_EQ(alone.message(), "Readme file required!");
+  EXPECT_EQ(alone.Headline(), "Readme file required!");
+  EXPECT_EQ(alone.Detail(), "");
+  Status one_text = Status::Fail("Error saving SLX file!\n/a/b.slx: read-only");
+  EXPECT_EQ(one_text.Headline(), "Error saving SLX file!");
+  EXPECT_EQ(one_text.Detail(), "/a/b.slx: read-only");
+}
+
+TEST(UniqueFolders, EachIsNewAndNamedByItsPrefixAndTwelveHexDigits) {
+  test::TempDir dir;
+  const std::string parent = dir.path().string() + "/";
+  std::string first, second;
+  ASSERT_TRUE(MakeUniqueFolder(parent, "zorv-compile-", first));
+  ASSERT_TRUE(MakeUniqueFolder(parent, "zorv-compile-", second));
+  EXPECT_NE(first, second);
+  for (const std::string& folder : {first, second}) {
+    SCOPED_TRACE(folder);
+    ASSERT_EQ(folder.back(), '/');
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    const std::string name = folder.substr(parent.size(), folder.size() - parent.size() - 1);
+    ASSERT_EQ(name.size(), 13u + 12u);
+    EXPECT_EQ(name.substr(0, 13), "zorv-compile-");
+    EXPECT_EQ(name.substr(13).find_first_not_of("0123456789abcdefABCDEF"), std::string::npos);
   }
-  ReportError("after");
-  EXPECT_EQ(outer.messages.size(), 1u);
+  std::string none;
+  Status missing = MakeUniqueFolder(dir.File("gone") + "/", "x-", none);
+  EXPECT_FALSE(missing);
+  EXPECT_NE(missing.message().find(dir.File("gone")), std::string::npos) << missing.message();
 }
 
 }  // namespace

@@ -148,7 +148,6 @@ class CreateFromFrames : public ::testing::Test {
 
   test::TempDir source;
   test::TempDir target;
-  test::RecordingReporter reporter;
 };
 
 TEST_F(CreateFromFrames, WritesTheSLXAndCopiesEveryFrame) {
@@ -160,7 +159,8 @@ TEST_F(CreateFromFrames, WritesTheSLXAndCopiesEveryFrame) {
   job.center_x = 14;
   job.center_y = 41;
   job.suffix = "_d";
-  ASSERT_TRUE(CreateSLXFromFrames(job));
+  const Status created = CreateSLXFromFrames(job);
+  ASSERT_TRUE(created.ok()) << created.message();
 
   EXPECT_EQ(test::ReadFileBytes(Out("walk.slx")),
             "SLX 0.5\r\n2\r\n14,41\r\nwalk1_d.bmp\r\nwalk1.bmp\r\n"
@@ -168,10 +168,8 @@ TEST_F(CreateFromFrames, WritesTheSLXAndCopiesEveryFrame) {
   EXPECT_EQ(test::ReadFileBytes(Out("walk1.bmp")), "first frame");
   EXPECT_EQ(test::ReadFileBytes(Out("walk2.bmp")), "second frame");
   EXPECT_EQ(test::ReadFileBytes(Out(".directory")), "hidden");
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].text, "SLX created");
-  EXPECT_EQ(reporter.messages[0].title, "Success");
-  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Information);
+  EXPECT_EQ(Listing(target.path()),
+            (std::vector<std::string>{".directory", "sub", "walk.slx", "walk1.bmp", "walk2.bmp"}));
 
   // The result is an SLX the editor reads back.
   SLXGraphic read;
@@ -183,9 +181,10 @@ TEST_F(CreateFromFrames, WritesTheSLXAndCopiesEveryFrame) {
 TEST_F(CreateFromFrames, ZeroFramesWriteTheHeaderAndACountOfZero) {
   FramesToSLXJob job;
   job.slx_path = Out("empty.slx");
-  ASSERT_TRUE(CreateSLXFromFrames(job));
+  const Status created = CreateSLXFromFrames(job);
+  ASSERT_TRUE(created.ok()) << created.message();
   EXPECT_EQ(test::ReadFileBytes(Out("empty.slx")), "SLX 0.5\r\n0\r\n");
-  EXPECT_EQ(reporter.LastFirstLine(), "SLX created");
+  EXPECT_EQ(Listing(target.path()), std::vector<std::string>{"empty.slx"});
 }
 
 TEST_F(CreateFromFrames, AFolderWithAFileIsRefusedAndNothingIsWritten) {
@@ -193,11 +192,9 @@ TEST_F(CreateFromFrames, AFolderWithAFileIsRefusedAndNothingIsWritten) {
   FramesToSLXJob job;
   job.slx_path = Out("walk.slx");
   job.frames = {source.File("walk1.BMP")};
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.messages[0].text, kFolderNotEmptyText);
-  EXPECT_EQ(reporter.messages[0].title, "Error");
-  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Exclamation);
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.message(), kFolderNotEmptyText);
   EXPECT_EQ(Listing(target.path()), std::vector<std::string>{"old.txt"});
 }
 
@@ -205,8 +202,9 @@ TEST_F(CreateFromFrames, AnExistingSLXOfTheChosenNameMakesTheFolderNotEmpty) {
   test::WriteFileBytes(Out("walk.slx"), "mine");
   FramesToSLXJob job;
   job.slx_path = Out("walk.slx");
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  EXPECT_EQ(reporter.LastFirstLine(), kFolderNotEmptyText);
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), kFolderNotEmptyText);
   EXPECT_EQ(test::ReadFileBytes(Out("walk.slx")), "mine");
 }
 
@@ -214,7 +212,8 @@ TEST_F(CreateFromFrames, FramesOfTheSameNameShareOneCopyTheLastWins) {
   FramesToSLXJob job;
   job.slx_path = Out("walk.slx");
   job.frames = {source.File("walk1.BMP"), source.File("other/walk1.bmp")};
-  ASSERT_TRUE(CreateSLXFromFrames(job));
+  const Status created = CreateSLXFromFrames(job);
+  ASSERT_TRUE(created.ok()) << created.message();
   EXPECT_EQ(test::ReadFileBytes(Out("walk1.bmp")), "same name, other folder");
   SLXGraphic read;
   ASSERT_TRUE(ParseSLX(test::ReadFileBytes(Out("walk.slx")), read).ok());
@@ -228,28 +227,29 @@ TEST_F(CreateFromFrames, AMissingFrameIsNamedAndLeavesTheFolderAsItWas) {
   FramesToSLXJob job;
   job.slx_path = Out("walk.slx");
   job.frames = {source.File("walk1.BMP"), source.File("vanished.bmp"), source.File("walk2.bmp")};
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.LastFirstLine(), "Error copying frame 2!");
-  EXPECT_NE(reporter.LastText().find(source.File("vanished.bmp")), std::string::npos);
-  EXPECT_EQ(reporter.messages[0].title, "Error");
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), "Error copying frame 2!");
+  EXPECT_NE(created.message().find(source.File("vanished.bmp")), std::string::npos)
+      << created.message();
   // The copy already made is gone again, the hidden file stays, no SLX.
   EXPECT_EQ(Listing(target.path()), std::vector<std::string>{".keep"});
   // So the same folder can be used once the frame is back.
   Frame("vanished.bmp", "back");
-  EXPECT_TRUE(CreateSLXFromFrames(job));
+  const Status again = CreateSLXFromFrames(job);
+  EXPECT_TRUE(again.ok()) << again.message();
   EXPECT_EQ(test::ReadFileBytes(Out("vanished.bmp")), "back");
 }
 
-TEST_F(CreateFromFrames, AnSLXThatCannotBeWrittenIsReportedAndTheCopiesGo) {
+TEST_F(CreateFromFrames, AnSLXThatCannotBeWrittenFailsAndTheCopiesGo) {
   fs::create_directory(target.path() / "taken.slx");
   FramesToSLXJob job;
   job.slx_path = Out("taken.slx");
   job.frames = {source.File("walk1.BMP")};
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error saving SLX file!");
-  EXPECT_NE(reporter.LastText().find("taken.slx"), std::string::npos);
-  EXPECT_FALSE(reporter.Said("SLX created"));
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), "Error saving SLX file!");
+  EXPECT_NE(created.message().find("taken.slx"), std::string::npos) << created.message();
   EXPECT_EQ(Listing(target.path()), std::vector<std::string>{"taken.slx"});
 }
 
@@ -257,34 +257,37 @@ TEST_F(CreateFromFrames, AnSLXNamedLikeAFrameCopyIsRefused) {
   FramesToSLXJob job;
   job.slx_path = Out("WALK1.bmp");
   job.frames = {source.File("walk1.BMP")};
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  EXPECT_EQ(reporter.LastFirstLine(), "The SLX file cannot have the same name as a frame bitmap!");
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), "The SLX file cannot have the same name as a frame bitmap!");
   EXPECT_TRUE(Listing(target.path()).empty());
 }
 
-TEST_F(CreateFromFrames, AFolderThatDoesNotExistIsReported) {
+TEST_F(CreateFromFrames, AFolderThatDoesNotExistFails) {
   FramesToSLXJob job;
   job.slx_path = Out("missing/walk.slx");
-  EXPECT_FALSE(CreateSLXFromFrames(job));
-  EXPECT_EQ(reporter.LastFirstLine(), "Cannot look into the folder for the SLX!");
-  EXPECT_NE(reporter.LastText().find("missing"), std::string::npos);
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), "Cannot look into the folder for the SLX!");
+  EXPECT_NE(created.Detail().find("missing"), std::string::npos) << created.message();
 }
 
 TEST(CreateFromRealFrames, FramesOfARealSpriteMakeAnSLXWhoseBitmapsMatch) {
   ZORV_REQUIRE_SAMPLES();
-  LoadPalette("");
   test::TempDir converted;
   test::TempDir out;
-  test::RecordingReporter reporter;
   const std::string original = converted.File("unit.slx");
-  ASSERT_TRUE(ConvertSLPToSLX(test::SamplesDir() + "unit.slp", original));
+  const Status converted_slx =
+      ConvertSLPToSLX(test::SamplesDir() + "unit.slp", original, Palette::BuiltIn());
+  ASSERT_TRUE(converted_slx.ok()) << converted_slx.message();
   SLXGraphic unit;
   ASSERT_TRUE(ParseSLX(test::ReadFileBytes(original), unit).ok());
   unit.Path = original;
   FramesToSLXJob job;
   job.slx_path = out.File("made.slx");
   for (int i = 1; i <= unit.FrameCount; ++i) job.frames.push_back(unit.ColourPath(i));
-  ASSERT_TRUE(CreateSLXFromFrames(job));
+  const Status created = CreateSLXFromFrames(job);
+  ASSERT_TRUE(created.ok()) << created.message();
 
   SLXGraphic made;
   ASSERT_TRUE(ParseSLX(test::ReadFileBytes(job.slx_path), made).ok());

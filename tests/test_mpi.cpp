@@ -5,11 +5,16 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <barrier>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "codec/DIBSection.h"
 #include "codec/Palettes.h"
@@ -61,13 +66,34 @@ size_t FilesIn(const fs::path& folder) {
                                            fs::directory_iterator()));
 }
 
+// The compile folders inside a temporary folder: "zorv-compile-" and twelve
+// hexadecimal digits.
+std::vector<fs::path> CompileFoldersIn(const fs::path& folder) {
+  const std::string prefix = "zorv-compile-";
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) != 0 || name.size() != prefix.size() + 12) continue;
+    if (std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                    [](unsigned char c) { return std::isxdigit(c) != 0; }))
+      found.push_back(entry.path());
+  }
+  return found;
+}
+
+std::vector<std::string> NamesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 class MPITest : public ::testing::Test {
  protected:
   MPITest() : temp_variable_(temp.path().c_str()) {}
 
   void SetUp() override {
-    BuildSquareTable();
-    LoadPalette("");
     project = MakeNewProject(dir.File("mod.mpr"));
     project.Title = "Test";
   }
@@ -103,13 +129,13 @@ class MPITest : public ::testing::Test {
     return Add(name, WriteFile(name + ".txt", text), KindFile, kTargetReadme);
   }
 
-  // A 2 x 1 frame: normal pixels of palette entries 3 and 4.
-  void WriteSmallFrame(const std::string& stem) {
+  // A 2 x 1 frame: normal pixels of palette entries first and first + 1.
+  void WriteSmallFrame(const std::string& stem, int first = 3) {
     cDIBSection colour, data;
     ASSERT_TRUE(colour.Create(2, 1));
     ASSERT_TRUE(data.Create(2, 1));
-    colour.SetPixel(0, 0, PaletteColour(3));
-    colour.SetPixel(1, 0, PaletteColour(4));
+    colour.SetPixel(0, 0, palette.Colour(first));
+    colour.SetPixel(1, 0, palette.Colour(first + 1));
     data.Fill(kDataNormal);
     ASSERT_TRUE(colour.SavePicture(dir.File(stem + ".bmp")));
     ASSERT_TRUE(data.SavePicture(dir.File(stem + "d.bmp")));
@@ -117,8 +143,8 @@ class MPITest : public ::testing::Test {
 
   // An SLX graphic of frames copies of that frame, hot spot (5, -2).
   std::string WriteSLX(const std::string& name, int32_t frames,
-                       const std::string& frame_stem = "frame") {
-    WriteSmallFrame(frame_stem);
+                       const std::string& frame_stem = "frame", int first_colour = 3) {
+    WriteSmallFrame(frame_stem, first_colour);
     SLXGraphic graphic;
     graphic.Path = dir.File(name + ".slx");
     graphic.FrameCount = frames;
@@ -128,29 +154,42 @@ class MPITest : public ::testing::Test {
     return graphic.Path;
   }
 
-  // A 3 x 2 bitmap, every pixel palette entry 7.
-  std::string WriteIcon(const std::string& name) {
+  // A 3 x 2 bitmap, every pixel palette entry index.
+  std::string WriteIcon(const std::string& name, int index = 7) {
     cDIBSection bitmap;
     EXPECT_TRUE(bitmap.Create(3, 2));
-    bitmap.Fill(PaletteColour(7));
+    bitmap.Fill(palette.Colour(index));
     std::string path = dir.File(name + ".bmp");
     EXPECT_TRUE(bitmap.SavePicture(path));
     return path;
   }
 
-  bool Compile(const std::string& out) {
+  // Compiles the project, recording the compile's own steps (captions,
+  // fractions, steps), the frame steps of its conversions, and the SLX
+  // graphics it loaded.
+  Status Compile(const std::string& out) {
+    steps.clear();
     captions.clear();
     fractions.clear();
+    file_captions.clear();
+    file_fractions.clear();
+    loaded.clear();
     return CompileMPI(
         project, out,
-        [&](const std::string& caption, double fraction) {
-          captions.push_back(caption);
-          fractions.push_back(fraction);
-          if (on_progress) on_progress(caption);
+        [&](const ProgressStep& step) {
+          if (step.level == 0) {
+            steps.push_back(step);
+            captions.push_back(step.caption);
+            fractions.push_back(step.Fraction());
+            if (on_progress) on_progress(step.caption);
+          } else {
+            EXPECT_EQ(step.level, 1);
+            file_captions.push_back(step.caption);
+            file_fractions.push_back(step.Fraction());
+          }
         },
-        [&](const std::string& caption, double fraction) {
-          file_captions.push_back(caption);
-          file_fractions.push_back(fraction);
+        [&](const SLXGraphic& graphic) {
+          loaded.push_back({graphic.Path, graphic.FrameCount});
         });
   }
 
@@ -167,35 +206,37 @@ class MPITest : public ::testing::Test {
     return data;
   }
 
-  // The compile stopped with one message naming resource number, and the
-  // file at out is as it was before (before_bytes, or no file).
-  void ExpectStopped(int number, const std::string& out,
+  // The compile stopped with one message naming resource number, the file
+  // at out is as it was before (before_bytes, or no file), and the
+  // temporary folder holds what it held before (kept_in_temp).
+  void ExpectStopped(const Status& status, int number, const std::string& out,
                      const std::optional<std::string>& before_bytes = std::nullopt) {
-    ASSERT_FALSE(reporter.messages.empty());
-    const Message& last = reporter.messages.back();
-    EXPECT_NE(last.text.find("Resource " + std::to_string(number) + " (\""),
+    ASSERT_FALSE(status);
+    EXPECT_NE(status.message().find("Resource " + std::to_string(number) + " (\""),
               std::string::npos)
-        << last.text;
-    EXPECT_EQ(last.title, "Error");
+        << status.message();
     if (before_bytes)
       EXPECT_EQ(test::ReadFileBytes(out), *before_bytes);
     else
       EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(FilesIn(fs::path(out).parent_path()), before_files_in_out_folder)
         << "the half-written package was left behind";
-    EXPECT_EQ(FilesIn(temp.path()), 0u) << "temporary files were left behind";
+    EXPECT_EQ(NamesIn(temp.path()), kept_in_temp) << "temporary files were left behind";
   }
 
+  const Palette& palette = Palette::BuiltIn();
   test::TempDir dir;
   test::TempDir temp;
   test::TempDir out_dir;
   ScopedTempVariable temp_variable_;
-  test::RecordingReporter reporter;
   ModProject project;
+  std::vector<ProgressStep> steps;
   std::vector<std::string> captions, file_captions;
   std::vector<double> fractions, file_fractions;
+  std::vector<std::pair<std::string, int32_t>> loaded;  // path and frame count
   std::function<void(const std::string&)> on_progress;
   size_t before_files_in_out_folder = 0;
+  std::vector<std::string> kept_in_temp;
 };
 
 TEST_F(MPITest, WorkedExampleLayout) {
@@ -204,8 +245,8 @@ TEST_F(MPITest, WorkedExampleLayout) {
   AddReadme("readme", "0123456789");
   AddFile("second", second, KindWAV, kTargetSounds, -1);
   std::string out = out_dir.File("mod.mpi");
-  ASSERT_TRUE(Compile(out));
-  EXPECT_TRUE(reporter.messages.empty());
+  Status compiled = Compile(out);
+  ASSERT_TRUE(compiled) << compiled.message();
 
   std::string bytes = test::ReadFileBytes(out);
   ASSERT_EQ(bytes.size(), 206u);
@@ -244,13 +285,10 @@ TEST_F(MPITest, OnlyAReadmeGivesNoEntries) {
 TEST_F(MPITest, NoReadmeTextStopsAndLeavesAnEmptyPackage) {
   auto expect_required = [&](const char* what) {
     SCOPED_TRACE(what);
-    reporter.messages.clear();
     std::string out = out_dir.File(std::string(what) + ".mpi");
-    EXPECT_FALSE(Compile(out));
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.messages[0].text, "Readme file required!");
-    EXPECT_EQ(reporter.messages[0].title, "Error");
-    EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Critical);
+    Status compiled = Compile(out);
+    EXPECT_FALSE(compiled);
+    EXPECT_EQ(compiled.message(), "Readme file required!");
     EXPECT_TRUE(fs::exists(out));
     EXPECT_EQ(fs::file_size(out), 0u);
   };
@@ -272,8 +310,9 @@ TEST_F(MPITest, NoReadmeTextKeepsAPackageThatWasAlreadyThere) {
   AddFile("data", "abc");
   std::string out = out_dir.File("mod.mpi");
   test::WriteFileBytes(out, "an earlier package");
-  EXPECT_FALSE(Compile(out));
-  EXPECT_EQ(reporter.messages.at(0).text, "Readme file required!");
+  Status compiled = Compile(out);
+  EXPECT_FALSE(compiled);
+  EXPECT_EQ(compiled.message(), "Readme file required!");
   EXPECT_EQ(test::ReadFileBytes(out), "an earlier package");
   EXPECT_EQ(FilesIn(out_dir.path()), 1u);
 }
@@ -301,6 +340,14 @@ TEST_F(MPITest, ProgressCountsEveryResourceAndNeverReachesTheEnd) {
                                                 "Adding file c", "Adding file d",
                                                 "Adding file e"}));
   EXPECT_EQ(fractions, (std::vector<double>{0.0, 0.0, 2.0 / 5, 3.0 / 5, 4.0 / 5}));
+  // Each step is the resource's list position, readme resources counted.
+  std::vector<int64_t> numbers;
+  for (const ProgressStep& step : steps) {
+    numbers.push_back(step.step);
+    EXPECT_EQ(step.total, 5) << step.caption;
+  }
+  EXPECT_EQ(numbers, (std::vector<int64_t>{0, 1, 3, 4, 5}));
+  EXPECT_TRUE(file_captions.empty());
 }
 
 TEST_F(MPITest, TemporaryNamesCountTheWholeListAndAreRemovedAfterwards) {
@@ -308,14 +355,20 @@ TEST_F(MPITest, TemporaryNamesCountTheWholeListAndAreRemovedAfterwards) {
   AddFile("sound", "wav bytes", KindWAV, kTargetSounds);
   Add("icon", WriteIcon("icon"), KindBMP, kTargetIcon).IconFlags = 264;
   AddFile("last", "end");
-  std::vector<std::string> seen;
+  // While the compile runs, its temporary files are in one folder of its
+  // own inside TEMP.
+  std::vector<std::string> in_temp, seen;
+  std::vector<fs::path> folders;
   on_progress = [&](const std::string& caption) {
-    if (caption == "Adding file last")
-      for (const auto& entry : fs::directory_iterator(temp.path()))
-        seen.push_back(entry.path().filename().string());
+    if (caption != "Adding file last") return;
+    in_temp = NamesIn(temp.path());
+    folders = CompileFoldersIn(temp.path());
+    if (folders.size() == 1 && fs::is_directory(folders[0])) seen = NamesIn(folders[0]);
   };
   std::string out = out_dir.File("mod.mpi");
   ASSERT_TRUE(Compile(out));
+  ASSERT_EQ(folders.size(), 1u);
+  EXPECT_EQ(in_temp, std::vector<std::string>{folders[0].filename().string()});
   EXPECT_EQ(seen, std::vector<std::string>{"slx2slp_3.slp"});
   EXPECT_EQ(FilesIn(temp.path()), 0u);
 
@@ -332,18 +385,23 @@ TEST_F(MPITest, TemporaryNamesCountTheWholeListAndAreRemovedAfterwards) {
 }
 
 TEST_F(MPITest, TemporaryFolderComesFromTEMPOrTheSystem) {
+  EXPECT_EQ(TemporaryResourceName(3), "slx2slp_3.slp");
+  EXPECT_EQ(TemporaryResourceName(12), "slx2slp_12.slp");
   {
     ScopedTempVariable set("/some/where");
-    EXPECT_EQ(TemporaryResourcePath(3), "/some/where/slx2slp_3.slp");
+    EXPECT_EQ(TemporaryFolder(), "/some/where/");
   }
   {
     ScopedTempVariable set("/some/where/");
-    EXPECT_EQ(TemporaryResourcePath(12), "/some/where/slx2slp_12.slp");
+    EXPECT_EQ(TemporaryFolder(), "/some/where/");
   }
   {
     ScopedTempVariable unset(nullptr);
+    const std::string folder = TemporaryFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
     fs::path expected = fs::temp_directory_path() / "slx2slp_1.slp";
-    EXPECT_EQ(fs::path(TemporaryResourcePath(1)).lexically_normal(),
+    EXPECT_EQ(fs::path(folder + TemporaryResourceName(1)).lexically_normal(),
               expected.lexically_normal());
   }
 }
@@ -352,7 +410,8 @@ TEST_F(MPITest, SLXResourcesArePackagedAsTheirSLPWithKindFour) {
   AddReadme("readme", "r");
   Add("unit", WriteSLX("unit", 1), KindSLX, kTargetGraphics, 4321);
   std::string out = out_dir.File("mod.mpi");
-  ASSERT_TRUE(Compile(out)) << reporter.LastText();
+  Status compiled = Compile(out);
+  ASSERT_TRUE(compiled) << compiled.message();
   MPIPackage package = Read(out);
   ASSERT_EQ(package.Entries.size(), 1u);
   const MPIEntry& entry = package.Entries[0];
@@ -373,9 +432,34 @@ TEST_F(MPITest, SLXResourcesArePackagedAsTheirSLPWithKindFour) {
   EXPECT_EQ(test::GetI32(slp, 64), 0);
   EXPECT_EQ(test::GetI32(slp, 68), 72);
   EXPECT_EQ(slp.substr(72), std::string("\x08\x03\x04\x0F", 4));
-  // The current graphic is the one compiled.
-  EXPECT_EQ(CurrentSLX().Path, project.Resource(2).FilePath);
+  // The graphic loaded is the one compiled.
+  EXPECT_EQ(loaded, (std::vector<std::pair<std::string, int32_t>>{
+                        {project.Resource(2).FilePath, 1}}));
   EXPECT_EQ(FilesIn(temp.path()), 0u);
+}
+
+TEST_F(MPITest, EachLoadedSLXIsHeardInListOrderAndARejectedOneNever) {
+  AddReadme("readme", "r");
+  Add("second", WriteSLX("second", 3, "b", 9), KindSLX, kTargetGraphics);
+  AddFile("data", "bytes");
+  Add("icon", WriteIcon("icon"), KindBMP, kTargetIcon);
+  Add("first", WriteSLX("first", 2, "a", 5), KindSLX, kTargetGraphics);
+  std::string out = out_dir.File("mod.mpi");
+  Status compiled = Compile(out);
+  ASSERT_TRUE(compiled) << compiled.message();
+  EXPECT_EQ(loaded, (std::vector<std::pair<std::string, int32_t>>{
+                        {dir.File("second.slx"), 3}, {dir.File("first.slx"), 2}}));
+
+  // A resource that is not an SLX graphic in the middle: the graphics
+  // before it are heard, it and those after it are not.
+  Add("bad", WriteFile("bad.slx", "not an SLX file\r\n"), KindSLX, kTargetGraphics);
+  Add("third", WriteSLX("third", 1, "c", 11), KindSLX, kTargetGraphics);
+  std::swap(project.Resources[4], project.Resources[5]);
+  ASSERT_EQ(project.Resource(5).Name, "bad");
+  compiled = Compile(out);
+  EXPECT_FALSE(compiled);
+  EXPECT_EQ(compiled.Headline(), "Unrecognised file format!");
+  EXPECT_EQ(loaded, (std::vector<std::pair<std::string, int32_t>>{{dir.File("second.slx"), 3}}));
 }
 
 TEST_F(MPITest, FrameProgressOfAnSLXConversion) {
@@ -428,22 +512,28 @@ TEST_F(MPITest, AFailedConversionStopsTheCompileAndKeepsTheOldPackage) {
   broken.Frames.push_back(SLXFrame{"gone.bmp", "goned.bmp", 0, 0});
   ASSERT_TRUE(WriteFileSafely(broken.Path, FormatSLX(broken)));
   Add("broken", broken.Path, KindSLX, kTargetGraphics);
-  // Whatever an earlier run left in the temporary file is never packaged.
+  // A file an earlier run left in TEMP under the position's name is not
+  // this compile's: it is neither packaged nor removed.
   test::WriteFileBytes(temp.File("slx2slp_3.slp"), "stale SLP");
+  kept_in_temp = {"slx2slp_3.slp"};
   std::string out = out_dir.File("mod.mpi");
   test::WriteFileBytes(out, "good old package");
   before_files_in_out_folder = 1;
-  EXPECT_FALSE(Compile(out));
-  EXPECT_GE(reporter.messages.size(), 2u);  // the converter's and the compiler's
-  ExpectStopped(3, out, "good old package");
+  // One message: the converter's, then the resource it stopped.
+  Status compiled = Compile(out);
+  EXPECT_EQ(compiled.Headline(),
+            "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
+  ExpectStopped(compiled, 3, out, "good old package");
+  EXPECT_EQ(test::ReadFileBytes(temp.File("slx2slp_3.slp")), "stale SLP");
 }
 
 TEST_F(MPITest, AFailedIconConversionStopsTheCompile) {
   AddReadme("readme", "r");
   Add("icon", WriteFile("icon.bmp", "not a bitmap"), KindBMP, kTargetIcon);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(2, out);
+  Status compiled = Compile(out);
+  EXPECT_EQ(compiled.Headline(), "Error converting icon!");
+  ExpectStopped(compiled, 2, out);
 }
 
 TEST_F(MPITest, ARejectedSLXNeverPackagesTheGraphicLoadedBefore) {
@@ -451,9 +541,9 @@ TEST_F(MPITest, ARejectedSLXNeverPackagesTheGraphicLoadedBefore) {
   Add("good", WriteSLX("good", 1), KindSLX, kTargetGraphics);
   Add("bad", WriteFile("bad.slx", "not an SLX file\r\n"), KindSLX, kTargetGraphics);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  EXPECT_TRUE(reporter.Said("Unrecognised file format!"));
-  ExpectStopped(3, out);
+  Status compiled = Compile(out);
+  EXPECT_EQ(compiled.Headline(), "Unrecognised file format!");
+  ExpectStopped(compiled, 3, out);
 }
 
 TEST_F(MPITest, MissingOrUnreadableResourceFilesStopTheCompile) {
@@ -461,14 +551,10 @@ TEST_F(MPITest, MissingOrUnreadableResourceFilesStopTheCompile) {
   AddFile("fine", "fine");
   Add("missing", dir.File("missing.wav"), KindWAV, kTargetSounds);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(3, out);
+  ExpectStopped(Compile(out), 3, out);
 
-  reporter.messages.clear();
   project.Resource(3).FilePath = dir.path().string();  // a folder
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(3, out);
-
+  ExpectStopped(Compile(out), 3, out);
 }
 
 TEST_F(MPITest, AResourceFileWithoutReadRightsStopsTheCompile) {
@@ -480,15 +566,13 @@ TEST_F(MPITest, AResourceFileWithoutReadRightsStopsTheCompile) {
     GTEST_SKIP() << "running with rights that read any file";
   }
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(2, out);
+  ExpectStopped(Compile(out), 2, out);
 }
 
 TEST_F(MPITest, AMissingReadmeFileStopsTheCompile) {
   Add("readme", dir.File("nowhere.txt"), KindFile, kTargetReadme);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(1, out);
+  ExpectStopped(Compile(out), 1, out);
 }
 
 TEST_F(MPITest, AFileThatChangesDuringTheCompileStopsIt) {
@@ -498,7 +582,6 @@ TEST_F(MPITest, AFileThatChangesDuringTheCompileStopsIt) {
   std::string out = out_dir.File("mod.mpi");
   for (size_t new_size : {500u, 1500u}) {
     SCOPED_TRACE(new_size);
-    reporter.messages.clear();
     // After its length went into the directory and before its bytes are
     // copied.
     on_progress = [&](const std::string& caption) {
@@ -506,8 +589,7 @@ TEST_F(MPITest, AFileThatChangesDuringTheCompileStopsIt) {
         test::WriteFileBytes(project.Resource(2).FilePath, Pattern(new_size, 1));
     };
     test::WriteFileBytes(project.Resource(2).FilePath, Pattern(1000, 1));
-    EXPECT_FALSE(Compile(out));
-    ExpectStopped(2, out);
+    ExpectStopped(Compile(out), 2, out);
   }
 }
 
@@ -520,15 +602,14 @@ TEST_F(MPITest, TitleAndReadmeMustFitTheirSixteenBitFields) {
   fs::remove(out);
 
   project.Title += "t";
-  EXPECT_FALSE(Compile(out));
-  EXPECT_NE(reporter.LastText().find("title"), std::string::npos);
+  Status long_title = Compile(out);
+  EXPECT_FALSE(long_title);
+  EXPECT_NE(long_title.message().find("title"), std::string::npos) << long_title.message();
   EXPECT_FALSE(fs::exists(out));
 
-  reporter.messages.clear();
   project.Title = "Test";
   test::WriteFileBytes(project.Resource(1).FilePath, std::string(32768, 'r'));
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(1, out);
+  ExpectStopped(Compile(out), 1, out);
 }
 
 TEST_F(MPITest, FilesAndPackagesBeyondThirtyTwoBitOffsetsAreRefused) {
@@ -543,34 +624,83 @@ TEST_F(MPITest, FilesAndPackagesBeyondThirtyTwoBitOffsetsAreRefused) {
   };
   Add("huge", sparse("huge.bin", uintmax_t{1} << 31), KindBIN, kTargetGamedata);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(2, out);
+  ExpectStopped(Compile(out), 2, out);
 
-  reporter.messages.clear();
   project.Resource(2).FilePath = sparse("big1.bin", uintmax_t{1} << 30);
   Add("big2", sparse("big2.bin", uintmax_t{1} << 30), KindBIN, kTargetGamedata);
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(3, out);
+  ExpectStopped(Compile(out), 3, out);
 }
 
 TEST_F(MPITest, KindsAndTargetsThatDoNotFitAByteAreRefused) {
   AddReadme("readme", "r");
   AddFile("wide", "x", 300, kTargetGamedata);
   std::string out = out_dir.File("mod.mpi");
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(2, out);
-  reporter.messages.clear();
+  ExpectStopped(Compile(out), 2, out);
   project.Resource(2).Kind = KindBIN;
   project.Resource(2).ReplaceTarget = -1;
-  EXPECT_FALSE(Compile(out));
-  ExpectStopped(2, out);
+  ExpectStopped(Compile(out), 2, out);
 }
 
 TEST_F(MPITest, APackageThatCannotBeCreatedIsReported) {
   AddReadme("readme", "r");
-  EXPECT_FALSE(Compile(out_dir.File("no folder/mod.mpi")));
-  EXPECT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating package file!");
+  Status compiled = Compile(out_dir.File("no folder/mod.mpi"));
+  EXPECT_FALSE(compiled);
+  EXPECT_EQ(compiled.Headline(), "Error creating package file!");
+}
+
+TEST_F(MPITest, TwoCompilesAtOnceWithOneTEMPEachWriteTheirOwnPackage) {
+  // Two projects whose graphics and icons sit at the same list positions,
+  // so that their temporary files have the same names.
+  AddReadme("readme a", "first mod");
+  Add("unit a", WriteSLX("unit a", 2, "frame a", 3), KindSLX, kTargetGraphics, 1);
+  Add("icon a", WriteIcon("icon a", 7), KindBMP, kTargetIcon);
+  AddFile("data a", Pattern(300, 1));
+  const ModProject first = project;
+  project = MakeNewProject(dir.File("other.mpr"));
+  project.Title = "Other";
+  AddReadme("readme b", "second mod");
+  Add("unit b", WriteSLX("unit b", 3, "frame b", 20), KindSLX, kTargetGraphics, 2);
+  Add("icon b", WriteIcon("icon b", 40), KindBMP, kTargetIcon);
+  AddFile("data b", Pattern(200, 2));
+  const ModProject second = project;
+
+  // Each alone.
+  const ModProject* projects[2] = {&first, &second};
+  std::string alone[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string path = out_dir.File("alone " + std::to_string(i) + ".mpi");
+    Status compiled = CompileMPI(*projects[i], path);
+    ASSERT_TRUE(compiled) << compiled.message();
+    alone[i] = test::ReadFileBytes(path);
+  }
+  ASSERT_NE(alone[0], alone[1]);
+
+  // Both at once. They meet while both convert their graphic (both have
+  // their temporary folder then), and again once both have converted
+  // everything and before either copies a byte; a compile that has ended
+  // stops being waited for.
+  std::barrier meeting(2);
+  std::string together[2];
+  Status results[2] = {Status::Ok(), Status::Ok()};
+  auto run = [&](int i) {
+    const std::string last = i == 0 ? "Adding file data a" : "Adding file data b";
+    const std::string path = out_dir.File("together " + std::to_string(i) + ".mpi");
+    results[i] = CompileMPI(*projects[i], path, [&](const ProgressStep& step) {
+      if ((step.level == 1 && step.step == 1) || (step.level == 0 && step.caption == last))
+        meeting.arrive_and_wait();
+    });
+    meeting.arrive_and_drop();
+    together[i] = test::ReadFileBytes(path);
+  };
+  std::thread one(run, 0), two(run, 1);
+  one.join();
+  two.join();
+  for (int i = 0; i < 2; ++i) {
+    SCOPED_TRACE(i);
+    ASSERT_TRUE(results[i]) << results[i].message();
+    EXPECT_EQ(together[i], alone[i]);
+  }
+  EXPECT_EQ(FilesIn(temp.path()), 0u);
 }
 
 TEST(MPIPackageReading, DamagedPackagesAreRefusedWithAReason) {

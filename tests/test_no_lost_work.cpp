@@ -82,14 +82,6 @@ using SaveTo = std::function<Outcome(const std::string& path)>;
 
 class NoLostWork : public ::testing::Test {
  protected:
-  void SetUp() override { LoadPalette(""); }
-  void TearDown() override { LoadPalette(""); }
-
-  // The last message the core showed, "" when none.
-  std::string Said() const {
-    return reporter.messages.empty() ? std::string() : reporter.messages.back().text;
-  }
-
   // Runs save against each way a write can fail and checks each time that
   // the previous file is as it was, nothing else was left beside it, and the
   // message starts with first_line and names the file. save must write
@@ -149,7 +141,7 @@ class NoLostWork : public ::testing::Test {
                      i, 2};
       cDIBSection colour, data;
       EXPECT_TRUE(colour.Create(width, height) && data.Create(width, height));
-      colour.Fill(PaletteColour(20 + i));
+      colour.Fill(Palette::BuiltIn().Colour(20 + i));
       data.Fill(kDataNormal);
       data.SetPixel(0, 0, kDataTransparent);
       data.SetPixel(1, 0, kDataPlayer);
@@ -165,11 +157,10 @@ class NoLostWork : public ::testing::Test {
   // An SLP file of frames frames at path, made through the converter.
   void MakeSLP(const std::string& path, int32_t frames) {
     SLXGraphic graphic = MakeGraphic(dir.File("slp source"), frames);
-    ASSERT_TRUE(ConvertSLXToSLP(graphic, path));
+    ASSERT_TRUE(ConvertSLXToSLP(graphic, path, Palette::BuiltIn()));
   }
 
   test::TempDir dir;
-  test::RecordingReporter reporter;
 };
 
 // ---------------------------------------------------------------------------
@@ -181,9 +172,8 @@ TEST_F(NoLostWork, AFailedProjectSaveKeepsThePreviousFileAndSaysWhichFile) {
   ExpectFailedSavesKeepTheFile(
       [&](const std::string& path) {
         project.FilePath = path;
-        reporter.messages.clear();
-        bool ok = SaveProject(project);
-        return Outcome{ok, Said()};
+        Status saved = SaveProject(project);
+        return Outcome{saved.ok(), saved.message()};
       },
       kMsgErrorSavingProject);
   // The project in memory is untouched by the failures.
@@ -197,9 +187,8 @@ TEST_F(NoLostWork, AFailedSLXSaveKeepsThePreviousFileAndSaysWhichFile) {
   ExpectFailedSavesKeepTheFile(
       [&](const std::string& path) {
         graphic.Path = path;
-        reporter.messages.clear();
-        bool ok = SaveSLX(graphic);
-        return Outcome{ok, Said()};
+        Status saved = SaveSLX(graphic);
+        return Outcome{saved.ok(), saved.message()};
       },
       "Error saving SLX file!");
 }
@@ -216,29 +205,30 @@ TEST_F(NoLostWork, AFailedBitmapWriteKeepsThePreviousFileAndSaysWhichFile) {
         return Outcome{saved.ok(), "Error\n" + saved.message()};
       },
       "Error");
-  EXPECT_TRUE(reporter.messages.empty());
 }
 
 // ---------------------------------------------------------------------------
 // Conversions and compiles that fail leave nothing that looks complete
 
 TEST_F(NoLostWork, AFailedSLXToSLPConversionLeavesThePreviousSLPOrNone) {
+  const Palette& palette = Palette::BuiltIn();
   const std::string slp = dir.File("out/unit.slp");
   fs::create_directories(dir.File("out"));
   SLXGraphic graphic = MakeGraphic(dir.File("art"), 3, 60, 50);
 
-  auto expect_nothing_written = [&](const std::string& file_named) {
+  auto expect_nothing_written = [&](const Status& converted, const std::string& file_named) {
+    EXPECT_FALSE(converted);
     EXPECT_FALSE(fs::exists(slp));
     EXPECT_TRUE(FilesIn(dir.File("out")).empty());
-    EXPECT_NE(Said().find(file_named), std::string::npos) << Said();
+    EXPECT_NE(converted.message().find(file_named), std::string::npos) << converted.message();
   };
 
   // The last frame's data bitmap is missing.
   fs::rename(graphic.DataPath(3), dir.File("kept.bmp"));
-  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp));
-  EXPECT_EQ(reporter.LastFirstLine(),
+  Status missing = ConvertSLXToSLP(graphic, slp, palette);
+  EXPECT_EQ(missing.Headline(),
             "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
-  expect_nothing_written(graphic.DataPath(3));
+  expect_nothing_written(missing, graphic.DataPath(3));
   fs::rename(dir.File("kept.bmp"), graphic.DataPath(3));
 
   // The last frame's data bitmap holds a colour that is no data colour.
@@ -247,42 +237,41 @@ TEST_F(NoLostWork, AFailedSLXToSLPConversionLeavesThePreviousSLPOrNone) {
   const std::string good_data = test::ReadFileBytes(graphic.DataPath(3));
   odd.SetPixel(4, 3, RGBColour(1, 2, 3));
   ASSERT_TRUE(odd.SavePicture(graphic.DataPath(3)).ok());
-  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp));
-  EXPECT_EQ(reporter.messages.back().title, "Error");
-  expect_nothing_written(graphic.DataPath(3));
+  expect_nothing_written(ConvertSLXToSLP(graphic, slp, palette), graphic.DataPath(3));
 
   // The last frame's bitmaps differ in size.
   cDIBSection small;
   ASSERT_TRUE(small.Create(3, 3));
   ASSERT_TRUE(small.SavePicture(graphic.DataPath(3)).ok());
-  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp));
-  EXPECT_EQ(reporter.LastFirstLine(),
-            "Error in frame 3: colour and data bitmap files do not match!");
-  expect_nothing_written(graphic.DataPath(3));
+  Status mismatched = ConvertSLXToSLP(graphic, slp, palette);
+  EXPECT_EQ(mismatched.Headline(), "Error in frame 3: colour and data bitmap files do not match!");
+  expect_nothing_written(mismatched, graphic.DataPath(3));
   test::WriteFileBytes(graphic.DataPath(3), good_data);
 
   // A graphic that lists fewer frames than its count.
   SLXGraphic short_graphic = graphic;
   short_graphic.Frames.pop_back();
-  EXPECT_FALSE(ConvertSLXToSLP(short_graphic, slp));
-  expect_nothing_written(graphic.Path);
+  expect_nothing_written(ConvertSLXToSLP(short_graphic, slp, palette), graphic.Path);
 
   // Now a good SLP is there; a conversion that runs out of disk keeps it.
-  ASSERT_TRUE(ConvertSLXToSLP(graphic, slp));
+  ASSERT_TRUE(ConvertSLXToSLP(graphic, slp, palette));
   const std::string good_slp = test::ReadFileBytes(slp);
   graphic.Frame(1).CenterX = 77;
+  Status full = Status::Ok();
   {
     FullDisk disk(200);
     ASSERT_TRUE(disk.set());
-    EXPECT_FALSE(ConvertSLXToSLP(graphic, slp));
+    full = ConvertSLXToSLP(graphic, slp, palette);
   }
-  EXPECT_EQ(reporter.LastFirstLine(), "Error writing SLP file!");
-  EXPECT_NE(Said().find(slp), std::string::npos) << Said();
+  EXPECT_FALSE(full);
+  EXPECT_EQ(full.Headline(), "Error writing SLP file!");
+  EXPECT_NE(full.message().find(slp), std::string::npos) << full.message();
   EXPECT_EQ(test::ReadFileBytes(slp), good_slp);
   EXPECT_EQ(FilesIn(dir.File("out")), std::set<std::string>{"unit.slp"});
 }
 
 TEST_F(NoLostWork, AFailedSLPToSLXConversionWritesNoSLXFile) {
+  const Palette& palette = Palette::BuiltIn();
   const std::string slp = dir.File("in.slp");
   MakeSLP(slp, 3);
   std::string bytes = test::ReadFileBytes(slp);
@@ -295,56 +284,66 @@ TEST_F(NoLostWork, AFailedSLPToSLXConversionWritesNoSLXFile) {
 
   fs::create_directories(dir.File("new"));
   const std::string slx = dir.File("new/unit.slx");
-  EXPECT_FALSE(ConvertSLPToSLX(damaged_slp, slx));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
-  EXPECT_NE(Said().find(damaged_slp), std::string::npos) << Said();
+  Status from_damaged = ConvertSLPToSLX(damaged_slp, slx, palette);
+  EXPECT_FALSE(from_damaged);
+  EXPECT_EQ(from_damaged.Headline(), "Error creating SLX file!");
+  EXPECT_NE(from_damaged.message().find(damaged_slp), std::string::npos)
+      << from_damaged.message();
   EXPECT_FALSE(fs::exists(slx));
 
   // A disk that fills up while the bitmaps are written: no SLX file lists
   // them, and no partial bitmap is left.
   fs::remove_all(dir.File("new"));
   fs::create_directories(dir.File("new"));
+  Status full = Status::Ok();
   {
     FullDisk disk(60);
     ASSERT_TRUE(disk.set());
-    EXPECT_FALSE(ConvertSLPToSLX(slp, slx));
+    full = ConvertSLPToSLX(slp, slx, palette);
   }
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
-  EXPECT_NE(Said().find(dir.File("new/unit_001.bmp")), std::string::npos) << Said();
+  EXPECT_FALSE(full);
+  EXPECT_EQ(full.Headline(), "Error creating SLX file!");
+  EXPECT_NE(full.message().find(dir.File("new/unit_001.bmp")), std::string::npos)
+      << full.message();
   EXPECT_TRUE(FilesIn(dir.File("new")).empty());
 
   // An SLX file already there stays as it was when the conversion fails.
-  ASSERT_TRUE(ConvertSLPToSLX(slp, slx));
+  ASSERT_TRUE(ConvertSLPToSLX(slp, slx, palette));
   const std::string good_slx = test::ReadFileBytes(slx);
-  EXPECT_FALSE(ConvertSLPToSLX(damaged_slp, slx));
+  EXPECT_FALSE(ConvertSLPToSLX(damaged_slp, slx, palette));
   EXPECT_EQ(test::ReadFileBytes(slx), good_slx);
 }
 
 TEST_F(NoLostWork, AFailedIconConversionLeavesThePreviousOutputOrNone) {
+  const Palette& palette = Palette::BuiltIn();
   const std::string bmp = dir.File("icon.bmp");
   cDIBSection icon;
   ASSERT_TRUE(icon.Create(36, 36));
-  icon.Fill(PaletteColour(40));
+  icon.Fill(palette.Colour(40));
   ASSERT_TRUE(icon.SavePicture(bmp).ok());
   const std::string out = dir.File("icon.out");
 
   test::WriteFileBytes(dir.File("broken.bmp"), "BM not really a bitmap at all");
-  EXPECT_FALSE(ConvertBMPToIcon(dir.File("broken.bmp"), out, 3));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting icon!");
-  EXPECT_NE(Said().find(dir.File("broken.bmp")), std::string::npos) << Said();
+  Status broken = ConvertBMPToIcon(dir.File("broken.bmp"), out, 3, palette);
+  EXPECT_FALSE(broken);
+  EXPECT_EQ(broken.Headline(), "Error converting icon!");
+  EXPECT_NE(broken.message().find(dir.File("broken.bmp")), std::string::npos)
+      << broken.message();
   EXPECT_FALSE(fs::exists(out));
 
-  ASSERT_TRUE(ConvertBMPToIcon(bmp, out, 3));
+  ASSERT_TRUE(ConvertBMPToIcon(bmp, out, 3, palette));
   const std::string good = test::ReadFileBytes(out);
+  Status full = Status::Ok();
   {
     FullDisk disk(100);
     ASSERT_TRUE(disk.set());
-    EXPECT_FALSE(ConvertBMPToIcon(bmp, out, 5));
+    full = ConvertBMPToIcon(bmp, out, 5, palette);
   }
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting icon!");
-  EXPECT_NE(Said().find(out), std::string::npos) << Said();
+  EXPECT_FALSE(full);
+  EXPECT_EQ(full.Headline(), "Error converting icon!");
+  EXPECT_NE(full.message().find(out), std::string::npos) << full.message();
   EXPECT_EQ(test::ReadFileBytes(out), good);
-  EXPECT_FALSE(ConvertBMPToIcon(dir.File("broken.bmp"), out, 3));
+  EXPECT_FALSE(ConvertBMPToIcon(dir.File("broken.bmp"), out, 3, palette));
   EXPECT_EQ(test::ReadFileBytes(out), good);
 }
 
@@ -389,34 +388,43 @@ TEST_F(NoLostWork, AFailedCompileKeepsThePreviousPackageAndLeavesNoTemporaries) 
 
   // The last resource's file has gone.
   fs::rename(dir.File("horn.wav"), dir.File("horn.kept"));
-  EXPECT_FALSE(CompileMPI(project, package));
-  EXPECT_NE(Said().find(dir.File("horn.wav")), std::string::npos) << Said();
+  Status without_sound = CompileMPI(project, package);
+  EXPECT_FALSE(without_sound);
+  EXPECT_NE(without_sound.message().find(dir.File("horn.wav")), std::string::npos)
+      << without_sound.message();
   EXPECT_EQ(test::ReadFileBytes(package), good);
   fs::rename(dir.File("horn.kept"), dir.File("horn.wav"));
 
-  // An SLX resource whose bitmap has gone.
+  // An SLX resource whose bitmap has gone: one message, the converter's
+  // first, naming the graphic.
   fs::rename(graphic.ColourPath(2), dir.File("kept.bmp"));
-  EXPECT_FALSE(CompileMPI(project, package));
-  EXPECT_TRUE(reporter.Said("ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted..."));
-  EXPECT_NE(Said().find(graphic.Path), std::string::npos) << Said();
+  Status without_bitmap = CompileMPI(project, package);
+  EXPECT_FALSE(without_bitmap);
+  EXPECT_EQ(without_bitmap.Headline(),
+            "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
+  EXPECT_NE(without_bitmap.message().find(graphic.Path), std::string::npos)
+      << without_bitmap.message();
   EXPECT_EQ(test::ReadFileBytes(package), good);
   fs::rename(dir.File("kept.bmp"), graphic.ColourPath(2));
 
   // The disk fills up while the resources are copied.
+  Status full = Status::Ok();
   {
     FullDisk disk(1000);
     ASSERT_TRUE(disk.set());
-    EXPECT_FALSE(CompileMPI(project, package));
+    full = CompileMPI(project, package);
   }
-  EXPECT_EQ(reporter.LastFirstLine(), "Error writing package file!");
-  EXPECT_NE(Said().find(package), std::string::npos) << Said();
+  EXPECT_FALSE(full);
+  EXPECT_EQ(full.Headline(), "Error writing package file!");
+  EXPECT_NE(full.message().find(package), std::string::npos) << full.message();
   EXPECT_EQ(test::ReadFileBytes(package), good);
 
   // Into a folder that has gone: nothing is created, the message names it.
   const std::string lost = dir.File("gone/mod.mpi");
-  EXPECT_FALSE(CompileMPI(project, lost));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating package file!");
-  EXPECT_NE(Said().find(lost), std::string::npos) << Said();
+  Status into_lost = CompileMPI(project, lost);
+  EXPECT_FALSE(into_lost);
+  EXPECT_EQ(into_lost.Headline(), "Error creating package file!");
+  EXPECT_NE(into_lost.message().find(lost), std::string::npos) << into_lost.message();
   EXPECT_FALSE(fs::exists(dir.File("gone")));
 
   EXPECT_TRUE(FilesIn(dir.File("temp")).empty());
@@ -442,27 +450,31 @@ TEST_F(NoLostWork, OpeningABrokenProjectKeepsTheOpenOne) {
       {"cut short.mpr", good_text.substr(0, good_text.size() - 12)},
       {"bad count.mpr", std::string(kProjectHeader) + "\r\nTitle\r\nlots\r\n"},
   };
+  std::vector<std::string> headlines;
   for (const auto& [name, text] : broken) {
     SCOPED_TRACE(name);
     test::WriteFileBytes(dir.File(name), text);
-    EXPECT_FALSE(OpenProject(dir.File(name), project));
+    Status opened = OpenProject(dir.File(name), project);
+    EXPECT_FALSE(opened);
     EXPECT_EQ(FormatProjectFile(project), before);
     EXPECT_EQ(project.FilePath, dir.File("open.mpr"));
-    EXPECT_EQ(reporter.messages.back().icon, MsgIcon::Exclamation);
-    EXPECT_NE(Said().find(dir.File(name)), std::string::npos) << Said();
+    EXPECT_NE(opened.message().find(dir.File(name)), std::string::npos) << opened.message();
+    headlines.push_back(opened.Headline());
   }
-  EXPECT_EQ(reporter.LastFirstLine(), kMsgErrorOpeningProject);
-  EXPECT_EQ(FirstLine(reporter.messages.front().text), kMsgUnrecognisedFormat);
-  EXPECT_FALSE(OpenProject(dir.File("missing.mpr"), project));
-  EXPECT_NE(Said().find(dir.File("missing.mpr")), std::string::npos) << Said();
+  EXPECT_EQ(headlines.front(), kMsgUnrecognisedFormat);
+  EXPECT_EQ(headlines.back(), kMsgErrorOpeningProject);
+  Status missing = OpenProject(dir.File("missing.mpr"), project);
+  EXPECT_FALSE(missing);
+  EXPECT_NE(missing.message().find(dir.File("missing.mpr")), std::string::npos)
+      << missing.message();
   EXPECT_EQ(FormatProjectFile(project), before);
 }
 
-TEST_F(NoLostWork, OpeningABrokenSLXKeepsTheCurrentGraphic) {
-  SLXGraphic graphic = MakeGraphic(dir.File("art"), 3);
-  ASSERT_TRUE(LoadSLX(graphic.Path, false));
-  CurrentSLX().CurrentFrame = 2;
-  const std::string before = FormatSLX(CurrentSLX());
+TEST_F(NoLostWork, OpeningABrokenSLXKeepsTheGraphicThatWasLoaded) {
+  SLXGraphic made = MakeGraphic(dir.File("art"), 3);
+  SLXGraphic graphic;
+  ASSERT_TRUE(LoadSLX(made.Path, graphic));
+  const std::string before = FormatSLX(graphic);
 
   const std::vector<std::pair<std::string, std::string>> broken = {
       {"other.slx", "SLX 0.4\r\n1\r\n"},
@@ -472,12 +484,12 @@ TEST_F(NoLostWork, OpeningABrokenSLXKeepsTheCurrentGraphic) {
   for (const auto& [name, text] : broken) {
     SCOPED_TRACE(name);
     test::WriteFileBytes(dir.File(name), text);
-    EXPECT_FALSE(LoadSLX(dir.File(name), true));
-    EXPECT_EQ(reporter.LastFirstLine(), "Unrecognised file format!");
-    EXPECT_NE(Said().find(dir.File(name)), std::string::npos) << Said();
-    EXPECT_EQ(CurrentSLX().Path, graphic.Path);
-    EXPECT_EQ(CurrentSLX().CurrentFrame, 2);
-    EXPECT_EQ(FormatSLX(CurrentSLX()), before);
+    Status loaded = LoadSLX(dir.File(name), graphic);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.Headline(), "Unrecognised file format!");
+    EXPECT_NE(loaded.message().find(dir.File(name)), std::string::npos) << loaded.message();
+    EXPECT_EQ(graphic.Path, made.Path);
+    EXPECT_EQ(FormatSLX(graphic), before);
   }
 }
 
@@ -486,9 +498,10 @@ TEST_F(NoLostWork, OpeningABrokenPaletteKeepsThePaletteInUse) {
   for (int i = 0; i < 256; ++i)
     text += std::to_string(i) + " " + std::to_string(255 - i) + " 7\r\n";
   test::WriteFileBytes(dir.File("custom.pal"), text);
-  ASSERT_TRUE(LoadPalette(dir.File("custom.pal")));
-  const PaletteTable in_use = Palette();
-  ASSERT_EQ(PaletteColour(10), RGBColour(10, 245, 7));
+  Palette palette;
+  ASSERT_TRUE(LoadPalette(dir.File("custom.pal"), palette));
+  const PaletteTable in_use = palette.Colours();
+  ASSERT_EQ(palette.Colour(10), RGBColour(10, 245, 7));
 
   const std::vector<std::pair<std::string, std::string>> broken = {
       {"short.pal", text.substr(0, text.size() / 2)},
@@ -499,14 +512,17 @@ TEST_F(NoLostWork, OpeningABrokenPaletteKeepsThePaletteInUse) {
   for (const auto& [name, bytes] : broken) {
     SCOPED_TRACE(name);
     test::WriteFileBytes(dir.File(name), bytes);
-    EXPECT_FALSE(LoadPalette(dir.File(name)));
-    EXPECT_EQ(reporter.LastFirstLine(), "Not valid palette file!");
-    EXPECT_NE(Said().find(dir.File(name)), std::string::npos) << Said();
-    EXPECT_EQ(Palette(), in_use);
+    Status loaded = LoadPalette(dir.File(name), palette);
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(loaded.Headline(), "Not valid palette file!");
+    EXPECT_NE(loaded.message().find(dir.File(name)), std::string::npos) << loaded.message();
+    EXPECT_EQ(palette.Colours(), in_use);
   }
-  EXPECT_FALSE(LoadPalette(dir.File("missing.pal")));
-  EXPECT_NE(Said().find(dir.File("missing.pal")), std::string::npos) << Said();
-  EXPECT_EQ(Palette(), in_use);
+  Status missing = LoadPalette(dir.File("missing.pal"), palette);
+  EXPECT_FALSE(missing);
+  EXPECT_NE(missing.message().find(dir.File("missing.pal")), std::string::npos)
+      << missing.message();
+  EXPECT_EQ(palette.Colours(), in_use);
 }
 
 }  // namespace

@@ -214,19 +214,16 @@ class OpenProjectTest : public ::testing::Test {
   }
 
   test::TempDir dir;
-  test::RecordingReporter reporter;
   ModProject open;
 };
 
 TEST_F(OpenProjectTest, WrongHeaderSaysUnrecognisedAndKeepsTheOpenProject) {
   std::string path = dir.File("other.mpr");
   test::WriteFileBytes(path, "Mod Project - v0.40\r\nT\r\n0\r\n");
-  EXPECT_FALSE(OpenProject(path, open));
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.LastFirstLine(), "Unrecognised file format!");
-  EXPECT_NE(reporter.LastText().find(path), std::string::npos);
-  EXPECT_EQ(reporter.messages[0].title, "Error");
-  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Exclamation);
+  const Status opened = OpenProject(path, open);
+  EXPECT_FALSE(opened.ok());
+  EXPECT_EQ(opened.Headline(), "Unrecognised file format!");
+  EXPECT_NE(opened.message().find(path), std::string::npos) << opened.message();
   ExpectStillOpen();
 }
 
@@ -243,21 +240,18 @@ TEST_F(OpenProjectTest, EveryOtherFailureSaysErrorOpeningAndKeepsTheOpenProject)
   for (const std::string& path :
        {bad_number, empty, negative, dir.File("missing.mpr"), dir.path().string()}) {
     SCOPED_TRACE(path);
-    reporter.messages.clear();
-    EXPECT_FALSE(OpenProject(path, open));
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.LastFirstLine(), "Error opening project file!");
-    EXPECT_EQ(reporter.messages[0].title, "Error");
-    EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Exclamation);
+    const Status opened = OpenProject(path, open);
+    EXPECT_FALSE(opened.ok());
+    EXPECT_EQ(opened.Headline(), "Error opening project file!");
     ExpectStillOpen();
   }
 }
 
-TEST_F(OpenProjectTest, SuccessReplacesTheOpenProjectWithoutAMessage) {
+TEST_F(OpenProjectTest, SuccessReplacesTheOpenProject) {
   std::string path = dir.File("next.mpr");
   test::WriteFileBytes(path, FileWithLine(0, "only"));
-  ASSERT_TRUE(OpenProject(path, open));
-  EXPECT_TRUE(reporter.messages.empty());
+  const Status opened = OpenProject(path, open);
+  ASSERT_TRUE(opened.ok()) << opened.message();
   EXPECT_EQ(open.FilePath, path);
   EXPECT_EQ(open.Title, "T");
   EXPECT_EQ(open.ResourceCount, 1);
@@ -265,40 +259,41 @@ TEST_F(OpenProjectTest, SuccessReplacesTheOpenProjectWithoutAMessage) {
   EXPECT_EQ(open.Resource(1).Name, "only");
 }
 
-TEST(SaveProjectFailures, ReportedAndThePreviousFileSurvives) {
+TEST(SaveProjectFailures, FailAndThePreviousFileSurvives) {
   test::TempDir dir;
-  test::RecordingReporter reporter;
   ModProject project = TwoResourceProject(dir.File("p.mpr"));
   ASSERT_TRUE(SaveProject(project));
   std::string before = test::ReadFileBytes(project.FilePath);
 
   project.Title = "changed";
   std::filesystem::permissions(project.FilePath, std::filesystem::perms::owner_read);
-  EXPECT_FALSE(SaveProject(project));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error saving project file!");
-  EXPECT_EQ(reporter.messages.back().title, "Error");
+  const Status read_only = SaveProject(project);
+  EXPECT_FALSE(read_only.ok());
+  EXPECT_EQ(read_only.Headline(), "Error saving project file!");
   EXPECT_EQ(test::ReadFileBytes(project.FilePath), before);
 
   ModProject gone = project;
   gone.FilePath = dir.File("no such folder/p.mpr");
-  reporter.messages.clear();
-  EXPECT_FALSE(SaveProject(gone));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error saving project file!");
+  const Status no_folder = SaveProject(gone);
+  EXPECT_FALSE(no_folder.ok());
+  EXPECT_EQ(no_folder.Headline(), "Error saving project file!");
 }
 
 TEST(SaveProjectFailures, LineBreaksInTextsWouldShiftTheFileAndAreRefused) {
   test::TempDir dir;
-  test::RecordingReporter reporter;
   ModProject project = TwoResourceProject(dir.File("p.mpr"));
   ASSERT_TRUE(SaveProject(project));
   std::string before = test::ReadFileBytes(project.FilePath);
   ModProject title = project;
   title.Title = "two\r\nlines";
-  EXPECT_FALSE(SaveProject(title));
+  const Status title_saved = SaveProject(title);
+  EXPECT_FALSE(title_saved.ok());
+  EXPECT_EQ(title_saved.Headline(), "Error saving project file!");
   ModProject name = project;
   name.Resource(2).Name = "a\nb";
-  EXPECT_FALSE(SaveProject(name));
-  EXPECT_EQ(reporter.messages.size(), 2u);
+  const Status name_saved = SaveProject(name);
+  EXPECT_FALSE(name_saved.ok());
+  EXPECT_EQ(name_saved.Headline(), "Error saving project file!");
   EXPECT_EQ(test::ReadFileBytes(project.FilePath), before);
 }
 
@@ -314,10 +309,10 @@ TEST(SaveProjectFailures, ADeletedProjectFileIsWrittenAgain) {
 
 TEST(NewProjectFailures, AProjectThatCannotBeSavedDoesNotReplaceTheOpenOne) {
   test::TempDir dir;
-  test::RecordingReporter reporter;
   ModProject open = TwoResourceProject(dir.File("open.mpr"));
-  EXPECT_FALSE(NewProject(dir.File("missing/new.mpr"), open));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error saving project file!");
+  const Status created = NewProject(dir.File("missing/new.mpr"), open);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), "Error saving project file!");
   EXPECT_EQ(open.FilePath, dir.File("open.mpr"));
   EXPECT_EQ(open.ResourceCount, 2);
 }

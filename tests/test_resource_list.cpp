@@ -8,11 +8,26 @@
 namespace zorv {
 namespace {
 
+// Imports path into project and returns the number the new entry got; the
+// number is 0 when the import failed.
+int16_t Import(ModProject& project, const std::string& path, Status& status) {
+  int16_t number = -1;  // the import must set it either way
+  status = ImportResource(project, path, number);
+  return number;
+}
+
+int16_t Import(ModProject& project, const std::string& path) {
+  Status status = Status::Ok();
+  const int16_t number = Import(project, path, status);
+  EXPECT_TRUE(status.ok()) << status.message();
+  return number;
+}
+
 // A project whose entries are named by the given names (as .bin files).
 ModProject ProjectOf(std::initializer_list<const char*> names) {
   ModProject project = MakeNewProject("p.mpr");
   for (const char* name : names)
-    EXPECT_GT(ImportResource(project, std::string("/data/") + name + ".bin"), 0);
+    EXPECT_GT(Import(project, std::string("/data/") + name + ".bin"), 0);
   return project;
 }
 
@@ -27,9 +42,7 @@ using Names = std::vector<std::string>;
 
 TEST(ImportTable, SlpInCapitalsFromAWindowsFolder) {
   ModProject project = MakeNewProject("p.mpr");
-  test::RecordingReporter reporter;
-  EXPECT_EQ(ImportResource(project, "C:\\mods\\Art\\0815.SLP"), 1);
-  EXPECT_TRUE(reporter.messages.empty());
+  EXPECT_EQ(Import(project, "C:\\mods\\Art\\0815.SLP"), 1);
   ASSERT_EQ(project.ResourceCount, 1);
   ASSERT_EQ(project.Resources.size(), 1u);  // the empty slot was taken
   const ProjectResource& r = project.Resource(1);
@@ -85,12 +98,11 @@ TEST(ImportTable, OtherExtensionsAreRefusedAndChangeNothing) {
   for (const char* path : {"/m/picture.png", "/m/noextension", "/m/my.folder/readme",
                            "/m/archive.slp.gz", "/m/dotted.", "slp"}) {
     SCOPED_TRACE(path);
-    test::RecordingReporter reporter;
-    EXPECT_EQ(ImportResource(project, path), 0);
-    ASSERT_EQ(reporter.messages.size(), 1u);
-    EXPECT_EQ(reporter.LastFirstLine(), "Unrecognised file extension!");
-    EXPECT_EQ(reporter.messages[0].title, "Error");
-    EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Exclamation);
+    Status status = Status::Ok();
+    EXPECT_EQ(Import(project, path, status), 0);
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.Headline(), "Unrecognised file extension!");
+    EXPECT_EQ(status.Detail(), path);
     EXPECT_EQ(project.ResourceCount, 2);
     EXPECT_EQ(Order(project), (Names{"1", "2"}));
   }
@@ -98,7 +110,7 @@ TEST(ImportTable, OtherExtensionsAreRefusedAndChangeNothing) {
 
 TEST(ImportTable, NewEntriesGoLastAndTheListLinesFollow) {
   ModProject project = ProjectOf({"10", "20"});
-  EXPECT_EQ(ImportResource(project, "/x/Third.WAV"), 3);
+  EXPECT_EQ(Import(project, "/x/Third.WAV"), 3);
   EXPECT_EQ(Order(project), (Names{"10", "20", "third"}));
   EXPECT_EQ(ResourceListLines(project), (Names{"[10]", "[20]", "[third]"}));
 }
@@ -107,9 +119,10 @@ TEST(ImportTable, AFullProjectTakesNoMoreEntries) {
   ModProject project = MakeNewProject("p.mpr");
   project.ResourceCount = kMaxResources;
   project.Resources.resize(static_cast<size_t>(kMaxResources));
-  test::RecordingReporter reporter;
-  EXPECT_EQ(ImportResource(project, "/m/1.slp"), 0);
-  EXPECT_EQ(reporter.messages.size(), 1u);
+  Status status = Status::Ok();
+  EXPECT_EQ(Import(project, "/m/1.slp", status), 0);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "The project cannot hold more than 32767 resources!");
   EXPECT_EQ(project.ResourceCount, kMaxResources);
 }
 
@@ -219,9 +232,9 @@ TEST(IDBox, ValuesOutsideTheRangeKeepTheID) {
 TEST(ListAndFile, ImportedEntriesSurviveSaveAndOpen) {
   test::TempDir dir;
   ModProject project = MakeNewProject(dir.File("p.mpr"));
-  ImportResource(project, "C:\\mods\\Art\\0815.SLP");
-  ImportResource(project, "/m/README.TXT");
-  ImportResource(project, "/m/icon.bmp");
+  EXPECT_EQ(Import(project, "C:\\mods\\Art\\0815.SLP"), 1);
+  EXPECT_EQ(Import(project, "/m/README.TXT"), 2);
+  EXPECT_EQ(Import(project, "/m/icon.bmp"), 3);
   project.Resource(3).IconFlags = 264;
   MoveResource(project, 1, MoveDirection::Down);
   ASSERT_TRUE(SaveProject(project));

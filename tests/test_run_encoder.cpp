@@ -15,29 +15,26 @@ using Bytes = std::vector<uint8_t>;
 
 class RunEncoderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    LoadPalette("");
-    distinct = test::DistinctIndices();
-  }
+  void SetUp() override { distinct = test::DistinctIndices(); }
 
-  // A one-row bitmap whose pixels are the palette colours of indices.
-  static cDIBSection RowOfIndices(const Bytes& indices) {
+  // A one-row bitmap whose pixels are the built-in colours of indices.
+  cDIBSection RowOfIndices(const Bytes& indices) const {
     cDIBSection bitmap;
     bitmap.Create(static_cast<int32_t>(indices.size()), 1);
     for (size_t x = 0; x < indices.size(); ++x)
-      bitmap.SetPixel(static_cast<int32_t>(x), 0, PaletteColour(indices[x]));
+      bitmap.SetPixel(static_cast<int32_t>(x), 0, palette.Colour(indices[x]));
     return bitmap;
   }
 
   // Runs that read no pixels only need a bitmap to pass.
-  static Bytes Run(ColourValue kind, int32_t n) {
+  Bytes Run(ColourValue kind, int32_t n) const {
     cDIBSection none;
-    return EncodeRun(none, 0, 0, n, kind);
+    return EncodeRun(none, 0, 0, n, kind, palette);
   }
 
-  Bytes NormalRun(const Bytes& indices) {
+  Bytes NormalRun(const Bytes& indices) const {
     return EncodeRun(RowOfIndices(indices), 0, 0, static_cast<int32_t>(indices.size()),
-                     kDataNormal);
+                     kDataNormal, palette);
   }
 
   // Decodes commands as one row of normal pixels and gives its indices back
@@ -49,16 +46,17 @@ class RunEncoderTest : public ::testing::Test {
     std::vector<SLPFrameInfo> frames;
     cDIBSection colour, data;
     EXPECT_TRUE(ReadSLPHeader(file, header, frames).ok());
-    Status decoded = DecodeSLPFrame(file, frames.at(0), colour, data);
+    Status decoded = DecodeSLPFrame(file, frames.at(0), palette, colour, data);
     EXPECT_TRUE(decoded.ok()) << decoded.message();
     Bytes indices;
     for (int32_t x = 0; x < colour.Width(); ++x) {
       EXPECT_EQ(data.GetPixel(x, 0), kDataNormal);
-      indices.push_back(NearestPaletteIndex(colour.GetPixel(x, 0)));
+      indices.push_back(palette.Nearest(colour.GetPixel(x, 0)));
     }
     return indices;
   }
 
+  const Palette& palette = Palette::BuiltIn();
   Bytes distinct;
 };
 
@@ -106,46 +104,47 @@ TEST_F(RunEncoderTest, RunsThatCannotBeCodedGiveNothing) {
   EXPECT_TRUE(Run(kDataShadow, 0).empty());
   // Pixels that would have to be read outside the bitmap.
   cDIBSection row = RowOfIndices({1, 2, 3});
-  EXPECT_TRUE(EncodeRun(row, 1, 0, 3, kDataNormal).empty());
-  EXPECT_TRUE(EncodeRun(row, 0, 1, 1, kDataPlayer).empty());
-  EXPECT_TRUE(EncodeRun(row, -1, 0, 1, kDataNormal).empty());
+  EXPECT_TRUE(EncodeRun(row, 1, 0, 3, kDataNormal, palette).empty());
+  EXPECT_TRUE(EncodeRun(row, 0, 1, 1, kDataPlayer, palette).empty());
+  EXPECT_TRUE(EncodeRun(row, -1, 0, 1, kDataNormal, palette).empty());
   Bytes out = {9};
-  EXPECT_FALSE(AppendRun(out, row, 0, 0, 2, RGBColour(1, 1, 1)));
+  SLPRunEncoder encoder(palette);
+  EXPECT_FALSE(encoder.AppendRun(out, row, 0, 0, 2, RGBColour(1, 1, 1)));
   EXPECT_EQ(out, (Bytes{9}));
 }
 
 // --- Player colour --------------------------------------------------------------
 
 TEST_F(RunEncoderTest, PlayerRunsCarryTheIndexModulo16) {
-  EXPECT_EQ(EncodeRun(RowOfIndices({16, 17, 23}), 0, 0, 3, kDataPlayer),
+  EXPECT_EQ(EncodeRun(RowOfIndices({16, 17, 23}), 0, 0, 3, kDataPlayer, palette),
             (Bytes{0x36, 0, 1, 7}));
   // Entries past the player's shades count modulo 16 as well.
   const uint8_t far = *std::find_if(distinct.begin(), distinct.end(),
                                     [](uint8_t i) { return i >= 40 && i % 16 != 0; });
-  EXPECT_EQ(EncodeRun(RowOfIndices({far}), 0, 0, 1, kDataPlayer),
+  EXPECT_EQ(EncodeRun(RowOfIndices({far}), 0, 0, 1, kDataPlayer, palette),
             (Bytes{0x16, static_cast<uint8_t>(far % 16)}));
   // The run starts at first x of the given row.
   cDIBSection two_rows;
   two_rows.Create(4, 2);
-  two_rows.SetPixel(2, 1, PaletteColour(18));
-  two_rows.SetPixel(3, 1, PaletteColour(19));
-  EXPECT_EQ(EncodeRun(two_rows, 2, 1, 2, kDataPlayer), (Bytes{0x26, 2, 3}));
+  two_rows.SetPixel(2, 1, palette.Colour(18));
+  two_rows.SetPixel(3, 1, palette.Colour(19));
+  EXPECT_EQ(EncodeRun(two_rows, 2, 1, 2, kDataPlayer, palette), (Bytes{0x26, 2, 3}));
 }
 
 TEST_F(RunEncoderTest, LongPlayerRunsGoInChunksOf255) {
   Bytes indices(16, 20);
-  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 16, kDataPlayer),
+  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 16, kDataPlayer, palette),
             Concat({{0x06, 16}, Bytes(16, 4)}));
   indices.assign(300, 21);
-  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 300, kDataPlayer),
+  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 300, kDataPlayer, palette),
             Concat({{0x06, 255}, Bytes(255, 5), {0x06, 45}, Bytes(45, 5)}));
   indices.assign(510, 22);
-  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 510, kDataPlayer),
+  EXPECT_EQ(EncodeRun(RowOfIndices(indices), 0, 0, 510, kDataPlayer, palette),
             Concat({{0x06, 255}, Bytes(255, 6), {0x06, 255}, Bytes(255, 6), {0x06, 0}}));
   // The chunks take the indices in order.
   indices.clear();
   for (int k = 0; k < 256; ++k) indices.push_back(static_cast<uint8_t>(16 + k % 16));
-  Bytes coded = EncodeRun(RowOfIndices(indices), 0, 0, 256, kDataPlayer);
+  Bytes coded = EncodeRun(RowOfIndices(indices), 0, 0, 256, kDataPlayer, palette);
   ASSERT_EQ(coded.size(), 2u + 255u + 2u + 1u);
   EXPECT_EQ(coded[2 + 254], 254 % 16);
   EXPECT_EQ(coded[257], 0x06);
@@ -173,9 +172,31 @@ TEST_F(RunEncoderTest, NormalRunsCodeTheirNearestPaletteIndices) {
   // A colour outside the palette goes to its nearest entry.
   cDIBSection row;
   row.Create(1, 1);
-  ColourValue near_12 = PaletteColour(12) ^ 1;
+  ColourValue near_12 = palette.Colour(12) ^ 1;
   row.SetPixel(0, 0, near_12);
-  EXPECT_EQ(EncodeRun(row, 0, 0, 1, kDataNormal), (Bytes{0x04, NearestPaletteIndex(near_12)}));
+  EXPECT_EQ(EncodeRun(row, 0, 0, 1, kDataNormal, palette),
+            (Bytes{0x04, palette.Nearest(near_12)}));
+}
+
+TEST_F(RunEncoderTest, NormalAndPlayerRunsMatchAgainstThePaletteGiven) {
+  // A palette of black but for three entries: each pixel lies nearest one.
+  PaletteTable table{};
+  table[5] = RGBColour(250, 250, 250);
+  table[200] = RGBColour(0, 0, 200);
+  table[21] = RGBColour(10, 200, 10);
+  const Palette other(table);
+  cDIBSection row;
+  row.Create(3, 1);
+  row.SetPixel(0, 0, RGBColour(240, 240, 240));
+  row.SetPixel(1, 0, RGBColour(0, 0, 190));
+  row.SetPixel(2, 0, RGBColour(20, 190, 20));
+  EXPECT_EQ(EncodeRun(row, 0, 0, 2, kDataNormal, other), (Bytes{0x08, 5, 200}));
+  EXPECT_EQ(EncodeRun(row, 2, 0, 1, kDataPlayer, other), (Bytes{0x16, 21 % 16}));
+  // The built-in palette answers differently for the same pixels.
+  EXPECT_EQ(EncodeRun(row, 0, 0, 2, kDataNormal, palette),
+            (Bytes{0x08, palette.Nearest(RGBColour(240, 240, 240)),
+                   palette.Nearest(RGBColour(0, 0, 190))}));
+  EXPECT_NE(EncodeRun(row, 0, 0, 2, kDataNormal, palette), (Bytes{0x08, 5, 200}));
 }
 
 TEST_F(RunEncoderTest, CopiesAreShortBelow64AndLongUpTo4095) {

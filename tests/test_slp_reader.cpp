@@ -6,6 +6,7 @@
 #include <set>
 
 #include "codec/SLPReader.h"
+#include "codec/SLPWriter.h"
 #include "codec/SLX.h"
 #include "tests/SLPTestFiles.h"
 #include "tests/support/TestSupport.h"
@@ -30,8 +31,6 @@ using test::kYellow;
 
 class SLPReaderTest : public ::testing::Test {
  protected:
-  void SetUp() override { LoadPalette(""); }
-
   // Decodes frame 1 of the file; fails the test when it does not decode.
   void DecodeOne(const std::string& bytes) {
     SLPFile file(bytes);
@@ -39,7 +38,7 @@ class SLPReaderTest : public ::testing::Test {
     std::vector<SLPFrameInfo> frames;
     ASSERT_TRUE(ReadSLPHeader(file, header, frames).ok());
     ASSERT_FALSE(frames.empty());
-    Status decoded = DecodeSLPFrame(file, frames[0], colour, data);
+    Status decoded = DecodeSLPFrame(file, frames[0], palette, colour, data);
     ASSERT_TRUE(decoded.ok()) << decoded.message();
   }
 
@@ -51,7 +50,7 @@ class SLPReaderTest : public ::testing::Test {
     Status read = ReadSLPHeader(file, header, frames);
     if (!read) return read;
     for (const SLPFrameInfo& f : frames) {
-      Status decoded = DecodeSLPFrame(file, f, colour, data);
+      Status decoded = DecodeSLPFrame(file, f, palette, colour, data);
       if (!decoded) return decoded;
     }
     return Status::Ok();
@@ -64,6 +63,9 @@ class SLPReaderTest : public ::testing::Test {
     DecodeOne(BuildSLP({OneRowFrame(width, left, right, commands)}));
   }
 
+  // The palette frames decode through: the built-in one unless a test
+  // chooses another.
+  Palette palette = Palette::BuiltIn();
   cDIBSection colour, data;
 };
 
@@ -140,22 +142,24 @@ TEST_F(SLPReaderTest, EmptyRowMarkerPaintsTheRowMagentaWhateverItsCommandOffset)
   DecodeOne(bytes);
   EXPECT_EQ(RowColours(colour, 0), Repeat(kMagenta, 4));
   EXPECT_EQ(RowColours(data, 0), Repeat(kMagenta, 4));
-  EXPECT_EQ(RowColours(colour, 1), (std::vector<ColourValue>{PaletteColour(1), PaletteColour(2),
-                                                             PaletteColour(3), PaletteColour(4)}));
+  EXPECT_EQ(RowColours(colour, 1),
+            (std::vector<ColourValue>{palette.Colour(1), palette.Colour(2), palette.Colour(3),
+                                      palette.Colour(4)}));
 }
 
 TEST_F(SLPReaderTest, ShortCopiesAndSkips) {
   // 0x10: copy of 4; 0x00: copy of 0; 0x05: skip 1; 0x01 then 2: skip 2.
   DecodeRow(7, {0x10, 9, 10, 11, 12, 0x00, 0x05, 0x01, 2});
   EXPECT_EQ(RowColours(colour, 0),
-            Join({PaletteColour(9), PaletteColour(10), PaletteColour(11), PaletteColour(12)},
+            Join({palette.Colour(9), palette.Colour(10), palette.Colour(11), palette.Colour(12)},
                  Repeat(kMagenta, 3)));
   EXPECT_EQ(RowColours(data, 0), Join(Repeat(kWhite, 4), Repeat(kMagenta, 3)));
 }
 
 TEST_F(SLPReaderTest, FillsTakeTheirCountFromTheNibbleOrTheNextByte) {
   DecodeRow(42, {0x27, 5, 0x07, 40, 6});
-  EXPECT_EQ(RowColours(colour, 0), Join(Repeat(PaletteColour(5), 2), Repeat(PaletteColour(6), 40)));
+  EXPECT_EQ(RowColours(colour, 0),
+            Join(Repeat(palette.Colour(5), 2), Repeat(palette.Colour(6), 40)));
   EXPECT_EQ(RowColours(data, 0), Repeat(kWhite, 42));
 }
 
@@ -166,8 +170,8 @@ TEST_F(SLPReaderTest, LongSkipAndLongCopyUseTwelveBitCounts) {
   DecodeRow(288 + 261, commands);
   EXPECT_EQ(colour.GetPixel(287, 0), kMagenta);
   EXPECT_EQ(data.GetPixel(287, 0), kMagenta);
-  EXPECT_EQ(colour.GetPixel(288, 0), PaletteColour(1));
-  EXPECT_EQ(colour.GetPixel(288 + 260, 0), PaletteColour(260 % 7 + 1));
+  EXPECT_EQ(colour.GetPixel(288, 0), palette.Colour(1));
+  EXPECT_EQ(colour.GetPixel(288 + 260, 0), palette.Colour(260 % 7 + 1));
   EXPECT_EQ(data.GetPixel(288 + 260, 0), kWhite);
 }
 
@@ -176,8 +180,8 @@ TEST_F(SLPReaderTest, PlayerColourCommandsDrawTheFirstPlayersShadesInGreen) {
   // 0x06 then 1 and index 0: copy whose count is the next byte.
   DecodeRow(8, {0x16, 3, 0x1E, 4, 0x2A, 5, 0x06, 1, 0});
   EXPECT_EQ(RowColours(colour, 0),
-            Join(Join({PaletteColour(19)}, Repeat(PaletteColour(17), 4)),
-                 {PaletteColour(21), PaletteColour(21), PaletteColour(16)}));
+            Join(Join({palette.Colour(19)}, Repeat(palette.Colour(17), 4)),
+                 {palette.Colour(21), palette.Colour(21), palette.Colour(16)}));
   EXPECT_EQ(RowColours(data, 0), Repeat(kGreen, 8));
 }
 
@@ -196,11 +200,11 @@ TEST_F(SLPReaderTest, CommandBytesAreTestedInOrder) {
   EXPECT_EQ(RowColours(data, 0), Join(Join(Join(Repeat(kBlue, 3), Repeat(kYellow, 2)),
                                            Repeat(kGreen, 3)),
                                       {kBlue, kYellow}));
-  EXPECT_EQ(colour.GetPixel(5, 0), PaletteColour(24));
-  EXPECT_EQ(colour.GetPixel(7, 0), PaletteColour(16));
+  EXPECT_EQ(colour.GetPixel(5, 0), palette.Colour(24));
+  EXPECT_EQ(colour.GetPixel(7, 0), palette.Colour(16));
 
   DecodeOne(BuildSLP({OneRowFrame(3, 0, 2, {0x04, 7, 0x3F, 0x04, 8})}));
-  EXPECT_EQ(RowColours(colour, 0), (std::vector<ColourValue>{PaletteColour(7), kMagenta, kMagenta}));
+  EXPECT_EQ(RowColours(colour, 0), (std::vector<ColourValue>{palette.Colour(7), kMagenta, kMagenta}));
   DecodeOne(BuildSLP({OneRowFrame(1, 1, 0, {0xFF})}));
   EXPECT_EQ(data.GetPixel(0, 0), kMagenta);
 
@@ -215,7 +219,7 @@ TEST_F(SLPReaderTest, CommandBytesAreTestedInOrder) {
 TEST_F(SLPReaderTest, MarginsArePaintedTransparent) {
   DecodeRow(6, {0x08, 1, 2}, 3, 1);
   EXPECT_EQ(RowColours(data, 0), Join(Join(Repeat(kMagenta, 3), Repeat(kWhite, 2)), {kMagenta}));
-  EXPECT_EQ(RowColours(colour, 0), Join(Join(Repeat(kMagenta, 3), {PaletteColour(1), PaletteColour(2)}),
+  EXPECT_EQ(RowColours(colour, 0), Join(Join(Repeat(kMagenta, 3), {palette.Colour(1), palette.Colour(2)}),
                                         {kMagenta}));
 }
 
@@ -248,15 +252,15 @@ TEST_F(SLPReaderTest, AFailedFrameLeavesEmptyBitmaps) {
   EXPECT_EQ(data.Width(), 0);
 }
 
-TEST_F(SLPReaderTest, ColoursComeFromThePaletteAsItStands) {
+TEST_F(SLPReaderTest, ColoursComeFromThePaletteGiven) {
   DecodeRow(1, {0x04, 5});
-  EXPECT_EQ(colour.GetPixel(0, 0), PaletteColour(5));
-  PaletteTable table = Palette();
+  EXPECT_EQ(colour.GetPixel(0, 0), Palette::BuiltIn().Colour(5));
+  PaletteTable table = Palette::BuiltIn().Colours();
   table[5] = RGBColour(1, 2, 3);
-  SetPalette(table);
+  palette = Palette(table);
   DecodeRow(1, {0x04, 5});
   EXPECT_EQ(colour.GetPixel(0, 0), RGBColour(1, 2, 3));
-  LoadPalette("");
+  palette = Palette::BuiltIn();
   DecodeRow(1, {0x04, 5});
   EXPECT_NE(colour.GetPixel(0, 0), RGBColour(1, 2, 3));
 }
@@ -339,7 +343,7 @@ TEST_F(SLPReaderTest, DamagedRowsNameTheirRowAndReason) {
 
 TEST_F(SLPReaderTest, IndexTwoHundredThirtyNineIsTheLastPlayerIndexAccepted) {
   DecodeRow(1, {0x16, 239});
-  EXPECT_EQ(colour.GetPixel(0, 0), PaletteColour(255));
+  EXPECT_EQ(colour.GetPixel(0, 0), palette.Colour(255));
 }
 
 // Random damage to a valid file: every outcome is a clean success or failure.
@@ -386,7 +390,6 @@ TEST(PadFrameNumberTest, PadsToThreeDigitsAndLeavesLongerNumbers) {
 class SLPToSLXTest : public SLPReaderTest {
  protected:
   test::TempDir dir;
-  test::RecordingReporter reporter;
 
   std::string WriteSLP(const std::string& name, const std::vector<TestFrame>& frames) {
     std::string path = dir.File(name);
@@ -404,21 +407,28 @@ TEST_F(SLPToSLXTest, WritesNumberedBitmapsAndTheSLXListingThem) {
     frames.push_back(f);
   }
   std::string slp = WriteSLP("source.slp", frames);
-  std::vector<int32_t> notified;
-  ASSERT_TRUE(ConvertSLPToSLX(slp, dir.File("unit.slx"),
-                              [&](int32_t frame) { notified.push_back(frame); }));
-  EXPECT_TRUE(reporter.messages.empty());
+  std::vector<ProgressStep> notified;
+  const Status converted =
+      ConvertSLPToSLX(slp, dir.File("unit.slx"), palette,
+                      [&](const ProgressStep& step) { notified.push_back(step); });
+  ASSERT_TRUE(converted.ok()) << converted.message();
   ASSERT_EQ(notified.size(), 12u);
-  for (int i = 0; i < 12; ++i) EXPECT_EQ(notified[i], i + 1);
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(notified[i].step, i + 1);
+    EXPECT_EQ(notified[i].total, 12);
+    EXPECT_EQ(notified[i].caption, "Decoding frame " + std::to_string(i + 1));
+  }
 
   std::string slx = test::ReadFileBytes(dir.File("unit.slx"));
   const std::string start = "SLX 0.5\r\n12\r\n1,-1\r\nunit_001d.bmp\r\nunit_001.bmp\r\n";
   EXPECT_EQ(slx.substr(0, start.size()), start);
   EXPECT_NE(slx.find("12,-12\r\nunit_012d.bmp\r\nunit_012.bmp\r\n"), std::string::npos);
-  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), false));
+  SLXGraphic graphic;
+  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), graphic).ok());
+  EXPECT_EQ(graphic.FrameCount, 12);
   cDIBSection loaded;
   ASSERT_TRUE(loaded.CreateFromPicture(dir.File("unit_012.bmp")).ok());
-  EXPECT_EQ(loaded.GetPixel(0, 0), PaletteColour(12));
+  EXPECT_EQ(loaded.GetPixel(0, 0), palette.Colour(12));
   EXPECT_EQ(loaded.GetPixel(1, 0), kMagenta);
   ASSERT_TRUE(loaded.CreateFromPicture(dir.File("unit_012d.bmp")).ok());
   EXPECT_EQ(loaded.GetPixel(0, 0), kWhite);
@@ -427,8 +437,9 @@ TEST_F(SLPToSLXTest, WritesNumberedBitmapsAndTheSLXListingThem) {
 
 TEST_F(SLPToSLXTest, MoreThan999FramesUseThePlainNumber) {
   std::vector<TestFrame> frames(1000, OneRowFrame(1, 0, 0, {0x1B, 0x0F}));
-  ASSERT_TRUE(ConvertSLPToSLX(WriteSLP("many.slp", frames), dir.File("many.slx")))
-      << reporter.LastText();
+  const Status converted =
+      ConvertSLPToSLX(WriteSLP("many.slp", frames), dir.File("many.slx"), palette);
+  ASSERT_TRUE(converted.ok()) << converted.message();
   EXPECT_TRUE(std::filesystem::exists(dir.File("many_999.bmp")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("many_1000.bmp")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("many_1000d.bmp")));
@@ -436,7 +447,7 @@ TEST_F(SLPToSLXTest, MoreThan999FramesUseThePlainNumber) {
 
 TEST_F(SLPToSLXTest, APathWithoutExtensionGetsSLX) {
   std::string slp = WriteSLP("a.slp", {OneRowFrame(1, 1, 0, {0x0F})});
-  ASSERT_TRUE(ConvertSLPToSLX(slp, dir.File("graphic")));
+  ASSERT_TRUE(ConvertSLPToSLX(slp, dir.File("graphic"), palette).ok());
   EXPECT_TRUE(std::filesystem::exists(dir.File("graphic.slx")));
   EXPECT_TRUE(std::filesystem::exists(dir.File("graphic_001.bmp")));
   EXPECT_FALSE(std::filesystem::exists(dir.File("graphic")));
@@ -447,23 +458,24 @@ TEST_F(SLPToSLXTest, APathWithoutExtensionGetsSLX) {
 TEST_F(SLPToSLXTest, DamagedFileIsReportedAndWritesNoSLX) {
   std::vector<TestFrame> frames = {OneRowFrame(2, 0, 0, {0x08, 1, 2, 0x0F}),
                                    OneRowFrame(2, 0, 0, {0x26, 3, 250, 0x0F})};
-  ASSERT_FALSE(ConvertSLPToSLX(WriteSLP("bad.slp", frames), dir.File("bad.slx")));
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
-  EXPECT_EQ(reporter.messages[0].title, "Error");
-  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Critical);
-  EXPECT_NE(reporter.LastText().find("frame 2"), std::string::npos) << reporter.LastText();
+  const Status converted =
+      ConvertSLPToSLX(WriteSLP("bad.slp", frames), dir.File("bad.slx"), palette);
+  ASSERT_FALSE(converted.ok());
+  EXPECT_EQ(converted.Headline(), "Error creating SLX file!");
+  EXPECT_NE(converted.message().find("frame 2"), std::string::npos) << converted.message();
   EXPECT_FALSE(std::filesystem::exists(dir.File("bad.slx")));
   // The frame decoded before the damage stays on disk.
   EXPECT_TRUE(std::filesystem::exists(dir.File("bad_001.bmp")));
 }
 
 TEST_F(SLPToSLXTest, MissingOrUnreadableSLPIsReported) {
-  EXPECT_FALSE(ConvertSLPToSLX(dir.File("none.slp"), dir.File("x.slx")));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
+  Status converted = ConvertSLPToSLX(dir.File("none.slp"), dir.File("x.slx"), palette);
+  EXPECT_FALSE(converted.ok());
+  EXPECT_EQ(converted.Headline(), "Error creating SLX file!");
   test::WriteFileBytes(dir.File("short.slp"), "2.0N");
-  EXPECT_FALSE(ConvertSLPToSLX(dir.File("short.slp"), dir.File("x.slx")));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
+  converted = ConvertSLPToSLX(dir.File("short.slp"), dir.File("x.slx"), palette);
+  EXPECT_FALSE(converted.ok());
+  EXPECT_EQ(converted.Headline(), "Error creating SLX file!");
   EXPECT_FALSE(std::filesystem::exists(dir.File("x.slx")));
 }
 
@@ -473,27 +485,122 @@ TEST_F(SLPToSLXTest, ABitmapThatCannotBeWrittenStopsTheConversionAndIsNamed) {
   // A folder where the second colour bitmap should go.
   std::filesystem::create_directory(dir.File("u_002.bmp"));
   int notified = 0;
-  EXPECT_FALSE(ConvertSLPToSLX(slp, dir.File("u.slx"), [&](int32_t) { ++notified; }));
+  const Status converted = ConvertSLPToSLX(slp, dir.File("u.slx"), palette,
+                                           [&](const ProgressStep&) { ++notified; });
+  EXPECT_FALSE(converted.ok());
   EXPECT_EQ(notified, 2);
-  EXPECT_EQ(reporter.LastFirstLine(), "Error creating SLX file!");
-  EXPECT_NE(reporter.LastText().find("u_002.bmp"), std::string::npos) << reporter.LastText();
+  EXPECT_EQ(converted.Headline(), "Error creating SLX file!");
+  EXPECT_NE(converted.message().find("u_002.bmp"), std::string::npos) << converted.message();
   EXPECT_FALSE(std::filesystem::exists(dir.File("u.slx")));
+}
+
+// --- Whole files in memory -----------------------------------------------------
+
+bool SamePixels(const cDIBSection& a, const cDIBSection& b) {
+  return a.Width() == b.Width() && a.Height() == b.Height() && a.ImageSize() == b.ImageSize() &&
+         (a.ImageSize() == 0 ||
+          std::memcmp(a.DIBSectionBitsPtr(), b.DIBSectionBitsPtr(), a.ImageSize()) == 0);
+}
+
+TEST_F(SLPReaderTest, DecodeSLPGivesEveryFrameWithItsHotSpot) {
+  TestFrame wide = OneRowFrame(5, 1, 0, {0x10, 1, 2, 3, 4, 0x0F});
+  wide.hot_x = 2;
+  wide.hot_y = -3;
+  TestFrame tall;
+  tall.width = 2;
+  tall.height = 3;
+  tall.hot_x = -40;
+  tall.hot_y = 70;
+  tall.rows = {TestRow{0, 0, {0x16, 3, 0x1B, 0x0F}}, TestRow{kSLPEmptyRow, 0, {}},
+               TestRow{0, 1, {0x6E, 0x0F}}};
+  const std::string bytes = BuildSLP({wide, tall, wide});
+  SLPFile file(bytes);
+  std::vector<FrameBitmaps> frames;
+  std::vector<ProgressStep> heard;
+  const Status decoded = DecodeSLP(file, palette, frames,
+                                   [&](const ProgressStep& step) { heard.push_back(step); });
+  ASSERT_TRUE(decoded.ok()) << decoded.message();
+  ASSERT_EQ(frames.size(), 3u);
+
+  EXPECT_EQ(frames[1].CenterX, -40);
+  EXPECT_EQ(frames[1].CenterY, 70);
+  EXPECT_EQ(RowColours(frames[1].Colour, 0), (std::vector<ColourValue>{palette.Colour(19), kRed}));
+  EXPECT_EQ(RowColours(frames[1].Data, 0), (std::vector<ColourValue>{kGreen, kRed}));
+  EXPECT_EQ(RowColours(frames[1].Data, 1), Repeat(kMagenta, 2));
+  EXPECT_EQ(RowColours(frames[1].Data, 2), (std::vector<ColourValue>{kYellow, kMagenta}));
+  for (size_t i : {0u, 2u}) {
+    EXPECT_EQ(frames[i].CenterX, 2) << i;
+    EXPECT_EQ(frames[i].CenterY, -3) << i;
+    EXPECT_EQ(RowColours(frames[i].Colour, 0),
+              Join({kMagenta}, {palette.Colour(1), palette.Colour(2), palette.Colour(3),
+                                palette.Colour(4)}));
+  }
+
+  // Each frame is what DecodeSLPFrame gives for it, from memory or from disk.
+  test::TempDir dir;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(file, header, infos).ok());
+  const std::string path = dir.File("three.slp");
+  test::WriteFileBytes(path, bytes);
+  SLPFile disk;
+  ASSERT_TRUE(disk.Open(path).ok());
+  std::vector<FrameBitmaps> from_disk;
+  ASSERT_TRUE(DecodeSLP(disk, palette, from_disk).ok());
+  ASSERT_EQ(from_disk.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    ASSERT_TRUE(DecodeSLPFrame(file, infos[i], palette, colour, data).ok());
+    EXPECT_TRUE(SamePixels(frames[i].Colour, colour)) << i;
+    EXPECT_TRUE(SamePixels(frames[i].Data, data)) << i;
+    EXPECT_TRUE(SamePixels(from_disk[i].Colour, colour)) << i;
+    EXPECT_TRUE(SamePixels(from_disk[i].Data, data)) << i;
+    EXPECT_EQ(from_disk[i].CenterX, frames[i].CenterX) << i;
+  }
+
+  ASSERT_EQ(heard.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(heard[i].caption, "Decoding frame " + std::to_string(i + 1));
+    EXPECT_EQ(heard[i].step, i + 1);
+    EXPECT_EQ(heard[i].total, 3);
+  }
+
+  // A file of no frames gives none, and forgets the frames held before.
+  ASSERT_TRUE(DecodeSLP(SLPFile(BuildSLP({})), palette, frames).ok());
+  EXPECT_TRUE(frames.empty());
+}
+
+TEST_F(SLPReaderTest, DecodeSLPNamesTheFrameThatFailsAndGivesNoFrames) {
+  const std::vector<TestFrame> damaged = {OneRowFrame(2, 0, 0, {0x08, 1, 2, 0x0F}),
+                                          OneRowFrame(2, 0, 0, {0x26, 3, 250, 0x0F})};
+  std::vector<FrameBitmaps> frames(4);
+  Status decoded = DecodeSLP(SLPFile(BuildSLP(damaged)), palette, frames);
+  EXPECT_FALSE(decoded.ok());
+  EXPECT_NE(decoded.message().find("frame 2"), std::string::npos) << decoded.message();
+  EXPECT_NE(decoded.message().find("250"), std::string::npos) << decoded.message();
+  EXPECT_TRUE(frames.empty());
+
+  frames.resize(1);
+  decoded = DecodeSLP(SLPFile(std::string(31, '\0')), palette, frames);
+  EXPECT_FALSE(decoded.ok());
+  EXPECT_FALSE(decoded.message().empty());
+  EXPECT_TRUE(frames.empty());
 }
 
 // --- Real files ---------------------------------------------------------------
 
 TEST_F(SLPReaderTest, RealUnitFramesDecodeToKnownShapes) {
   ZORV_REQUIRE_SAMPLES();
-  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "unit.pal"));
+  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "unit.pal", palette).ok());
   SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
   ASSERT_TRUE(ReadSLPHeader(test::SamplesDir() + "unit.slp", file, header, frames).ok());
   EXPECT_EQ(std::string(header.Version.data(), 4), "2.0N");
   ASSERT_EQ(header.FrameCount, 50);
-  const std::set<ColourValue> player_shades(Palette().begin() + 16, Palette().begin() + 24);
+  const std::set<ColourValue> player_shades(palette.Colours().begin() + 16,
+                                            palette.Colours().begin() + 24);
   for (size_t i = 0; i < frames.size(); ++i) {
-    Status decoded = DecodeSLPFrame(file, frames[i], colour, data);
+    Status decoded = DecodeSLPFrame(file, frames[i], palette, colour, data);
     ASSERT_TRUE(decoded.ok()) << "frame " << i + 1 << ": " << decoded.message();
     // About 20 x 50 pixels each.
     EXPECT_GE(colour.Width(), 10) << i + 1;
@@ -544,21 +651,55 @@ TEST_F(SLPReaderTest, RandomlyDamagedRealFileFailsCleanly) {
 
 TEST_F(SLPReaderTest, RealScreenIsOneFrameOfNormalPixels) {
   ZORV_REQUIRE_SAMPLES();
-  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "screen.pal"));
+  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "screen.pal", palette).ok());
   SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
   ASSERT_TRUE(ReadSLPHeader(test::SamplesDir() + "screen.slp", file, header, frames).ok());
   ASSERT_EQ(frames.size(), 1u);
-  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], colour, data).ok());
+  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], palette, colour, data).ok());
   EXPECT_EQ(colour.Width(), 1280);
   EXPECT_EQ(colour.Height(), 1024);
   cDIBSection white = test::FilledBitmap(1280, 1024, kWhite);
   EXPECT_EQ(std::memcmp(data.DIBSectionBitsPtr(), white.DIBSectionBitsPtr(), data.ImageSize()), 0);
   // Every colour pixel is a colour of the screen's palette.
-  std::set<ColourValue> palette(Palette().begin(), Palette().end());
+  const std::set<ColourValue> screen_colours(palette.Colours().begin(), palette.Colours().end());
   for (int32_t y = 0; y < 1024; y += 37)
-    for (int32_t x = 0; x < 1280; ++x) ASSERT_TRUE(palette.count(colour.GetPixel(x, y)));
+    for (int32_t x = 0; x < 1280; ++x) ASSERT_TRUE(screen_colours.count(colour.GetPixel(x, y)));
+}
+
+TEST_F(SLPReaderTest, RealUnitDecodedAndEncodedAgainDecodesToTheSamePixels) {
+  ZORV_REQUIRE_SAMPLES();
+  ASSERT_TRUE(LoadPalette(test::SamplesDir() + "unit.pal", palette).ok());
+  SLPFile file;
+  ASSERT_TRUE(file.Open(test::SamplesDir() + "unit.slp").ok());
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(file, header, infos).ok());
+  std::vector<FrameBitmaps> first;
+  Status decoded = DecodeSLP(file, palette, first);
+  ASSERT_TRUE(decoded.ok()) << decoded.message();
+  ASSERT_EQ(first.size(), 50u);
+  EXPECT_EQ(first[0].Colour.Width(), 20);
+  EXPECT_EQ(first[0].Colour.Height(), 48);
+  for (size_t i = 0; i < first.size(); ++i) {
+    EXPECT_EQ(first[i].CenterX, infos[i].HotSpotX) << "frame " << i + 1;
+    EXPECT_EQ(first[i].CenterY, infos[i].HotSpotY) << "frame " << i + 1;
+  }
+
+  std::string bytes;
+  const Status encoded = EncodeSLP(first, palette, bytes);
+  ASSERT_TRUE(encoded.ok()) << encoded.message();
+  std::vector<FrameBitmaps> second;
+  decoded = DecodeSLP(SLPFile(bytes), palette, second);
+  ASSERT_TRUE(decoded.ok()) << decoded.message();
+  ASSERT_EQ(second.size(), first.size());
+  for (size_t i = 0; i < first.size(); ++i) {
+    EXPECT_TRUE(SamePixels(second[i].Colour, first[i].Colour)) << "colour of frame " << i + 1;
+    EXPECT_TRUE(SamePixels(second[i].Data, first[i].Data)) << "data of frame " << i + 1;
+    EXPECT_EQ(second[i].CenterX, first[i].CenterX) << "frame " << i + 1;
+    EXPECT_EQ(second[i].CenterY, first[i].CenterY) << "frame " << i + 1;
+  }
 }
 
 }  // namespace

@@ -31,9 +31,8 @@ using test::kYellow;
 
 class SLPWriterTest : public ::testing::Test {
  protected:
-  void SetUp() override { LoadPalette(""); }
-
-  // Adds a frame whose bitmaps hold the given rows (colour and data).
+  // Adds a frame whose bitmaps hold the given rows (colour and data): to the
+  // graphic as bitmap files, and to in_memory as the same bitmaps.
   void AddFrame(const std::vector<std::vector<ColourValue>>& colour_rows,
                 const std::vector<std::vector<ColourValue>>& data_rows, int32_t hot_x = 0,
                 int32_t hot_y = 0) {
@@ -44,6 +43,7 @@ class SLPWriterTest : public ::testing::Test {
     ASSERT_TRUE(BitmapOf(data_rows).SavePicture(dir.File(frame.DataFile)).ok());
     graphic.Frames.push_back(frame);
     graphic.FrameCount = i;
+    in_memory.push_back(FrameBitmaps{BitmapOf(colour_rows), BitmapOf(data_rows), hot_x, hot_y});
   }
 
   // A frame whose data rows are given and whose colour bitmap is black.
@@ -63,9 +63,11 @@ class SLPWriterTest : public ::testing::Test {
     return bitmap;
   }
 
+  // Converts the graphic through the built-in palette; status says how it went.
   bool Convert() {
     graphic.Path = dir.File("graphic.slx");
-    return ConvertSLXToSLP(graphic, slp_path);
+    status = ConvertSLXToSLP(graphic, slp_path, palette);
+    return status.ok();
   }
 
   std::string Written() const { return test::ReadFileBytes(slp_path); }
@@ -91,10 +93,12 @@ class SLPWriterTest : public ::testing::Test {
     return names;
   }
 
+  const Palette& palette = Palette::BuiltIn();
   test::TempDir dir;
-  test::RecordingReporter reporter;
   SLXGraphic graphic;
+  std::vector<FrameBitmaps> in_memory;
   std::string slp_path = dir.File("out.slp");
+  Status status = Status::Ok();
 };
 
 std::string Bytes(std::initializer_list<int> values) {
@@ -106,8 +110,8 @@ std::string Bytes(std::initializer_list<int> values) {
 // --- File layout ---------------------------------------------------------------
 
 TEST_F(SLPWriterTest, TwoByOneGraphicIsSeventySixBytes) {
-  AddFrame({{PaletteColour(3), PaletteColour(4)}}, {{kWhite, kWhite}}, 7, -2);
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  AddFrame({{palette.Colour(3), palette.Colour(4)}}, {{kWhite, kWhite}}, 7, -2);
+  ASSERT_TRUE(Convert()) << status.message();
   std::string expected = "2.0N";
   test::PutU32(expected, 1);
   expected += "Mod Editor by Brakmol ";
@@ -119,13 +123,12 @@ TEST_F(SLPWriterTest, TwoByOneGraphicIsSeventySixBytes) {
   expected += Bytes({0x08, 3, 4, 0x0F});
   EXPECT_EQ(Written(), expected);
   EXPECT_EQ(Written().size(), 76u);
-  EXPECT_TRUE(reporter.messages.empty());
 }
 
 TEST_F(SLPWriterTest, TablesOfAllFramesComeBeforeAllRows) {
   AddDataFrame({{kRed}, {kRed}});
   AddDataFrame({{kRed, kRed}, {kMagenta, kMagenta}, {kRed, kMagenta}});
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   const std::string slp = Written();
   // Edge tables at 96 (2 rows) and 104 (3 rows); command tables at 116, 124.
   EXPECT_EQ(GetU32(slp, 32 + 4), 96u);
@@ -150,7 +153,7 @@ TEST_F(SLPWriterTest, MarginsCountEveryDataColourButMagentaAsDrawn) {
   outline_row[1] = kYellow;
   outline_row[8] = kBlue;
   AddDataFrame({shadow_row, Repeat(kMagenta, 10), outline_row});
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   const std::string slp = Written();
   EXPECT_EQ(Edges(slp, 1, 0), std::make_pair(5, 4));
   EXPECT_EQ(RowBytes(slp, 1, 0), Bytes({0x1B, 0x0F}));
@@ -163,50 +166,62 @@ TEST_F(SLPWriterTest, MarginsCountEveryDataColourButMagentaAsDrawn) {
 }
 
 TEST_F(SLPWriterTest, RowsAreCutIntoRunsOfOneDataColour) {
-  const ColourValue c1 = PaletteColour(1), c2 = PaletteColour(2), p = PaletteColour(18);
+  const ColourValue c1 = palette.Colour(1), c2 = palette.Colour(2), p = palette.Colour(18);
   AddFrame({{c1, c1, c1, c1, c2, p, p, 0, 0}},
            {{kWhite, kWhite, kWhite, kWhite, kWhite, kGreen, kGreen, kRed, kRed}});
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   EXPECT_EQ(RowBytes(Written(), 1, 0),
             Bytes({0x47, 1, 0x04, 2, 0x26, 2, 2, 0x2B, 0x0F}));
 }
 
-TEST_F(SLPWriterTest, TheBuiltInPaletteIsLoadedFirst) {
-  PaletteTable table{};
-  SetPalette(table);  // all black
-  AddFrame({{PaletteColour(3)}}, {{kWhite}});
-  LoadPalette("");
-  AddFrame({{PaletteColour(9)}}, {{kWhite}});
-  SetPalette(table);
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+TEST_F(SLPWriterTest, TheBuiltInPaletteCodesTheGraphicWhateverOtherPalettesExist) {
+  // Two all-black palettes: one built from a table, one loaded from a file.
+  const Palette black{PaletteTable{}};
+  std::string pal_file = "JASC-PAL\r\n0100\r\n256\r\n";
+  for (int i = 0; i < 256; ++i) pal_file += "0 0 0\r\n";
+  test::WriteFileBytes(dir.File("black.pal"), pal_file);
+  Palette loaded;
+  ASSERT_TRUE(LoadPalette(dir.File("black.pal"), loaded).ok());
+  ASSERT_EQ(loaded, black);
+
+  AddFrame({{black.Colour(3)}}, {{kWhite}});
+  AddFrame({{Palette::BuiltIn().Colour(9)}}, {{kWhite}});
+  ASSERT_TRUE(Convert()) << status.message();
   EXPECT_EQ(RowBytes(Written(), 1, 0), Bytes({0x04, 0, 0x0F}));
   EXPECT_EQ(RowBytes(Written(), 2, 0), Bytes({0x04, 9, 0x0F}));
+
+  // The palette given is the one coded against: in all black, entry 0 is
+  // nearest to everything.
+  status = ConvertSLXToSLP(graphic, slp_path, loaded);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(RowBytes(Written(), 2, 0), Bytes({0x04, 0, 0x0F}));
 }
 
 TEST_F(SLPWriterTest, WideRowsWithoutRepeatsDecodeBackThroughSplitCopies) {
   const std::vector<uint8_t> distinct = test::DistinctIndices();
   std::vector<ColourValue> colours;
-  for (size_t x = 0; x < 5000; ++x) colours.push_back(PaletteColour(distinct[x % distinct.size()]));
+  for (size_t x = 0; x < 5000; ++x)
+    colours.push_back(palette.Colour(distinct[x % distinct.size()]));
   AddFrame({colours}, {Repeat(kWhite, 5000)});
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
   ASSERT_TRUE(ReadSLPHeader(slp_path, file, header, frames).ok());
   cDIBSection colour, data;
-  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], colour, data).ok());
+  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], palette, colour, data).ok());
   EXPECT_EQ(RowColours(colour, 0), colours);
   EXPECT_EQ(RowColours(data, 0), Repeat(kWhite, 5000));
 }
 
 TEST_F(SLPWriterTest, ThousandsOfFramesGetTheirOwnTablesAndRows) {
   // Every frame names the same two bitmaps: 3000 frames of 2 x 3 pixels.
-  AddFrame({{PaletteColour(1), 0}, {0, 0}, {PaletteColour(2), PaletteColour(2)}},
+  AddFrame({{palette.Colour(1), 0}, {0, 0}, {palette.Colour(2), palette.Colour(2)}},
            {{kWhite, kRed}, {kMagenta, kMagenta}, {kWhite, kWhite}});
   graphic.Frames.assign(3000, graphic.Frames[0]);
   graphic.FrameCount = 3000;
   for (int32_t i = 1; i <= 3000; ++i) graphic.Frame(i).CenterX = i;
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   const std::string slp = Written();
   // Tables: 3000 x 12 bytes of edges, then 3000 x 12 of offsets; each frame's
   // rows take 4 + 1 + 4 bytes.
@@ -225,7 +240,7 @@ TEST_F(SLPWriterTest, ThousandsOfFramesGetTheirOwnTablesAndRows) {
 }
 
 TEST_F(SLPWriterTest, ZeroFramesGiveTheHeaderAlone) {
-  ASSERT_TRUE(Convert()) << reporter.LastText();
+  ASSERT_TRUE(Convert()) << status.message();
   EXPECT_EQ(Written().size(), 32u);
   EXPECT_EQ(GetI32(Written(), 4), 0);
 }
@@ -234,15 +249,17 @@ TEST_F(SLPWriterTest, ZeroFramesGiveTheHeaderAlone) {
 
 TEST_F(SLPWriterTest, ProgressNamesEachFrameWithTheFractionDoneBeforeIt) {
   for (int i = 0; i < 4; ++i) AddDataFrame({{kRed}});
-  std::vector<std::pair<std::string, double>> heard;
+  std::vector<ProgressStep> heard;
   graphic.Path = dir.File("graphic.slx");
-  ASSERT_TRUE(ConvertSLXToSLP(graphic, slp_path, [&](const std::string& caption, double f) {
-    heard.emplace_back(caption, f);
-  }));
+  ASSERT_TRUE(ConvertSLXToSLP(graphic, slp_path, palette, [&](const ProgressStep& step) {
+                heard.push_back(step);
+              }).ok());
   ASSERT_EQ(heard.size(), 4u);
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(heard[i].first, "Converting frame " + std::to_string(i + 1));
-    EXPECT_DOUBLE_EQ(heard[i].second, i / 4.0);
+    EXPECT_EQ(heard[i].caption, "Converting frame " + std::to_string(i + 1));
+    EXPECT_EQ(heard[i].step, i + 1);
+    EXPECT_EQ(heard[i].total, 4);
+    EXPECT_DOUBLE_EQ(heard[i].Fraction(), i / 4.0);
   }
 }
 
@@ -252,21 +269,19 @@ TEST_F(SLPWriterTest, ADataColourOutsideTheSixIsReportedByWhereItsRunEnds) {
   const ColourValue grey = RGBColour(128, 128, 128);
   AddDataFrame({{grey, kRed}});
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame to SLP!");
-  EXPECT_EQ(reporter.messages.back().icon, MsgIcon::Critical);
-  EXPECT_EQ(reporter.messages.back().title, "Error");
-  EXPECT_NE(reporter.LastText().find("128 128 128"), std::string::npos);
+  EXPECT_EQ(status.Headline(), "Error converting frame to SLP!");
+  EXPECT_NE(status.message().find("128 128 128"), std::string::npos) << status.message();
 
   graphic = SLXGraphic{};
   AddDataFrame({{kRed, grey}});
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame 1 to SLP!");
+  EXPECT_EQ(status.Headline(), "Error converting frame 1 to SLP!");
 
   graphic = SLXGraphic{};
   AddDataFrame({{kRed}});
   AddDataFrame({{kRed, kRed}, {kWhite, grey}});
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame 2 to SLP!");
+  EXPECT_EQ(status.Headline(), "Error converting frame 2 to SLP!");
   EXPECT_FALSE(fs::exists(slp_path));
 }
 
@@ -274,12 +289,12 @@ TEST_F(SLPWriterTest, ATransparentGapOf4096CannotBeCoded) {
   std::vector<ColourValue> row = Join(Join({kRed}, Repeat(kMagenta, 4096)), {kRed});
   AddDataFrame({row});
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.LastFirstLine(), "Error converting frame to SLP!");
+  EXPECT_EQ(status.Headline(), "Error converting frame to SLP!");
 
   graphic = SLXGraphic{};
   row = Join(Join({kRed}, Repeat(kMagenta, 4095)), {kRed});
   AddDataFrame({row});
-  EXPECT_TRUE(Convert()) << reporter.LastText();
+  EXPECT_TRUE(Convert()) << status.message();
   EXPECT_EQ(RowBytes(Written(), 1, 0), Bytes({0x1B, 0xF3, 0xFF, 0x1B, 0x0F}));
 }
 
@@ -289,9 +304,10 @@ TEST_F(SLPWriterTest, MismatchedBitmapsStopTheConversionBeforeAnyRow) {
            std::vector<std::vector<ColourValue>>(10, Repeat(kWhite, 10)));
   int progress_calls = 0;
   graphic.Path = dir.File("graphic.slx");
-  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp_path,
-                               [&](const std::string&, double) { ++progress_calls; }));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 2: colour and data bitmap files do not match!");
+  status = ConvertSLXToSLP(graphic, slp_path, palette,
+                           [&](const ProgressStep&) { ++progress_calls; });
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error in frame 2: colour and data bitmap files do not match!");
   EXPECT_EQ(progress_calls, 0);
   EXPECT_FALSE(fs::exists(slp_path));
 }
@@ -300,9 +316,7 @@ TEST_F(SLPWriterTest, TenByTenDataWithTenByElevenColourNamesFrameOne) {
   AddFrame(std::vector<std::vector<ColourValue>>(11, Repeat(0, 10)),
            std::vector<std::vector<ColourValue>>(10, Repeat(kWhite, 10)));
   EXPECT_FALSE(Convert());
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 1: colour and data bitmap files do not match!");
-  EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Critical);
+  EXPECT_EQ(status.Headline(), "Error in frame 1: colour and data bitmap files do not match!");
 }
 
 TEST_F(SLPWriterTest, AFrameTooLargeToReadBackIsRefused) {
@@ -313,13 +327,14 @@ TEST_F(SLPWriterTest, AFrameTooLargeToReadBackIsRefused) {
   cDIBSection big;
   ASSERT_TRUE(big.Create(8193, 2049));
   ASSERT_GT(int64_t{8193} * 2049, kMaxSLPFramePixels);
-  ASSERT_TRUE(big.SavePicture(dir.File("big.bmp")));
+  ASSERT_TRUE(big.SavePicture(dir.File("big.bmp")).ok());
   big.Fill(kWhite);
-  ASSERT_TRUE(big.SavePicture(dir.File("bigd.bmp")));
+  ASSERT_TRUE(big.SavePicture(dir.File("bigd.bmp")).ok());
   big.ClearUp();
-  EXPECT_FALSE(ConvertSLXToSLP(graphic, slp_path));
-  EXPECT_EQ(reporter.LastFirstLine(), "Error in frame 1: the frame is too large for an SLP!");
-  EXPECT_NE(reporter.LastText().find("bigd.bmp"), std::string::npos);
+  status = ConvertSLXToSLP(graphic, slp_path, palette);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error in frame 1: the frame is too large for an SLP!");
+  EXPECT_NE(status.message().find("bigd.bmp"), std::string::npos) << status.message();
   EXPECT_FALSE(fs::exists(slp_path));
 }
 
@@ -328,9 +343,9 @@ TEST_F(SLPWriterTest, MissingBitmapIsReportedAndNamed) {
   AddDataFrame({{kRed}});
   fs::remove(dir.File(graphic.Frame(2).DataFile));
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.LastFirstLine(),
+  EXPECT_EQ(status.Headline(),
             "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
-  EXPECT_NE(reporter.LastText().find("f_002d.bmp"), std::string::npos);
+  EXPECT_NE(status.message().find("f_002d.bmp"), std::string::npos) << status.message();
   EXPECT_FALSE(fs::exists(slp_path));
 }
 
@@ -338,8 +353,7 @@ TEST_F(SLPWriterTest, ABitmapThatIsNotABMPIsReportedAndNamed) {
   AddDataFrame({{kRed}});
   test::WriteFileBytes(dir.File(graphic.Frame(1).ColourFile), "this is no picture");
   EXPECT_FALSE(Convert());
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_NE(reporter.LastText().find("f_001.bmp"), std::string::npos) << reporter.LastText();
+  EXPECT_NE(status.message().find("f_001.bmp"), std::string::npos) << status.message();
   EXPECT_FALSE(fs::exists(slp_path));
 }
 
@@ -356,15 +370,14 @@ TEST_F(SLPWriterTest, AnUnwritableDestinationIsReported) {
   AddDataFrame({{kRed}});
   fs::create_directory(slp_path);
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.messages.size(), 1u);
-  EXPECT_NE(reporter.LastText().find("out.slp"), std::string::npos);
+  EXPECT_NE(status.message().find("out.slp"), std::string::npos) << status.message();
 }
 
 TEST_F(SLPWriterTest, AFrameCountAboveTheListedFramesIsRefused) {
   AddDataFrame({{kRed}});
   graphic.FrameCount = 2;
   EXPECT_FALSE(Convert());
-  EXPECT_EQ(reporter.messages.size(), 1u);
+  EXPECT_FALSE(status.message().empty());
   EXPECT_FALSE(fs::exists(slp_path));
 }
 
@@ -375,7 +388,8 @@ TEST_F(SLPWriterTest, FrameEncoderGivesEdgesRowOffsetsAndFaults) {
   cDIBSection data = BitmapOf({{kMagenta, kRed, kMagenta}, {kRed, kRed, kRed}});
   SLPEncodedFrame frame;
   SLPRunFault fault;
-  ASSERT_TRUE(EncodeSLPFrame(colour, data, frame, fault));
+  SLPRunEncoder encoder(palette);
+  ASSERT_TRUE(EncodeSLPFrame(colour, data, encoder, frame, fault));
   ASSERT_EQ(frame.edges.size(), 2u);
   EXPECT_EQ(frame.edges[0].Left, 1);
   EXPECT_EQ(frame.edges[0].Right, 1);
@@ -383,7 +397,7 @@ TEST_F(SLPWriterTest, FrameEncoderGivesEdgesRowOffsetsAndFaults) {
   EXPECT_EQ(frame.commands, (std::vector<uint8_t>{0x1B, 0x0F, 0x3B, 0x0F}));
 
   data.SetPixel(0, 1, RGBColour(9, 9, 9));
-  ASSERT_FALSE(EncodeSLPFrame(colour, data, frame, fault));
+  ASSERT_FALSE(EncodeSLPFrame(colour, data, encoder, frame, fault));
   EXPECT_FALSE(fault.last_run_of_row);
   EXPECT_EQ(fault.y, 1);
   EXPECT_EQ(fault.x, 0);
@@ -391,13 +405,76 @@ TEST_F(SLPWriterTest, FrameEncoderGivesEdgesRowOffsetsAndFaults) {
   EXPECT_EQ(fault.data_colour, RGBColour(9, 9, 9));
 }
 
+// --- Frames in memory ---------------------------------------------------------------
+
+TEST_F(SLPWriterTest, FramesInMemoryGiveTheBytesOfTheSameFramesAsFiles) {
+  const ColourValue c1 = palette.Colour(1), c2 = palette.Colour(2), p = palette.Colour(18);
+  AddFrame({{c1, c1, c1, c1, c2, p, p, 0, 0}},
+           {{kWhite, kWhite, kWhite, kWhite, kWhite, kGreen, kGreen, kRed, kRed}}, 7, -2);
+  AddDataFrame({{kRed, kRed}, {kMagenta, kMagenta}, {kRed, kMagenta}});
+  std::vector<ColourValue> outline_row = Repeat(kMagenta, 10);
+  outline_row[1] = kYellow;
+  outline_row[8] = kBlue;
+  AddFrame({Repeat(palette.Colour(40), 10), Repeat(0, 10)},
+           {Repeat(kWhite, 10), outline_row}, -300, 4000);
+  ASSERT_TRUE(Convert()) << status.message();
+  const std::string from_files = Written();
+
+  std::string bytes = "left over";
+  std::vector<ProgressStep> heard;
+  status = EncodeSLP(in_memory, palette, bytes,
+                     [&](const ProgressStep& step) { heard.push_back(step); });
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(bytes, from_files);
+  EXPECT_EQ(GetI32(bytes, 64 + 32 + 24), -300);
+  EXPECT_EQ(GetI32(bytes, 64 + 32 + 28), 4000);
+  ASSERT_EQ(heard.size(), 3u);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(heard[i].caption, "Converting frame " + std::to_string(i + 1));
+    EXPECT_EQ(heard[i].step, i + 1);
+    EXPECT_EQ(heard[i].total, 3);
+  }
+
+  // No frames: the header alone, as for a graphic of none.
+  graphic = SLXGraphic{};
+  ASSERT_TRUE(Convert()) << status.message();
+  status = EncodeSLP(std::vector<FrameBitmaps>{}, palette, bytes);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(bytes, Written());
+  EXPECT_EQ(bytes.size(), 32u);
+}
+
+TEST_F(SLPWriterTest, FramesInMemoryThatCannotBeCodedNameTheirFrame) {
+  AddDataFrame({{kRed}});
+  AddFrame(std::vector<std::vector<ColourValue>>(11, Repeat(0, 10)),
+           std::vector<std::vector<ColourValue>>(10, Repeat(kWhite, 10)));
+  std::string bytes = "left over";
+  status = EncodeSLP(in_memory, palette, bytes);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error in frame 2: colour and data bitmap files do not match!");
+  EXPECT_NE(status.message().find("10 x 11"), std::string::npos) << status.message();
+  EXPECT_NE(status.message().find("10 x 10"), std::string::npos) << status.message();
+  EXPECT_TRUE(bytes.empty());
+
+  // A run that cannot be coded names the frame in the detail.
+  in_memory[1].Colour = BitmapOf({{0, 0}});
+  in_memory[1].Data = BitmapOf({{RGBColour(128, 128, 128), kRed}});
+  bytes = "left over";
+  status = EncodeSLP(in_memory, palette, bytes);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error converting frame to SLP!");
+  EXPECT_NE(status.message().find("frame 2"), std::string::npos) << status.message();
+  EXPECT_NE(status.message().find("128 128 128"), std::string::npos) << status.message();
+  EXPECT_TRUE(bytes.empty());
+}
+
 // --- Icons -------------------------------------------------------------------------
 
 class IconTest : public SLPWriterTest {};
 
 TEST_F(IconTest, ThreeByTwoOfOneIndexIsTwoCopiedRows) {
-  test::FilledBitmap(3, 2, PaletteColour(7)).SavePicture(dir.File("icon.bmp")).ok();
-  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), 773));
+  ASSERT_TRUE(test::FilledBitmap(3, 2, palette.Colour(7)).SavePicture(dir.File("icon.bmp")).ok());
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), 773, palette).ok());
   std::string expected;
   for (uint32_t v : {773u, 3u, 2u, 0u, 5u}) test::PutU32(expected, v);
   expected += Bytes({0x0C, 7, 7, 7, 0x0F, 0x0C, 7, 7, 7, 0x0F});
@@ -408,11 +485,11 @@ TEST_F(IconTest, RowsAreCodedAsNormalPixelsWithoutTransparency) {
   cDIBSection bitmap;
   bitmap.Create(5, 2);
   bitmap.Fill(kMagenta);
-  for (int x = 0; x < 5; ++x) bitmap.SetPixel(x, 1, PaletteColour(x < 4 ? 9 : 1));
+  for (int x = 0; x < 5; ++x) bitmap.SetPixel(x, 1, palette.Colour(x < 4 ? 9 : 1));
   ASSERT_TRUE(bitmap.SavePicture(dir.File("icon.bmp")).ok());
-  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), -1));
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("icon.dat"), -1, palette).ok());
   const std::string icon = test::ReadFileBytes(dir.File("icon.dat"));
-  const uint8_t magenta = NearestPaletteIndex(kMagenta);
+  const uint8_t magenta = palette.Nearest(kMagenta);
   EXPECT_EQ(GetI32(icon, 0), -1);
   EXPECT_EQ(GetU32(icon, 12), 0u);
   EXPECT_EQ(GetU32(icon, 16), 3u);
@@ -421,9 +498,10 @@ TEST_F(IconTest, RowsAreCodedAsNormalPixelsWithoutTransparency) {
 
 TEST_F(IconTest, AnIconThatCannotBeReadLeavesTheOldOutput) {
   test::WriteFileBytes(dir.File("icon.dat"), "old");
-  EXPECT_FALSE(ConvertBMPToIcon(dir.File("missing.bmp"), dir.File("icon.dat"), 0));
-  EXPECT_EQ(reporter.messages.size(), 1u);
-  EXPECT_NE(reporter.LastText().find("missing.bmp"), std::string::npos);
+  status = ConvertBMPToIcon(dir.File("missing.bmp"), dir.File("icon.dat"), 0, palette);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error converting icon!");
+  EXPECT_NE(status.message().find("missing.bmp"), std::string::npos) << status.message();
   EXPECT_EQ(test::ReadFileBytes(dir.File("icon.dat")), "old");
 }
 
@@ -436,7 +514,7 @@ class RoundTripTest : public SLPWriterTest {
     std::vector<cDIBSection> colour, data;
   };
 
-  static Decoded DecodeAll(const std::string& path) {
+  static Decoded DecodeAll(const std::string& path, const Palette& through) {
     Decoded out;
     SLPFile file;
     SLPHeader header;
@@ -444,7 +522,7 @@ class RoundTripTest : public SLPWriterTest {
     EXPECT_TRUE(read.ok()) << read.message();
     for (const SLPFrameInfo& f : out.frames) {
       cDIBSection colour, data;
-      Status decoded = DecodeSLPFrame(file, f, colour, data);
+      Status decoded = DecodeSLPFrame(file, f, through, colour, data);
       EXPECT_TRUE(decoded.ok()) << decoded.message();
       out.colour.push_back(std::move(colour));
       out.data.push_back(std::move(data));
@@ -453,17 +531,18 @@ class RoundTripTest : public SLPWriterTest {
   }
 
   // Decodes the sample with its palette, converts it to SLX and back to SLP
-  // (which codes against the built-in palette) and decodes that again.
+  // through the built-in palette (as the editor does) and decodes that again.
   void RoundTrip(const std::string& name, Decoded& first, Decoded& second) {
-    ASSERT_TRUE(LoadPalette(test::SamplesDir() + name + ".pal"));
+    Palette sample_palette;
+    ASSERT_TRUE(LoadPalette(test::SamplesDir() + name + ".pal", sample_palette).ok());
     const std::string source = test::SamplesDir() + name + ".slp";
-    first = DecodeAll(source);
-    ASSERT_TRUE(ConvertSLPToSLX(source, dir.File(name + ".slx")));
-    ASSERT_TRUE(LoadSLX(dir.File(name + ".slx"), false));
-    ASSERT_TRUE(ConvertSLXToSLP(CurrentSLX(), slp_path)) << reporter.LastText();
-    EXPECT_TRUE(reporter.messages.empty());
-    LoadPalette("");
-    second = DecodeAll(slp_path);
+    first = DecodeAll(source, sample_palette);
+    ASSERT_TRUE(ConvertSLPToSLX(source, dir.File(name + ".slx"), sample_palette).ok());
+    SLXGraphic loaded;
+    ASSERT_TRUE(LoadSLX(dir.File(name + ".slx"), loaded).ok());
+    status = ConvertSLXToSLP(loaded, slp_path, Palette::BuiltIn());
+    ASSERT_TRUE(status.ok()) << status.message();
+    second = DecodeAll(slp_path, Palette::BuiltIn());
     ASSERT_EQ(first.frames.size(), second.frames.size());
     for (size_t i = 0; i < first.frames.size(); ++i) {
       EXPECT_EQ(second.frames[i].Width, first.frames[i].Width);
@@ -506,7 +585,7 @@ TEST_F(RoundTripTest, ScreenComesBackThroughTheBuiltInPalette) {
   for (int32_t y = 0; y < before.Height(); ++y) {
     for (int32_t x = 0; x < before.Width(); ++x) {
       const ColourValue c = before.GetPixel(x, y);
-      const ColourValue expected = PaletteColour(NearestPaletteIndex(c));
+      const ColourValue expected = palette.Colour(palette.Nearest(c));
       ASSERT_EQ(after.GetPixel(x, y), expected) << x << "," << y;
       unchanged += expected == c;
     }

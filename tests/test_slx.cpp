@@ -19,7 +19,6 @@ SLXGraphic TwoFrameGraphic(const std::string& path) {
 
 class SLXTest : public ::testing::Test {
  protected:
-  void SetUp() override { CurrentSLX() = SLXGraphic{}; }
   test::TempDir dir;
 };
 
@@ -35,16 +34,14 @@ TEST_F(SLXTest, LoadThenSaveReproducesTheFileByteForByte) {
   SLXGraphic graphic = TwoFrameGraphic(dir.File("unit.slx"));
   ASSERT_TRUE(SaveSLX(graphic));
   std::string before = test::ReadFileBytes(dir.File("unit.slx"));
-  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), false));
-  const SLXGraphic& loaded = CurrentSLX();
+  SLXGraphic loaded;
+  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), loaded));
   EXPECT_EQ(loaded.Path, dir.File("unit.slx"));
   ASSERT_EQ(loaded.FrameCount, 2);
   EXPECT_EQ(loaded.Frame(1).CenterX, -12);
   EXPECT_EQ(loaded.Frame(1).CenterY, 130);
   EXPECT_EQ(loaded.Frame(1).DataFile, "unit_001d.bmp");
   EXPECT_EQ(loaded.Frame(1).ColourFile, "unit_001.bmp");
-  EXPECT_EQ(loaded.AnimateFirst, 1);
-  EXPECT_EQ(loaded.AnimateLast, 2);
   EXPECT_EQ(loaded.ColourPath(2), dir.File("unit_002.bmp"));
   std::filesystem::remove(dir.File("unit.slx"));
   ASSERT_TRUE(SaveSLX(loaded));
@@ -53,9 +50,10 @@ TEST_F(SLXTest, LoadThenSaveReproducesTheFileByteForByte) {
 
 TEST_F(SLXTest, LoadAcceptsMissingFrameFilesAndLooseBlanksInNumbers) {
   test::WriteFileBytes(dir.File("a.slx"), "SLX 0.5\r\n 1 \r\n 3 , -4\r\nd.bmp\r\nc.bmp\r\nextra\r\n");
-  ASSERT_TRUE(LoadSLX(dir.File("a.slx"), false));
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 3);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, -4);
+  SLXGraphic loaded;
+  ASSERT_TRUE(LoadSLX(dir.File("a.slx"), loaded));
+  EXPECT_EQ(loaded.Frame(1).CenterX, 3);
+  EXPECT_EQ(loaded.Frame(1).CenterY, -4);
 }
 
 TEST_F(SLXTest, FolderOfFramesFollowsEitherSeparator) {
@@ -63,10 +61,11 @@ TEST_F(SLXTest, FolderOfFramesFollowsEitherSeparator) {
   EXPECT_EQ(graphic.DataPath(1), "C:\\mods\\unit_001d.bmp");
 }
 
-TEST_F(SLXTest, MalformedFilesAreRefusedAndLeaveTheCurrentGraphic) {
+TEST_F(SLXTest, MalformedFilesAreRefusedAndLeaveTheGraphicAsItWas) {
   SLXGraphic graphic = TwoFrameGraphic(dir.File("good.slx"));
   ASSERT_TRUE(SaveSLX(graphic));
-  ASSERT_TRUE(LoadSLX(dir.File("good.slx"), false));
+  SLXGraphic loaded;
+  ASSERT_TRUE(LoadSLX(dir.File("good.slx"), loaded));
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"trailing blank", "SLX 0.5 \r\n0\r\n"},
       {"lower case", "slx 0.5\r\n0\r\n"},
@@ -81,42 +80,14 @@ TEST_F(SLXTest, MalformedFilesAreRefusedAndLeaveTheCurrentGraphic) {
   };
   for (const auto& [name, text] : cases) {
     test::WriteFileBytes(dir.File("bad.slx"), text);
-    test::RecordingReporter reporter;
-    EXPECT_FALSE(LoadSLX(dir.File("bad.slx"), false)) << name;
-    ASSERT_EQ(reporter.messages.size(), 1u) << name;
-    EXPECT_EQ(reporter.LastFirstLine(), "Unrecognised file format!") << name;
-    EXPECT_EQ(reporter.messages[0].title, "Error");
-    EXPECT_EQ(reporter.messages[0].icon, MsgIcon::Exclamation);
-    EXPECT_EQ(CurrentSLX().Path, dir.File("good.slx")) << name;
-    EXPECT_EQ(CurrentSLX().FrameCount, 2) << name;
-    EXPECT_EQ(CurrentSLX().Frame(2).CenterX, 47) << name;
+    const Status status = LoadSLX(dir.File("bad.slx"), loaded);
+    EXPECT_FALSE(status) << name;
+    EXPECT_EQ(status.Headline(), "Unrecognised file format!") << name;
+    EXPECT_NE(status.Detail().find("bad.slx"), std::string::npos) << name;
+    EXPECT_EQ(loaded.Path, dir.File("good.slx")) << name;
+    EXPECT_EQ(loaded.FrameCount, 2) << name;
+    EXPECT_EQ(loaded.Frame(2).CenterX, 47) << name;
   }
-}
-
-class ListenerLog : public SLXLoadListener {
- public:
-  void ShowEditor(int32_t frame_count) override {
-    events.push_back("show " + std::to_string(frame_count) + " frames read " +
-                     std::to_string(CurrentSLX().Frames.size()));
-  }
-  void FirstDisplay() override {
-    events.push_back("display frames read " + std::to_string(CurrentSLX().Frames.size()));
-  }
-  std::vector<std::string> events;
-};
-
-TEST_F(SLXTest, EditorIsShownBeforeTheFramesAreReadAndDisplaysAfter) {
-  ASSERT_TRUE(SaveSLX(TwoFrameGraphic(dir.File("unit.slx"))));
-  ListenerLog log;
-  SetSLXLoadListener(&log);
-  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), true));
-  ASSERT_TRUE(LoadSLX(dir.File("unit.slx"), false));
-  test::WriteFileBytes(dir.File("bad.slx"), "nonsense");
-  test::RecordingReporter reporter;
-  EXPECT_FALSE(LoadSLX(dir.File("bad.slx"), true));
-  SetSLXLoadListener(nullptr);
-  EXPECT_EQ(log.events, (std::vector<std::string>{"show 2 frames read 0", "display frames read 2",
-                                                  "display frames read 2"}));
 }
 
 TEST_F(SLXTest, FailedSaveIsReportedAndKeepsTheOldFile) {
@@ -125,16 +96,17 @@ TEST_F(SLXTest, FailedSaveIsReportedAndKeepsTheOldFile) {
   std::string before = test::ReadFileBytes(dir.File("unit.slx"));
   // A folder that does not exist.
   graphic.Path = dir.File("missing/unit.slx");
-  test::RecordingReporter reporter;
-  EXPECT_FALSE(SaveSLX(graphic));
-  ASSERT_EQ(reporter.messages.size(), 1u);
-  EXPECT_NE(reporter.LastText().find("missing/unit.slx"), std::string::npos);
+  Status saved = SaveSLX(graphic);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(saved.Headline(), "Error saving SLX file!");
+  EXPECT_NE(saved.Detail().find("missing/unit.slx"), std::string::npos);
   // A read-only file is not replaced.
   std::filesystem::permissions(dir.File("unit.slx"), std::filesystem::perms::owner_read);
   graphic.Path = dir.File("unit.slx");
   graphic.Frame(1).CenterX = 99;
-  EXPECT_FALSE(SaveSLX(graphic));
-  EXPECT_EQ(reporter.messages.size(), 2u);
+  saved = SaveSLX(graphic);
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(saved.Headline(), "Error saving SLX file!");
   EXPECT_EQ(test::ReadFileBytes(dir.File("unit.slx")), before);
   // Nothing is left beside it.
   int files = 0;

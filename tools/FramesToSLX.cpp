@@ -5,16 +5,11 @@
 
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv {
 namespace fs = std::filesystem;
 
 namespace {
-
-void ReportFailure(const std::string& text, MsgIcon icon = MsgIcon::Critical) {
-  Report(Message{text, "Error", icon, MsgButtons::OK, MsgAnswer::OK});
-}
 
 // Removes the copies this run made in a folder that held none of them.
 void RemoveCopies(const std::vector<std::string>& created) {
@@ -33,7 +28,6 @@ SLXGraphic BuildFramesSLX(const std::string& slx_path, const std::vector<std::st
   SLXGraphic graphic;
   graphic.Path = slx_path;
   graphic.FrameCount = static_cast<int32_t>(frames.size());
-  graphic.AnimateLast = graphic.FrameCount;
   graphic.Frames.reserve(frames.size());
   for (const std::string& frame : frames) {
     const std::string base = FrameBaseName(frame);
@@ -79,28 +73,19 @@ Status CopyFileSafely(const std::string& source, const std::string& destination)
   return WriteFileSafely(destination, bytes);
 }
 
-bool CreateSLXFromFrames(const FramesToSLXJob& job) {
+Status CreateSLXFromFrames(const FramesToSLXJob& job) {
   const std::string folder = GetFolder(job.slx_path);
   bool has_files = false;
-  if (Status listed = FolderHoldsOrdinaryFiles(folder, has_files, job.hidden); !listed) {
-    ReportFailure("Cannot look into the folder for the SLX!\n" + listed.message());
-    return false;
-  }
-  if (has_files) {
-    ReportFailure(kFolderNotEmptyText, MsgIcon::Exclamation);
-    return false;
-  }
+  if (Status listed = FolderHoldsOrdinaryFiles(folder, has_files, job.hidden); !listed)
+    return Status::Fail("Cannot look into the folder for the SLX!", listed.message());
+  if (has_files) return Status::Fail(kFolderNotEmptyText);
   const SLXGraphic graphic =
       BuildFramesSLX(job.slx_path, job.frames, job.center_x, job.center_y, job.suffix);
   // A frame copy under the SLX file's own name would replace one by the other.
   const std::string slx_name = AsciiLower(GetFileName(job.slx_path));
   for (const SLXFrame& frame : graphic.Frames) {
-    if (AsciiLower(frame.ColourFile) == slx_name) {
-      ReportFailure("The SLX file cannot have the same name as a frame bitmap!\n" +
-                        frame.ColourFile,
-                    MsgIcon::Exclamation);
-      return false;
-    }
+    if (AsciiLower(frame.ColourFile) == slx_name)
+      return Status::Fail(kSLXNamedLikeAFrameText, frame.ColourFile);
   }
 
   std::vector<std::string> created;
@@ -112,17 +97,15 @@ bool CreateSLXFromFrames(const FramesToSLXJob& job) {
     if (seen.insert(target).second && !FileExists(target)) created.push_back(target);
     if (Status copied = CopyFileSafely(job.frames[i], target); !copied) {
       RemoveCopies(created);
-      ReportFailure("Error copying frame " + NumberText(static_cast<int64_t>(i + 1)) + "!\n" +
-                    copied.message());
-      return false;
+      return Status::Fail("Error copying frame " + NumberText(static_cast<int64_t>(i + 1)) + "!",
+                          copied.message());
     }
   }
-  if (!SaveSLX(graphic)) {  // reports the failure itself
+  if (Status saved = SaveSLX(graphic); !saved) {
     RemoveCopies(created);
-    return false;
+    return saved;
   }
-  Report(Message{"SLX created", "Success", MsgIcon::Information, MsgButtons::OK, MsgAnswer::OK});
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace zorv

@@ -51,15 +51,18 @@ struct FramesToSLXJob {
   HiddenEntryTest hidden = IsDotHidden;
 };
 
-// The text that refuses a folder that is not empty.
+// The texts that refuse a job before anything is written.
 inline constexpr const char* kFolderNotEmptyText =
     "You MUST create the SLX in a completely empty directory! (to avoid getting confused "
     "with existing files, and because it's just good organisation)";
+inline constexpr const char* kSLXNamedLikeAFrameText =
+    "The SLX file cannot have the same name as a frame bitmap!";
 
 // Checks that the SLX's folder is empty, copies every frame into it and
-// writes the SLX file, then says "SLX created". Every refusal and failure is
-// reported; after a failure the copies made so far are removed again (the
-// folder was empty) and no SLX file is left. True when all was written.
-bool CreateSLXFromFrames(const FramesToSLXJob& job);
+// writes the SLX file. A refusal (kFolderNotEmptyText,
+// kSLXNamedLikeAFrameText) writes nothing; after any other failure the
+// copies made so far are removed again (the folder was empty) and no SLX
+// file is left.
+Status CreateSLXFromFrames(const FramesToSLXJob& job);
 
 }  // namespace zorv

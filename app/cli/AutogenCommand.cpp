@@ -15,7 +15,6 @@
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 
 namespace zorv::cli {
 namespace {
@@ -108,8 +107,7 @@ bool IsGraphicFile(const SLXGraphic& graphic, const std::string& target) {
   return false;
 }
 
-int RunPreview(const AutogenArguments& args, AutoGenOptions options) {
-  const SLXGraphic& graphic = CurrentSLX();
+int RunPreview(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions options) {
   if (args.frame > graphic.FrameCount)
     return UsageError("--frame " + NumberText(args.frame) + ": " + args.slx_path + " has " +
                       NumberText(graphic.FrameCount) + " frames");
@@ -119,32 +117,29 @@ int RunPreview(const AutogenArguments& args, AutoGenOptions options) {
   const std::string colour_out = (folder / GetFileName(frame.ColourFile)).string();
   const std::string data_out = (folder / GetFileName(frame.DataFile)).string();
   if (Normal(colour_out) == Normal(data_out)) {
-    ReportError("The colour and data bitmaps of frame " + NumberText(args.frame) +
-                    " have the same name; a preview would write one over the other: " +
-                    colour_out,
-                MsgIcon::Exclamation);
+    PrintError("The colour and data bitmaps of frame " + NumberText(args.frame) +
+               " have the same name; a preview would write one over the other: " + colour_out);
     return kExitFailed;
   }
   for (const std::string& target : {colour_out, data_out})
     if (IsGraphicFile(graphic, target)) {
-      ReportError("A preview must not replace a file of the graphic: " + target +
-                      "\nChoose another folder.",
-                  MsgIcon::Exclamation);
+      PrintError("A preview must not replace a file of the graphic: " + target +
+                 "\nChoose another folder.");
       return kExitFailed;
     }
 
-  AutoGenResult result = GenerateDataBitmap(options);
-  if (!result.Generated) return kExitFailed;
+  AutoGenResult result = GenerateDataBitmap(graphic, options);
+  if (!result.status) return Failed(result.status);
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (ec) {
-    ReportError("Cannot create the folder " + args.preview_dir + ": " + ec.message());
+    PrintError("Cannot create the folder " + args.preview_dir + ": " + ec.message());
     return kExitFailed;
   }
   for (auto [bitmap, path] : {std::pair{&result.ColourBitmap, &colour_out},
                               std::pair{&result.DataBitmap, &data_out}}) {
     if (Status saved = bitmap->SavePicture(*path); !saved) {
-      ReportError("Error saving bitmap!\n" + saved.message());
+      PrintError(std::string(kMsgErrorSavingBitmap) + "\n" + saved.message());
       return kExitFailed;
     }
   }
@@ -153,31 +148,26 @@ int RunPreview(const AutogenArguments& args, AutoGenOptions options) {
   return kExitOk;
 }
 
-int RunApply(const AutogenArguments& args, AutoGenOptions options) {
+int RunApply(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions options) {
   options.Save = true;
-  const int32_t frame_count = CurrentSLX().FrameCount;
+  const int32_t frame_count = graphic.FrameCount;
   if (!args.all) {
     if (args.frame > frame_count)
       return UsageError("--frame " + NumberText(args.frame) + ": " + args.slx_path +
                         " has " + NumberText(frame_count) + " frames");
-    AutoGenResult result = GenerateDataBitmap(options);
+    AutoGenResult result = GenerateDataBitmap(graphic, options);
+    if (!result.status) PrintError(result.status.message());
     if (result.Generated) PrintFrame(result);
-    return result.Ok ? kExitOk : kExitFailed;
+    return result.status ? kExitOk : kExitFailed;
   }
   // As "Apply to animation": every frame in turn, each saved at once.
   ProgressBar progress;
-  int32_t failed = 0;
-  for (int32_t frame = 1; frame <= frame_count; ++frame) {
-    progress.Show(static_cast<double>(frame - 1) / frame_count,
-                  "Frame " + NumberText(frame) + " of " + NumberText(frame_count));
-    options.Frame = frame;
-    AutoGenResult result = GenerateDataBitmap(options);
-    if (!result.Ok) ++failed;
-    if (result.Generated) {
-      progress.Finish();
-      PrintFrame(result);
-    }
-  }
+  const int32_t failed = GenerateAllDataBitmaps(
+      graphic, options, progress.Sink(), [&progress](const AutoGenResult& result) {
+        progress.Finish();
+        if (!result.status) PrintError(result.status.message());
+        if (result.Generated) PrintFrame(result);
+      });
   progress.Finish();
   if (failed) {
     std::fprintf(stderr, "%d of %d frames failed.\n", failed, frame_count);
@@ -237,8 +227,9 @@ void Setup(CLI::App& app, CommandAction& action) {
     const bool preview = command->count("--preview") > 0;
     action = [args, preview] {
       AutoGenOptions options = OptionsFrom(*args);
-      if (!LoadSLX(args->slx_path, false)) return kExitFailed;
-      return preview ? RunPreview(*args, options) : RunApply(*args, options);
+      SLXGraphic graphic;
+      if (Status loaded = LoadSLX(args->slx_path, graphic); !loaded) return Failed(loaded);
+      return preview ? RunPreview(*args, graphic, options) : RunApply(*args, graphic, options);
     };
   });
 }

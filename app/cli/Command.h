@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "common/Status.h"
+
 namespace zorv::cli {
 
 // Exit statuses: 0 success, 1 the operation failed, 2 a usage error.
@@ -25,5 +27,14 @@ struct CommandRegistrar {
 
 // Reports a usage error the way CLI11 reports its own.
 int UsageError(const std::string& text);
+
+// Prints "Error: " + text to standard error.
+void PrintError(const std::string& text);
+
+// Prints a failure's message as PrintError does; gives kExitFailed.
+int Failed(const Status& status);
+
+// kExitOk for success, else Failed(status).
+int ExitStatus(const Status& status);
 
 }  // namespace zorv::cli

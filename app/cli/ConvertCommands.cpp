@@ -26,24 +26,12 @@ struct SLPToSLXOptions {
 };
 
 int RunSLPToSLX(const SLPToSLXOptions& options) {
-  if (!options.palette_path.empty() && !LoadPalette(options.palette_path))
-    return kExitFailed;
-  // The frame count, for the bar's fraction; a file that cannot be read is
-  // reported by the conversion itself.
-  int32_t frame_count = 0;
-  {
-    SLPFile file;
-    SLPHeader header;
-    std::vector<SLPFrameInfo> frames;
-    if (ReadSLPHeader(options.slp_path, file, header, frames)) frame_count = header.FrameCount;
-  }
+  Palette palette;
+  if (Status loaded = LoadPalette(options.palette_path, palette); !loaded) return Failed(loaded);
   ProgressBar bar;
-  bool converted = ConvertSLPToSLX(options.slp_path, options.slx_path, [&](int32_t frame) {
-    bar.Show(frame_count > 0 ? static_cast<double>(frame - 1) / frame_count : 0.0,
-             "Decoding frame " + std::to_string(frame));
-  });
+  Status converted = ConvertSLPToSLX(options.slp_path, options.slx_path, palette, bar.Sink());
   bar.Finish();
-  return converted ? kExitOk : kExitFailed;
+  return ExitStatus(converted);
 }
 
 void SetupSLPToSLX(CLI::App& app, CommandAction& action) {
@@ -66,14 +54,13 @@ struct SLXToSLPOptions {
 };
 
 int RunSLXToSLP(const SLXToSLPOptions& options) {
-  if (!LoadSLX(options.slx_path, false)) return kExitFailed;
+  SLXGraphic graphic;
+  if (Status loaded = LoadSLX(options.slx_path, graphic); !loaded) return Failed(loaded);
   ProgressBar bar;
-  bool converted = ConvertSLXToSLP(CurrentSLX(), options.slp_path,
-                                   [&](const std::string& caption, double fraction) {
-                                     bar.Show(fraction, caption);
-                                   });
+  Status converted =
+      ConvertSLXToSLP(graphic, options.slp_path, Palette::BuiltIn(), bar.Sink());
   bar.Finish();
-  return converted ? kExitOk : kExitFailed;
+  return ExitStatus(converted);
 }
 
 void SetupSLXToSLP(CLI::App& app, CommandAction& action) {
@@ -105,9 +92,8 @@ void SetupIcon(CLI::App& app, CommandAction& action) {
       ->check(CLI::Range(0, kMaxIconFlags));
   command->callback([&action, options] {
     action = [options] {
-      return ConvertBMPToIcon(options->bmp_path, options->output_path, options->flags)
-                 ? kExitOk
-                 : kExitFailed;
+      return ExitStatus(ConvertBMPToIcon(options->bmp_path, options->output_path,
+                                         options->flags, Palette::BuiltIn()));
     };
   });
 }
@@ -124,7 +110,7 @@ int PrintSLPInfo(const std::string& path) {
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
   if (Status read = ReadSLPHeader(path, file, header, frames); !read) {
-    std::fprintf(stderr, "Error: %s: %s\n", path.c_str(), read.message().c_str());
+    PrintError(AboutFile(path, read.message()));
     return kExitFailed;
   }
   std::printf("SLP file %s\n", path.c_str());
@@ -147,10 +133,7 @@ int PrintSLXInfo(const std::string& path) {
   SLXGraphic graphic;
   Status status = ReadWholeFile(path, text, uint64_t{256} << 20);
   if (status) status = ParseSLX(text, graphic);
-  if (!status) {
-    std::fprintf(stderr, "Error: Unrecognised file format!\n%s\n", status.message().c_str());
-    return kExitFailed;
-  }
+  if (!status) return Failed(Status::Fail(kMsgUnrecognisedSLX, status.message()));
   graphic.Path = path;
   std::printf("SLX file %s\n", path.c_str());
   std::printf("frames %d\n", graphic.FrameCount);

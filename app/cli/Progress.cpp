@@ -24,6 +24,18 @@ void ProgressBar::Show(double fraction, const std::string& caption) {
   drawn_ = true;
 }
 
+ProgressSink ProgressBar::Sink() {
+  return [this](const ProgressStep& step) {
+    if (step.level == 0) {
+      outer_ = step;
+      Show(step.Fraction(), step.caption);
+      return;
+    }
+    const double share = outer_.total > 0 ? 1.0 / static_cast<double>(outer_.total) : 0.0;
+    Show(outer_.Fraction() + share * step.Fraction(), outer_.caption + ": " + step.caption);
+  };
+}
+
 void ProgressBar::Finish() {
   if (drawn_) std::fprintf(stderr, "\r%80s\r", "");
   drawn_ = false;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "common/Progress.h"
+
 namespace zorv::cli {
 
 class ProgressBar {
@@ -13,9 +15,15 @@ class ProgressBar {
   void Show(double fraction, const std::string& caption);
   void Finish();
 
+  // A listener for the core's progress: the operation's own steps move the
+  // bar; steps inside a step (the frames of a graphic being compiled) move
+  // it within that step's share and add their caption to the step's.
+  ProgressSink Sink();
+
  private:
   bool enabled_;
   bool drawn_ = false;
+  ProgressStep outer_;
 };
 
 }  // namespace zorv::cli

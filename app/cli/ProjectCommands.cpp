@@ -13,7 +13,6 @@
 #include "app/cli/Progress.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
-#include "common/Report.h"
 #include "package/MPICode.h"
 #include "package/MPIPackage.h"
 #include "project/ModProject.h"
@@ -50,10 +49,14 @@ std::string FullPath(const std::string& path) {
 }
 
 bool Load(const std::string& path, ModProject& project) {
-  return OpenProject(path, project);
+  if (Status opened = OpenProject(path, project); !opened) {
+    PrintError(opened.message());
+    return false;
+  }
+  return true;
 }
 
-int Save(const ModProject& project) { return SaveProject(project) ? kExitOk : kExitFailed; }
+int Save(const ModProject& project) { return ExitStatus(SaveProject(project)); }
 
 // --- compile ---------------------------------------------------------------
 
@@ -65,21 +68,9 @@ int RunCompile(const CompileArgs& args) {
   ModProject project;
   if (!Load(args.project_path, project)) return kExitFailed;
   ProgressBar bar;
-  std::string adding;
-  double done = 0.0;
-  double step = project.ResourceCount > 0 ? 1.0 / project.ResourceCount : 0.0;
-  bool compiled = CompileMPI(
-      project, args.package_path,
-      [&](const std::string& caption, double fraction) {
-        adding = caption;
-        done = fraction;
-        bar.Show(fraction, caption);
-      },
-      [&](const std::string& caption, double fraction) {
-        bar.Show(done + step * fraction, adding + ": " + caption);
-      });
+  Status compiled = CompileMPI(project, args.package_path, bar.Sink());
   bar.Finish();
-  return compiled ? kExitOk : kExitFailed;
+  return ExitStatus(compiled);
 }
 
 void SetupCompile(CLI::App& app, CommandAction& action) {
@@ -111,7 +102,7 @@ struct ProjectArgs {
 
 int RunNew(const ProjectArgs& args) {
   if (FileExists(args.file) && !args.force) {
-    ReportError(args.file + " already exists; give --force to replace it");
+    PrintError(args.file + " already exists; give --force to replace it");
     return kExitFailed;
   }
   ModProject project = MakeNewProject(args.file);
@@ -124,11 +115,12 @@ int RunAdd(const ProjectArgs& args) {
   if (!Load(args.file, project)) return kExitFailed;
   for (const std::string& resource : args.resources) {
     if (!FileExists(resource)) {
-      ReportError(resource + ": no such file; nothing was added");
+      PrintError(resource + ": no such file; nothing was added");
       return kExitFailed;
     }
-    int16_t number = ImportResource(project, FullPath(resource));
-    if (number == 0) {
+    int16_t number = 0;
+    if (Status imported = ImportResource(project, FullPath(resource), number); !imported) {
+      PrintError(imported.message());
       std::fprintf(stderr, "Nothing was added.\n");
       return kExitFailed;
     }
@@ -155,7 +147,7 @@ int RunRemove(const ProjectArgs& args) {
   if (!ResourceInRange(project, args.number, status)) return status;
   auto number = static_cast<int16_t>(args.number);
   if (!CanRemoveResource(project, number)) {
-    ReportError("The last remaining resource of a project cannot be removed");
+    PrintError("The last remaining resource of a project cannot be removed");
     return kExitFailed;
   }
   RemoveResource(project, number);

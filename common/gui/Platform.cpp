@@ -7,15 +7,6 @@ namespace {
 
 Platform* installed = nullptr;
 
-// Sends the core's messages to the installed platform's message boxes.
-class PlatformReporter : public Reporter {
- public:
-  MsgAnswer Show(const Message& message) override {
-    return installed ? installed->ShowMessage(message) : message.default_answer;
-  }
-};
-PlatformReporter platform_reporter;
-
 }  // namespace
 
 Platform& CurrentPlatform() {
@@ -23,9 +14,11 @@ Platform& CurrentPlatform() {
   return *installed;
 }
 
-void SetPlatform(Platform* platform) {
-  installed = platform;
-  SetReporter(platform ? &platform_reporter : nullptr);
+void SetPlatform(Platform* platform) { installed = platform; }
+
+void ShowFailure(const Status& failure, MsgIcon icon, const std::string& title) {
+  CurrentPlatform().ShowMessage(
+      Message{failure.message(), title, icon, MsgButtons::OK, MsgAnswer::OK});
 }
 
 std::string QtFilter(const std::string& filter) {

@@ -8,7 +8,28 @@
 #include <vector>
 
 #include "codec/Palettes.h"
-#include "common/Report.h"
+#include "common/Status.h"
+
+namespace zorv {
+
+// One message box: text, title, icon and buttons.
+enum class MsgIcon { None, Critical, Exclamation, Question, Information };
+enum class MsgButtons { OK, OKCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { OK, Cancel, Yes, No };
+
+// The title of every window and of messages titled with the program's name.
+inline constexpr const char* kAppTitle = "Zorv Mod Editor";
+
+struct Message {
+  std::string text;
+  std::string title;
+  MsgIcon icon = MsgIcon::None;
+  MsgButtons buttons = MsgButtons::OK;
+  // The answer a platform that cannot ask (a script) takes.
+  MsgAnswer default_answer = MsgAnswer::OK;
+};
+
+}  // namespace zorv
 
 namespace zorv::gui {
 
@@ -60,10 +81,14 @@ class Platform {
   virtual Point ScreenSize() = 0;
 };
 
-// The platform the windows use. Installing one also routes the core's
-// messages to its message boxes.
+// The platform the windows use.
 Platform& CurrentPlatform();
 void SetPlatform(Platform* platform);
+
+// Shows what the core reported: one message box with the failure's whole
+// message (the program's text first, then the detail), an OK button, and
+// the title and icon the window chose for it.
+void ShowFailure(const Status& failure, MsgIcon icon, const std::string& title = "Error");
 
 // "Mod Project file (*.mpr)|*.mpr" as Qt writes filters:
 // "Mod Project file (*.mpr)".

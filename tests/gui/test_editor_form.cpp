@@ -10,20 +10,26 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 #include <filesystem>
 
+#include "app/gui/EditorWindows.h"
 #include "codec/DIBSection.h"
+#include "codec/Palettes.h"
 #include "codec/SLX.h"
 #include "common/gui/Look.h"
 #include "package/MPIPackage.h"
-#include "package/ProgressIndicator.h"
-#include "project/EditorForm.h"
-#include "project/ProjectSettingsForm.h"
+#include "package/gui/ProgressIndicator.h"
 #include "project/ModProject.h"
+#include "project/gui/EditorForm.h"
+#include "project/gui/ProjectSettingsForm.h"
 #include "tests/gui/support/ScriptedPlatform.h"
 #include "tests/support/TestSupport.h"
+#include "tools/gui/FrameView.h"
+#include "tools/gui/SLXDocument.h"
+#include "tools/gui/SLXEditorForm.h"
 
 namespace zorv::gui {
 namespace {
@@ -31,10 +37,9 @@ namespace {
 class EditorFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    editor = std::make_unique<EditorForm>();
+    editor = &windows.Main();
     editor->show();
   }
-  void TearDown() override { editor.reset(); }
 
   void SetClientSize(int width_twips, int height_twips) {
     QWidget* client = editor->centralWidget();
@@ -70,11 +75,15 @@ class EditorFormTest : public ::testing::Test {
     ASSERT_TRUE(bitmap.SavePicture(dir.File(name)));
   }
 
-  bool Visible(QWidget* w) const { return w->isVisibleTo(editor.get()); }
+  bool Visible(QWidget* w) const { return w->isVisibleTo(editor); }
 
   test::TempDir dir;
   test::ScriptedPlatform platform;
-  std::unique_ptr<EditorForm> editor;
+  // After the platform, so that the windows go first.
+  EditorWindows windows;
+  // The main window the test works on: windows.Main(), or the main window
+  // of a fresh set of windows the test made.
+  EditorForm* editor = nullptr;
 };
 
 TEST_F(EditorFormTest, StartsWithNoProjectAndEverythingPerResourceHidden) {
@@ -126,7 +135,8 @@ TEST_F(EditorFormTest, LayoutFollowsTheClientSizeWithItsMinimums) {
 TEST_F(EditorFormTest, ClosingAsksToSaveOnlyWhenAProjectIsOpen) {
   editor->close();
   EXPECT_TRUE(platform.messages.empty());
-  editor = std::make_unique<EditorForm>();
+  EditorWindows fresh;
+  editor = &fresh.Main();
   std::string path = NewProject();
   editor->Project().Title = "Changed";
   platform.message_answers.push_back(MsgAnswer::Yes);
@@ -172,7 +182,8 @@ TEST_F(EditorFormTest, OpenRefusesBadFilesAndKeepsTheOpenProject) {
   EXPECT_EQ(editor->Project().ResourceCount, 1);
   EXPECT_EQ(editor->ResourceListBox()->count(), 1);
   // No project open: a refused file leaves the commands disabled.
-  editor = std::make_unique<EditorForm>();
+  EditorWindows fresh;
+  editor = &fresh.Main();
   platform.file_answers = {wrong};
   editor->OpenProject();
   EXPECT_FALSE(editor->MenuAction("menu_file_save")->isEnabled());
@@ -357,28 +368,36 @@ TEST_F(EditorFormTest, MissingFileShowsOnlyTheEntryControls) {
   EXPECT_FALSE(Visible(editor->SLP2SLXButton()));
 }
 
-// A two-frame SLX graphic of small bitmaps in the temporary folder.
-std::string MakeGraphic(const test::TempDir& dir) {
+// The palette index of the colour that fills a frame of a graphic made by
+// MakeGraphic; the frame's hot spot is (index, -index).
+int FrameColourIndex(int first_colour, int frame) { return first_colour + frame - 1; }
+
+// An SLX graphic of small bitmaps in the temporary folder: folder/title.slx
+// with frame_count frames.
+std::string MakeGraphic(const test::TempDir& dir, const std::string& folder = "art",
+                        const std::string& title = "knight", int frame_count = 12,
+                        int first_colour = 1) {
   SLXGraphic graphic;
-  graphic.Path = dir.File("art/knight.slx");
-  std::filesystem::create_directories(dir.File("art"));
-  graphic.FrameCount = 12;
-  for (int i = 1; i <= 12; ++i) {
+  graphic.Path = dir.File(folder + "/" + title + ".slx");
+  std::filesystem::create_directories(dir.File(folder));
+  graphic.FrameCount = frame_count;
+  for (int i = 1; i <= frame_count; ++i) {
+    const int index = FrameColourIndex(first_colour, i);
     cDIBSection colour, data;
     colour.Create(4, 3);
     data.Create(4, 3);
-    colour.Fill(PaletteColour(i));
+    colour.Fill(Palette::BuiltIn().Colour(index));
     data.Fill(kDataNormal);
     data.SetPixel(0, 0, kDataTransparent);
     // Built step by step: GCC 12 warns falsely about "literal" + string here.
     std::string c = "f", d = "f";
     c += std::to_string(i) + ".bmp";
     d += std::to_string(i) + "d.bmp";
-    EXPECT_TRUE(colour.SavePicture(dir.File("art/" + c)));
-    EXPECT_TRUE(data.SavePicture(dir.File("art/" + d)));
-    graphic.Frames.push_back(SLXFrame{c, d, i, -i});
+    EXPECT_TRUE(colour.SavePicture(dir.File(folder + "/" + c)));
+    EXPECT_TRUE(data.SavePicture(dir.File(folder + "/" + d)));
+    graphic.Frames.push_back(SLXFrame{c, d, index, -index});
   }
-  EXPECT_TRUE(SaveSLX(graphic));
+  EXPECT_TRUE(SaveSLX(graphic).ok());
   return graphic.Path;
 }
 
@@ -396,7 +415,7 @@ TEST_F(EditorFormTest, ConversionsRunThroughTheButtonsBothWays) {
   ASSERT_TRUE(std::filesystem::exists(slp));
   EXPECT_EQ(editor->Project().Resource(1).Kind, KindSLP);
   EXPECT_EQ(editor->Project().Resource(1).FilePath, slp);
-  EXPECT_FALSE(editor->Progress().isVisible());
+  EXPECT_FALSE(windows.ProgressWindow().isVisible());
   ASSERT_TRUE(Visible(editor->SLP2SLXButton()));
 
   // Back to SLX in a new folder: no overwrite question there.
@@ -434,7 +453,12 @@ TEST_F(EditorFormTest, FailedConversionToSLPLeavesTheEntryAsItWas) {
   std::string slp = dir.File("knight.slp");
   platform.file_answers.push_back(slp);
   QTest::mouseClick(editor->SLX2SLPButton(), Qt::LeftButton);
-  EXPECT_TRUE(platform.Said("ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted..."));
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.LastFirstLine(),
+            "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
+  EXPECT_EQ(platform.messages.back().title, "Error");
+  EXPECT_EQ(platform.messages.back().icon, MsgIcon::Critical);
+  EXPECT_FALSE(windows.ProgressWindow().isVisible());
   EXPECT_FALSE(std::filesystem::exists(slp));
   EXPECT_EQ(editor->Project().Resource(1).Kind, KindSLX);
   EXPECT_EQ(editor->Project().Resource(1).FilePath, slx);
@@ -464,14 +488,113 @@ TEST_F(EditorFormTest, CompileWritesThePackageOfTheOpenProject) {
   ASSERT_EQ(package.Entries.size(), 1u);
   EXPECT_EQ(package.Entries[0].ResourceID, 20);
   EXPECT_EQ(package.Entries[0].Length, 100);
-  EXPECT_FALSE(editor->Progress().isVisible());
+  EXPECT_FALSE(windows.ProgressWindow().isVisible());
+}
+
+TEST_F(EditorFormTest, CompileLoadsEverySLXResourceIntoTheDocument) {
+  NewProject();
+  Import(MakeFile("readme.txt", "Read me first"));
+  const std::string knight = MakeGraphic(dir);
+  const std::string tower = MakeGraphic(dir, "tower", "tower", 3, 40);
+  Import(knight);
+  Import(tower);
+  SLXDocument& document = windows.Document();
+  std::vector<std::string> loaded;
+  QObject::connect(&document, &SLXDocument::graphicLoaded,
+                   [&] { loaded.push_back(document.Graphic().Path); });
+  const std::string mpi = dir.File("out.mpi");
+
+  // With no editor the graphics are loaded without one being made.
+  platform.file_answers.push_back(mpi);
+  editor->CompileProject();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(loaded, (std::vector<std::string>{knight, tower}));
+  EXPECT_EQ(windows.ExistingEditor(), nullptr);
+  EXPECT_EQ(document.Graphic().Path, tower);
+  EXPECT_EQ(document.Graphic().FrameCount, 3);
+  EXPECT_EQ(document.CurrentFrame(), 1);
+  EXPECT_EQ(document.AnimateFirst(), 1);
+  EXPECT_EQ(document.AnimateLast(), 3);
+  MPIPackage package;
+  ASSERT_TRUE(ReadMPIPackage(mpi, package));
+  EXPECT_EQ(package.Entries.size(), 2u);
+
+  // An editor showing the first graphic follows the compile to the first
+  // frame of the last one.
+  editor->SelectResource(1);
+  QTest::mouseClick(editor->SLXDisplayButton(), Qt::LeftButton);
+  ASSERT_NE(windows.ExistingEditor(), nullptr);
+  SLXEditorForm& slx_editor = *windows.ExistingEditor();
+  ASSERT_EQ(document.Graphic().Path, knight);
+  EXPECT_EQ(slx_editor.CenterXBox()->text(), "1");
+  loaded.clear();
+  platform.file_answers.push_back(mpi);
+  editor->CompileProject();
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_EQ(loaded, (std::vector<std::string>{knight, tower}));
+  EXPECT_EQ(windows.ExistingEditor(), &slx_editor);
+  EXPECT_EQ(document.Graphic().Path, tower);
+  EXPECT_EQ(document.CurrentFrame(), 1);
+  EXPECT_EQ(slx_editor.FrameScroll()->value(), 1);
+  const ColourValue first = Palette::BuiltIn().Colour(FrameColourIndex(40, 1));
+  EXPECT_EQ(slx_editor.SLXColourPicBox()->Picture().pixel(0, 0),
+            qRgb(RedOf(first), GreenOf(first), BlueOf(first)));
+  EXPECT_EQ(slx_editor.CenterXBox()->text(), "40");
+  EXPECT_EQ(slx_editor.CenterYBox()->text(), "-40");
+}
+
+// Whether text ends with end.
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+TEST_F(EditorFormTest, CompileStoppedByAGraphicShowsOneMessageWithBothReasons) {
+  NewProject();
+  Import(MakeFile("readme.txt", "Read me first"));
+  const std::string knight = MakeGraphic(dir);
+  Import(knight);
+  std::filesystem::remove(dir.File("art/f3d.bmp"));
+  const std::string mpi = dir.File("out.mpi");
+  platform.file_answers.push_back(mpi);
+  editor->MenuAction("menu_project_compile")->trigger();
+  // The converter's message first, then the compiler's about the resource
+  // it stopped at, in one box.
+  ASSERT_EQ(platform.messages.size(), 1u);
+  const Message& said = platform.messages[0];
+  EXPECT_EQ(platform.LastFirstLine(),
+            "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
+  EXPECT_NE(said.text.find(dir.File("art/f3d.bmp")), std::string::npos) << said.text;
+  const std::string not_converted = "\nResource 2 (\"knight\") cannot be packaged: its SLX "
+                                    "graphic " + knight + " could not be converted to SLP.\n"
+                                    "The package was not written.";
+  EXPECT_TRUE(EndsWith(said.text, not_converted)) << said.text;
+  EXPECT_EQ(said.title, "Error");
+  EXPECT_EQ(said.icon, MsgIcon::Critical);
+  EXPECT_EQ(said.buttons, MsgButtons::OK);
+  EXPECT_FALSE(std::filesystem::exists(mpi));
+  EXPECT_FALSE(windows.ProgressWindow().isVisible());
+
+  // A graphic that is no SLX file: the loader's message, the same way.
+  test::WriteFileBytes(knight, "not an SLX file");
+  platform.file_answers.push_back(mpi);
+  editor->MenuAction("menu_project_compile")->trigger();
+  ASSERT_EQ(platform.messages.size(), 2u);
+  const Message& refused = platform.messages[1];
+  EXPECT_EQ(platform.LastFirstLine(), "Unrecognised file format!");
+  const std::string not_recognised = "\nResource 2 (\"knight\") cannot be packaged: its SLX "
+                                     "file " + knight + " was not recognised.\n"
+                                     "The package was not written.";
+  EXPECT_TRUE(EndsWith(refused.text, not_recognised)) << refused.text;
+  EXPECT_EQ(refused.title, "Error");
+  EXPECT_EQ(refused.icon, MsgIcon::Critical);
+  EXPECT_FALSE(std::filesystem::exists(mpi));
 }
 
 TEST_F(EditorFormTest, SettingsDialogDisablesTheMainWindowAndEditsTheTitle) {
   NewProject();
   editor->ShowProjectSettings();
   EXPECT_FALSE(editor->isEnabled());
-  ProjectSettingsForm& settings = editor->ProjectSettings();
+  ProjectSettingsForm& settings = windows.ProjectSettings();
   settings.TitleBox()->setText("Castle mod");
   QTest::mouseClick(settings.CancelButton(), Qt::LeftButton);
   EXPECT_TRUE(editor->isEnabled());

@@ -12,8 +12,9 @@
 #include <filesystem>
 #include <set>
 
-#include "project/EditorForm.h"
+#include "app/gui/EditorWindows.h"
 #include "project/ModProject.h"
+#include "project/gui/EditorForm.h"
 #include "tests/gui/support/ScriptedPlatform.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,13 +34,12 @@ std::set<std::string> FilesIn(const std::string& folder) {
 class TextViewSaveFailure : public ::testing::Test {
  protected:
   void SetUp() override {
-    editor = std::make_unique<EditorForm>();
+    editor = &windows.Main();
     editor->show();
     platform.file_answers.push_back(dir.File("project.mpr"));
     editor->NewProject();
     ASSERT_TRUE(editor->Project().IsOpen());
   }
-  void TearDown() override { editor.reset(); }
 
   // Imports a readme kept in its own folder and types new text into the view.
   std::string ImportAndEdit(const std::string& folder) {
@@ -73,7 +73,9 @@ class TextViewSaveFailure : public ::testing::Test {
 
   test::TempDir dir;
   test::ScriptedPlatform platform;
-  std::unique_ptr<EditorForm> editor;
+  // After the platform, so that the windows go first.
+  EditorWindows windows;
+  EditorForm* editor = nullptr;
 };
 
 TEST_F(TextViewSaveFailure, AFullDiskKeepsThePreviousFile) {

@@ -14,16 +14,17 @@
 #include <map>
 #include <set>
 
-#include "autogen/SLXAutoGenForm.h"
-#include "autogen/SLXAutoGenFormButtons.h"
+#include "app/gui/EditorWindows.h"
+#include "autogen/gui/SLXAutoGenForm.h"
+#include "autogen/gui/SLXAutoGenFormButtons.h"
 #include "codec/DIBSection.h"
 #include "codec/SLX.h"
-#include "project/EditorForm.h"
+#include "project/gui/EditorForm.h"
 #include "tests/gui/support/ScriptedPlatform.h"
 #include "tests/support/TestSupport.h"
-#include "tools/SLXEditState.h"
-#include "tools/SLXEditorForm.h"
-#include "tools/FrameViewForm.h"
+#include "tools/gui/FrameView.h"
+#include "tools/gui/SLXDocument.h"
+#include "tools/gui/SLXEditorForm.h"
 
 namespace zorv::gui {
 namespace {
@@ -78,19 +79,11 @@ struct FramePlan {
 
 class AutoGenFormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SLXEditorForm::AttachToLoader();
-    delete SLXAutoGenForm::Existing();
-    delete SLXEditorForm::Existing();
-  }
   void TearDown() override {
-    delete SLXAutoGenForm::Existing();
-    if (SLXEditorForm* editor = SLXEditorForm::Existing()) {
+    if (SLXEditorForm* editor = windows.ExistingEditor()) {
       platform.message_answers.push_back(MsgAnswer::No);
       editor->close();
-      delete editor;
     }
-    SetSLXLoadListener(nullptr);
   }
 
   std::string WriteGraphic(const std::string& name, const std::vector<FramePlan>& frames) {
@@ -117,8 +110,9 @@ class AutoGenFormTest : public ::testing::Test {
 
   // Loads the graphic into the editor and opens the dialog from its menu.
   SLXEditorForm& LoadAndOpen(const std::string& path) {
-    EXPECT_TRUE(LoadSLX(path, true));
-    SLXEditorForm& editor = SLXEditorForm::Instance();
+    const Status loaded = windows.Document().LoadFile(path, true);
+    EXPECT_TRUE(loaded) << loaded.message();
+    SLXEditorForm& editor = windows.Editor();
     editor.MenuAction("menu_auto_gendata")->trigger();
     return editor;
   }
@@ -128,6 +122,9 @@ class AutoGenFormTest : public ::testing::Test {
     EXPECT_TRUE(bitmap.CreateFromPicture(dir.File(name)));
     return bitmap;
   }
+
+  // The graphic as the editor's document holds it.
+  const SLXGraphic& Graphic() { return windows.Document().Graphic(); }
 
   // The graphic as it is on disk now.
   SLXGraphic OnDisk(const std::string& path) {
@@ -167,12 +164,14 @@ class AutoGenFormTest : public ::testing::Test {
 
   test::TempDir dir;
   AutoGenPlatform platform;
+  // Declared after the platform, so the windows go before it.
+  EditorWindows windows;
 };
 
 // ---- The window and its controls ------------------------------------------
 
 TEST_F(AutoGenFormTest, StartsFromItsDesignWithTheDefaultColours) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   EXPECT_EQ(dialog.windowTitle(), "Data-bitmap auto-generation");
   EXPECT_EQ(dialog.size(), QSize(372, 279));
   const char* captions[8] = {"Mask:",     "Shadow:",         "Outlines:",  "Auto-crop:",
@@ -240,7 +239,7 @@ TEST_F(AutoGenFormTest, StartsFromItsDesignWithTheDefaultColours) {
 }
 
 TEST_F(AutoGenFormTest, SliderLabelsShowPercentagesOfTheValue) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   QScrollBar* shadow = dialog.ShadowToleranceScroll();
   QLabel* shadow_label = dialog.ShadowToleranceLabel();
   const std::vector<std::pair<int, const char*>> shadow_cases = {
@@ -282,7 +281,7 @@ TEST_F(AutoGenFormTest, SliderLabelsShowPercentagesOfTheValue) {
 }
 
 TEST_F(AutoGenFormTest, FixPurpleAsksBeforeTicking) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   platform.message_answers = {MsgAnswer::No};
   dialog.FixPurpleCheck()->click();
   ASSERT_EQ(platform.messages.size(), 1u);
@@ -310,7 +309,7 @@ TEST_F(AutoGenFormTest, FixPurpleAsksBeforeTicking) {
 }
 
 TEST_F(AutoGenFormTest, OptionsAreReadFromTheControls) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   AutoGenOptions options = dialog.ReadOptions(4, true);
   EXPECT_EQ(options.Frame, 4);
   EXPECT_TRUE(options.Save);
@@ -359,7 +358,7 @@ TEST_F(AutoGenFormTest, StoredColoursAreRestoredAndBadOnesFallBack) {
   platform.settings["Auto-gen/Mask colour"] = "65280";
   platform.settings["Auto-gen/Shadow colour"] = "purple";
   platform.settings["Auto-gen/Player colour"] = "16777216";  // beyond white
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   EXPECT_EQ(platform.applications, std::set<std::string>{"Zorv Mod Editor"});
   EXPECT_EQ(dialog.MaskColour(), RGBColour(0, 255, 0));
   EXPECT_EQ(Shown(dialog.MaskColourButton()), QColor(0, 255, 0));
@@ -367,16 +366,17 @@ TEST_F(AutoGenFormTest, StoredColoursAreRestoredAndBadOnesFallBack) {
   EXPECT_EQ(dialog.PlayerColour(), RGBColour(0, 0, 255));
   EXPECT_EQ(Shown(dialog.PlayerCButton()), QColor(0, 0, 255));
   EXPECT_EQ(dialog.ReadOptions(1, false).MaskColour, RGBColour(0, 255, 0));
+  // Each bad value read by a dialog made afresh, as on a new run.
   for (const char* bad : {"", "-1", "12abc", " "}) {
     platform.settings["Auto-gen/Mask colour"] = bad;
-    delete Dialog::Existing();
-    EXPECT_EQ(Dialog::Instance().MaskColour(), RGBColour(255, 0, 255)) << '"' << bad << '"';
+    EditorWindows fresh;
+    EXPECT_EQ(fresh.AutoGeneration().MaskColour(), RGBColour(255, 0, 255)) << '"' << bad << '"';
   }
   EXPECT_EQ(platform.setting_writes, 0);  // reading writes nothing back
 }
 
 TEST_F(AutoGenFormTest, ColourDialogStartsFromTheColourAndStoresTheChoice) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   dialog.show();
   platform.colour_answers = {RGBColour(10, 20, 30)};
   QTest::mouseClick(dialog.PlayerCButton(), Qt::LeftButton);
@@ -402,15 +402,15 @@ TEST_F(AutoGenFormTest, ColourDialogStartsFromTheColourAndStoresTheChoice) {
   EXPECT_EQ(dialog.PlayerColour(), RGBColour(10, 20, 30));
 
   // A new run of the dialog takes them from the store.
-  delete Dialog::Existing();
-  Dialog& again = Dialog::Instance();
+  EditorWindows fresh;
+  Dialog& again = fresh.AutoGeneration();
   EXPECT_EQ(again.MaskColour(), RGBColour(0, 0, 0));
   EXPECT_EQ(again.PlayerColour(), RGBColour(10, 20, 30));
   EXPECT_EQ(again.ShadowColour(), RGBColour(255, 0, 0));
 }
 
 TEST_F(AutoGenFormTest, RightButtonPicksFromTheScreenWhileHeld) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   dialog.show();
   ColourButton* button = dialog.ShadowColourButton();
   QTest::mousePress(button, Qt::RightButton);
@@ -452,7 +452,7 @@ TEST_F(AutoGenFormTest, RightButtonPicksFromTheScreenWhileHeld) {
 }
 
 TEST_F(AutoGenFormTest, TheTimerRunsTheTickAndPicksThePixelUnderThePointer) {
-  Dialog& dialog = Dialog::Instance();
+  Dialog& dialog = windows.AutoGeneration();
   dialog.show();
   platform.cursor = {40, 50};
   platform.screen[{40, 50}] = RGBColour(9, 8, 7);
@@ -469,7 +469,7 @@ TEST_F(AutoGenFormTest, TheTimerRunsTheTickAndPicksThePixelUnderThePointer) {
 TEST_F(AutoGenFormTest, TheEditorMenuOpensOneDialogThatDoesNotBlock) {
   std::string path = WriteGraphic("m", {{10, 10, 3, 4, 5, 5}});
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog* dialog = Dialog::Existing();
+  Dialog* dialog = windows.ExistingAutoGeneration();
   ASSERT_NE(dialog, nullptr);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->windowModality(), Qt::NonModal);
@@ -477,25 +477,25 @@ TEST_F(AutoGenFormTest, TheEditorMenuOpensOneDialogThatDoesNotBlock) {
   // Changed settings last while it stays open; another opening reuses it.
   dialog->ToleranceScroll()->setValue(40);
   editor.MenuAction("menu_auto_gendata")->trigger();
-  EXPECT_EQ(Dialog::Existing(), dialog);
+  EXPECT_EQ(windows.ExistingAutoGeneration(), dialog);
   EXPECT_EQ(dialog->ToleranceScroll()->value(), 40);
   // Closed and opened again: the design state and the stored colours.
   dialog->close();
   platform.settings["Auto-gen/Mask colour"] = "255";
   editor.MenuAction("menu_auto_gendata")->trigger();
-  EXPECT_EQ(Dialog::Existing(), dialog);
+  EXPECT_EQ(windows.ExistingAutoGeneration(), dialog);
   EXPECT_EQ(dialog->ToleranceScroll()->value(), 15);
   EXPECT_EQ(dialog->ToleranceLabel()->text(), "(30%)");
   EXPECT_EQ(dialog->MaskColour(), 255);
 }
 
 TEST_F(AutoGenFormTest, ClosingTheMainWindowClosesTheDialog) {
-  auto main_window = std::make_unique<EditorForm>();
-  main_window->show();
-  Dialog::Instance().Open();
-  EXPECT_TRUE(Dialog::Instance().isVisible());
-  main_window->close();
-  EXPECT_FALSE(Dialog::Instance().isVisible());
+  EditorForm& main_window = windows.Main();
+  main_window.show();
+  windows.AutoGeneration().Open();
+  EXPECT_TRUE(windows.AutoGeneration().isVisible());
+  main_window.close();
+  EXPECT_FALSE(windows.AutoGeneration().isVisible());
 }
 
 // ---- The three buttons ----------------------------------------------------
@@ -503,7 +503,7 @@ TEST_F(AutoGenFormTest, ClosingTheMainWindowClosesTheDialog) {
 TEST_F(AutoGenFormTest, PreviewShowsTheResultAndWritesNothing) {
   std::string path = WriteGraphic("p", {{10, 10, 3, 4, 5, 5}, {12, 9, 6, 6, 1, 1}});
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   editor.FrameScroll()->setValue(1);
   const QPoint colour_place = editor.SLXColourPicBox()->pos();
   const auto before = Snapshot();
@@ -514,8 +514,8 @@ TEST_F(AutoGenFormTest, PreviewShowsTheResultAndWritesNothing) {
   EXPECT_EQ(editor.SLXColourPicBox()->size(), QSize(5, 5));
   EXPECT_EQ(editor.SLXDataPicBox()->size(), QSize(5, 5));
   EXPECT_EQ(editor.SLXColourPicBox()->pos(), colour_place);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 5);
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, 5);
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 5);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, 5);
   EXPECT_EQ(editor.CenterXBox()->text(), "5");
   const QImage data = editor.SLXDataPicBox()->Picture();
   EXPECT_EQ(data.pixelColor(2, 2), AsQ(kDataNormal));
@@ -533,7 +533,7 @@ TEST_F(AutoGenFormTest, ApplyWritesTheEditorsFrameAndMovesItsHotSpot) {
   std::string path = WriteGraphic("a", {{10, 10, 3, 4, 5, 5}, {12, 9, 6, 6, 1, 1},
                                         {8, 8, 1, 1, 0, 0}});
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   editor.FrameScroll()->setValue(2);
   const auto before = Snapshot();
   dialog.ApplyFrameButton()->click();
@@ -553,11 +553,12 @@ TEST_F(AutoGenFormTest, ApplyWritesTheEditorsFrameAndMovesItsHotSpot) {
   EXPECT_EQ(editor.FrameScroll()->value(), 2);
   EXPECT_EQ(editor.CenterXBox()->text(), "-3");
   EXPECT_EQ(editor.SLXColourPicBox()->size(), QSize(5, 5));
+  const ViewAnchors& anchors = windows.Document().Anchors();
   EXPECT_EQ(editor.SLXColourPicBox()->pos() + QPoint(-3, -3),
-            QPoint(SLXAnchors().ColourAnchor.X, SLXAnchors().ColourAnchor.Y));
+            QPoint(anchors.ColourAnchor.X, anchors.ColourAnchor.Y));
   EXPECT_EQ(editor.SLXDataPicBox()->pos() + QPoint(-3, -3),
-            QPoint(SLXAnchors().DataAnchor.X, SLXAnchors().DataAnchor.Y));
-  EXPECT_EQ(CurrentSLX().Frame(2).CenterX, -3);
+            QPoint(anchors.DataAnchor.X, anchors.DataAnchor.Y));
+  EXPECT_EQ(Graphic().Frame(2).CenterX, -3);
   // Applied again: the same size and hot spot.
   dialog.ApplyFrameButton()->click();
   EXPECT_EQ(OnDisk(path).Frame(2).CenterX, -3);
@@ -579,7 +580,7 @@ TEST_F(AutoGenFormTest, TheControlsReachTheGeneratedBitmaps) {
   graphic.Frames.push_back(SLXFrame{"c1.bmp", "c1d.bmp", 2, 2});
   ASSERT_TRUE(SaveSLX(graphic));
   LoadAndOpen(graphic.Path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   dialog.OutlinesCheck()->click();
   dialog.AutocropCheck()->click();
   dialog.ApplyFrameButton()->click();
@@ -605,7 +606,7 @@ TEST_F(AutoGenFormTest, ApplyToAnimationGoesThroughEveryFrameAndEndsOnTheLast) {
   for (int i = 0; i < 5; ++i) frames.push_back({12, 10, 2 + i, 3 + i % 3, 5, 6 + i});
   std::string path = WriteGraphic("w", frames);
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   editor.FrameScroll()->setValue(3);
   std::vector<int> slider_values;
   QObject::connect(editor.FrameScroll(), &QScrollBar::valueChanged,
@@ -614,7 +615,7 @@ TEST_F(AutoGenFormTest, ApplyToAnimationGoesThroughEveryFrameAndEndsOnTheLast) {
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(slider_values, (std::vector<int>{1, 2, 3, 4, 5}));
   EXPECT_EQ(editor.FrameScroll()->value(), 5);
-  EXPECT_EQ(CurrentSLX().CurrentFrame, 5);
+  EXPECT_EQ(windows.Document().CurrentFrame(), 5);
   const SLXGraphic saved = OnDisk(path);
   for (int i = 0; i < 5; ++i) {
     ExpectGeneratedSinglePixel("w", i + 1);
@@ -629,7 +630,7 @@ TEST_F(AutoGenFormTest, AnimationStopsAtAMissingColourBitmapAndCanBeRunAgain) {
   for (int i = 0; i < 5; ++i) frames.push_back({12, 10, 2 + i, 4, 7, 7});
   std::string path = WriteGraphic("x", frames);
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   const std::string lost = test::ReadFileBytes(dir.File("x3.bmp"));
   std::filesystem::remove(dir.File("x3.bmp"));
   const auto before = Snapshot();
@@ -647,11 +648,11 @@ TEST_F(AutoGenFormTest, AnimationStopsAtAMissingColourBitmapAndCanBeRunAgain) {
   for (const char* untouched : {"x3d.bmp", "x4.bmp", "x4d.bmp", "x5.bmp", "x5d.bmp"})
     EXPECT_TRUE(after[untouched] == before.at(untouched)) << untouched << " was changed";
   EXPECT_EQ(editor.FrameScroll()->value(), 2);
-  EXPECT_EQ(CurrentSLX().CurrentFrame, 2);
+  EXPECT_EQ(windows.Document().CurrentFrame(), 2);
   SLXGraphic saved = OnDisk(path);
   EXPECT_EQ(saved.Frame(3).CenterX, 7);
   EXPECT_EQ(saved.Frame(3).CenterY, 7);
-  EXPECT_EQ(CurrentSLX().Frame(3).CenterX, 7);
+  EXPECT_EQ(Graphic().Frame(3).CenterX, 7);
 
   // The dialog goes on working: with the bitmap back, a second run does
   // every frame, the done ones coming out the same.
@@ -671,7 +672,7 @@ TEST_F(AutoGenFormTest, AnimationStopsWhereAFrameCannotBeWritten) {
   for (int i = 0; i < 4; ++i) frames.push_back({12, 10, 5, 5, 7, 7});
   std::string path = WriteGraphic("y", frames);
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   // A folder where frame 2's data bitmap should go.
   std::filesystem::remove(dir.File("y2d.bmp"));
   std::filesystem::create_directory(dir.File("y2d.bmp"));
@@ -694,11 +695,11 @@ TEST_F(AutoGenFormTest, AnimationStopsWhereAFrameCannotBeWritten) {
 TEST_F(AutoGenFormTest, AFrameOutsideTheGraphicIsReportedOnceAndChangesNothing) {
   std::string path = WriteGraphic("z", {{10, 10, 3, 4, 5, 5}, {10, 10, 3, 4, 5, 5}});
   SLXEditorForm& editor = LoadAndOpen(path);
-  Dialog& dialog = *Dialog::Existing();
+  Dialog& dialog = *windows.ExistingAutoGeneration();
   editor.FrameScroll()->setValue(2);
   // A one-frame graphic loaded for conversion while the editor shows frame 2.
   std::string shorter = WriteGraphic("s", {{10, 10, 3, 4, 5, 5}});
-  ASSERT_TRUE(LoadSLX(shorter, false));
+  ASSERT_TRUE(windows.Document().LoadFile(shorter, false));
   const size_t said = platform.messages.size();
   const auto before = Snapshot();
   dialog.ApplyFrameButton()->click();

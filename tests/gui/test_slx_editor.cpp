@@ -7,15 +7,16 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/gui/EditorWindows.h"
 #include "codec/DIBSection.h"
 #include "codec/SLX.h"
 #include "common/gui/Look.h"
 #include "tests/gui/support/ScriptedPlatform.h"
 #include "tests/support/TestSupport.h"
-#include "tools/SLXEditState.h"
-#include "tools/SLXEditorForm.h"
-#include "tools/FrameViewForm.h"
-#include "tools/ZoomForm.h"
+#include "tools/gui/FrameView.h"
+#include "tools/gui/SLXDocument.h"
+#include "tools/gui/SLXEditorForm.h"
+#include "tools/gui/ZoomForm.h"
 
 namespace zorv::gui {
 namespace {
@@ -26,17 +27,11 @@ struct FrameSpec {
 
 class SLXEditorTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SLXEditorForm::AttachToLoader();
-    if (SLXEditorForm* old = SLXEditorForm::Existing()) delete old;
-  }
   void TearDown() override {
-    if (SLXEditorForm* editor = SLXEditorForm::Existing()) {
+    if (SLXEditorForm* editor = windows.ExistingEditor()) {
       platform.message_answers.push_back(MsgAnswer::No);
       editor->close();
-      delete editor;
     }
-    SetSLXLoadListener(nullptr);
   }
 
   // Writes an SLX graphic whose frame i has the given size and hot spot; the
@@ -61,22 +56,28 @@ class SLXEditorTest : public ::testing::Test {
     return graphic.Path;
   }
 
+  // Loads the graphic for display, which opens the editor.
   SLXEditorForm& Load(const std::string& path) {
-    EXPECT_TRUE(LoadSLX(path, true));
-    return SLXEditorForm::Instance();
+    const Status loaded = windows.Document().LoadFile(path, true);
+    EXPECT_TRUE(loaded) << loaded.message();
+    return windows.Editor();
   }
 
+  const SLXGraphic& Graphic() { return windows.Document().Graphic(); }
+
   QPoint ColourHotSpotOnWindow(SLXEditorForm& editor) {
-    const SLXFrame& frame = CurrentSLX().Frame(CurrentSLX().CurrentFrame);
+    const SLXFrame& frame = Graphic().Frame(windows.Document().CurrentFrame());
     return editor.SLXColourPicBox()->pos() + QPoint(frame.CenterX, frame.CenterY);
   }
   QPoint DataHotSpotOnWindow(SLXEditorForm& editor) {
-    const SLXFrame& frame = CurrentSLX().Frame(CurrentSLX().CurrentFrame);
+    const SLXFrame& frame = Graphic().Frame(windows.Document().CurrentFrame());
     return editor.SLXDataPicBox()->pos() + QPoint(frame.CenterX, frame.CenterY);
   }
 
   test::TempDir dir;
   test::ScriptedPlatform platform;
+  // Declared after the platform, so the windows go before it.
+  EditorWindows windows;
 };
 
 TEST_F(SLXEditorTest, FramesLineUpOnTheirHotSpots) {
@@ -94,7 +95,7 @@ TEST_F(SLXEditorTest, FramesLineUpOnTheirHotSpots) {
   const QPoint data_anchor = DataHotSpotOnWindow(editor);
   for (int frame = 2; frame <= 3; ++frame) {
     editor.FrameScroll()->setValue(frame);
-    EXPECT_EQ(CurrentSLX().CurrentFrame, frame);
+    EXPECT_EQ(windows.Document().CurrentFrame(), frame);
     EXPECT_EQ(ColourHotSpotOnWindow(editor), colour_anchor) << frame;
     EXPECT_EQ(DataHotSpotOnWindow(editor), data_anchor) << frame;
   }
@@ -123,17 +124,17 @@ TEST_F(SLXEditorTest, UnreadableFramesAreReportedAndTheEditorStaysUsable) {
   ASSERT_FALSE(platform.messages.empty());
   EXPECT_NE(platform.messages.back().text.find("bad2.bmp"), std::string::npos);
   // The unreadable frame keeps its own hot spot; the boxes show it.
-  EXPECT_EQ(CurrentSLX().Frame(2).CenterX, 2);
+  EXPECT_EQ(Graphic().Frame(2).CenterX, 2);
   EXPECT_EQ(editor.CenterXBox()->text(), "2");
   editor.FrameScroll()->setValue(1);
   EXPECT_EQ(editor.SLXColourPicBox()->size(), QSize(20, 20));
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 1);
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 1);
   // A short graphic loaded for conversion while a later frame is shown.
   std::string longer = WriteGraphic("long", {{5, 5, 0, 0}, {5, 5, 0, 0}, {5, 5, 0, 0}});
   Load(longer);
   editor.FrameScroll()->setValue(3);
   std::string shorter = WriteGraphic("short", {{5, 5, 0, 0}});
-  ASSERT_TRUE(LoadSLX(shorter, false));
+  ASSERT_TRUE(windows.Document().LoadFile(shorter, false));
   EXPECT_NE(platform.messages.back().text.find("Frame 3"), std::string::npos);
 }
 
@@ -146,10 +147,10 @@ TEST_F(SLXEditorTest, SecondGraphicTakesItsAnchorsFromTheViewsPresentPlaces) {
   editor.ColourMove(QPoint(12, 8), QPoint(107, 103));
   editor.ColourRelease(Qt::LeftButton);
   EXPECT_EQ(editor.SLXColourPicBox()->pos(), QPoint(23, 107));
-  EXPECT_EQ(SLXAnchors().ColourAnchor.X, 23 + 10);
+  EXPECT_EQ(windows.Document().Anchors().ColourAnchor.X, 23 + 10);
   Load(second);
   EXPECT_EQ(editor.SLXColourPicBox()->pos(), QPoint(23, 107));
-  EXPECT_EQ(SLXAnchors().ColourAnchor.X, 23 + 4);
+  EXPECT_EQ(windows.Document().Anchors().ColourAnchor.X, 23 + 4);
 }
 
 TEST_F(SLXEditorTest, TypingAHotSpotStoresItAndDrawsTheMark) {
@@ -157,7 +158,7 @@ TEST_F(SLXEditorTest, TypingAHotSpotStoresItAndDrawsTheMark) {
   SLXEditorForm& editor = Load(path);
   EXPECT_FALSE(editor.DisplayChecked());
   editor.CenterXBox()->setText("-7");
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, -7);
+  EXPECT_EQ(Graphic().Frame(1).CenterX, -7);
   EXPECT_TRUE(editor.Changed());
   EXPECT_TRUE(editor.DisplayChecked());
   // The mark lies partly on the window surface left of the colour view.
@@ -173,9 +174,9 @@ TEST_F(SLXEditorTest, TypingAHotSpotStoresItAndDrawsTheMark) {
   EXPECT_EQ(shown.pixel(5, 11), picture.pixel(5, 11));
   // Text that is no number counts as 0; fractions go down.
   editor.CenterYBox()->setText("x");
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, 0);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, 0);
   editor.CenterYBox()->setText("-3.5");
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, -4);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, -4);
   // Unchecking Display removes the marks.
   editor.MenuAction("menu_center_display")->trigger();
   EXPECT_FALSE(editor.DisplayChecked());
@@ -193,13 +194,13 @@ TEST_F(SLXEditorTest, SpinButtonsStepTheBoxes) {
   editor.CenterYBox()->setText("");
   editor.CenterYScroll()->setValue(0);
   EXPECT_EQ(editor.CenterYBox()->text(), "-1");
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterY, -1);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, -1);
 }
 
 TEST_F(SLXEditorTest, RightButtonSetsTheHotSpotAndReleaseMovesTheView) {
   std::string path = WriteGraphic("r", {{60, 60, 10, 10}});
   SLXEditorForm& editor = Load(path);
-  const ViewPoint anchor = SLXAnchors().ColourAnchor;
+  const ViewPoint anchor = windows.Document().Anchors().ColourAnchor;
   editor.ColourPress(Qt::RightButton, QPoint(20, 31), QPoint(300, 300));
   EXPECT_EQ(editor.CenterXBox()->text(), "20");
   EXPECT_EQ(editor.CenterYBox()->text(), "31");
@@ -241,8 +242,8 @@ TEST_F(SLXEditorTest, BetweenSetsTheAnimationRangeOrSaysItIsInvalid) {
   editor.AnimateBetween();
   EXPECT_EQ(platform.messages.back().text, "Animate between what frames?");
   EXPECT_EQ(platform.messages.back().title, "Animation");
-  EXPECT_EQ(CurrentSLX().AnimateFirst, 3);
-  EXPECT_EQ(CurrentSLX().AnimateLast, 3);
+  EXPECT_EQ(windows.Document().AnimateFirst(), 3);
+  EXPECT_EQ(windows.Document().AnimateLast(), 3);
   for (const char* invalid : {"0-4", "4-3", "2-5"}) {
     platform.input_answers = {std::string(invalid)};
     editor.AnimateBetween();
@@ -256,12 +257,12 @@ TEST_F(SLXEditorTest, BetweenSetsTheAnimationRangeOrSaysItIsInvalid) {
   }
   editor.AnimateBetween();  // cancelled
   EXPECT_EQ(platform.messages.size(), said + 4);  // only the four input boxes
-  EXPECT_EQ(CurrentSLX().AnimateFirst, 3);
+  EXPECT_EQ(windows.Document().AnimateFirst(), 3);
   // Started below the range, the animation counts up into it, then stays.
   std::vector<int> shown;
   for (int i = 0; i < 4; ++i) {
     editor.AnimationTick();
-    shown.push_back(CurrentSLX().CurrentFrame);
+    shown.push_back(windows.Document().CurrentFrame());
   }
   EXPECT_EQ(shown, (std::vector<int>{2, 3, 3, 3}));
   platform.input_answers = {std::string("1-4")};
@@ -269,7 +270,7 @@ TEST_F(SLXEditorTest, BetweenSetsTheAnimationRangeOrSaysItIsInvalid) {
   shown.clear();
   for (int i = 0; i < 3; ++i) {
     editor.AnimationTick();
-    shown.push_back(CurrentSLX().CurrentFrame);
+    shown.push_back(windows.Document().CurrentFrame());
   }
   EXPECT_EQ(shown, (std::vector<int>{4, 1, 2}));
   EXPECT_EQ(editor.FrameScroll()->value(), 2);
@@ -282,15 +283,15 @@ TEST_F(SLXEditorTest, SavingAndClosingAskAndWriteTheGraphic) {
   editor.MenuAction("menu_save")->trigger();
   EXPECT_EQ(platform.messages.back().text, "Changes saved");
   EXPECT_EQ(platform.messages.back().title, "Saved");
-  ASSERT_TRUE(LoadSLX(path, false));
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 12);
+  ASSERT_TRUE(windows.Document().LoadFile(path, false));
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 12);
   editor.CenterXBox()->setText("13");
   platform.message_answers = {MsgAnswer::Yes};
   editor.close();
   EXPECT_EQ(platform.messages.back().text, "Do you want to save any changes to this graphic?");
   EXPECT_EQ(platform.messages.back().title, "Save changes");
-  ASSERT_TRUE(LoadSLX(path, false));
-  EXPECT_EQ(CurrentSLX().Frame(1).CenterX, 13);
+  ASSERT_TRUE(windows.Document().LoadFile(path, false));
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 13);
   // Opened again: nothing changed, no question.
   Load(path);
   size_t said = platform.messages.size();
@@ -308,7 +309,7 @@ TEST_F(SLXEditorTest, ZoomButtonsShowTheFrameBitmapsWithoutTheMark) {
   SLXEditorForm& editor = Load(path);
   editor.CenterXBox()->setText("5");  // draws the mark on the colour view
   QTest::mouseClick(editor.ZoomButton(0), Qt::LeftButton);
-  ZoomForm& zoom = ZoomForm::Instance();
+  ZoomForm& zoom = windows.Zoom();
   EXPECT_TRUE(zoom.isVisible());
   EXPECT_EQ(zoom.OriginalDIB.Width(), 30);
   EXPECT_EQ(zoom.OriginalDIB.GetPixel(5, 10), RGBColour(0, 50, 60));  // no mark

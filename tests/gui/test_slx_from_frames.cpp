@@ -9,15 +9,16 @@
 #include <QTest>
 #include <filesystem>
 
+#include "app/gui/EditorWindows.h"
 #include "codec/DIBSection.h"
 #include "codec/SLX.h"
 #include "common/gui/Look.h"
-#include "project/EditorForm.h"
+#include "project/gui/EditorForm.h"
 #include "tests/gui/support/ScriptedPlatform.h"
 #include "tests/support/TestSupport.h"
 #include "tools/FramesToSLX.h"
-#include "tools/SLXFromFramesForm.h"
-#include "tools/FrameViewForm.h"
+#include "tools/gui/FrameView.h"
+#include "tools/gui/SLXFromFramesForm.h"
 
 namespace zorv::gui {
 namespace {
@@ -31,7 +32,7 @@ QRgb Inverted(QRgb colour) { return 0xFF000000 | (~colour & 0x00FFFFFF); }
 class FramesFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<SLXFromFramesForm>();
+    form = &windows.FramesDialog();
     form->show();
     QApplication::processEvents();
   }
@@ -82,7 +83,9 @@ class FramesFormTest : public ::testing::Test {
   test::ScriptedPlatform platform;
   test::TempDir frames;
   test::TempDir out;
-  std::unique_ptr<SLXFromFramesForm> form;
+  // After the platform, so that the windows go first.
+  EditorWindows windows;
+  SLXFromFramesForm* form = nullptr;
   Qt::MouseButton held_ = Qt::NoButton;
 };
 
@@ -448,6 +451,16 @@ TEST_F(FramesFormTest, CreateWritesTheSLXFromTheBoxesAndKeepsTheList) {
   EXPECT_EQ(platform.messages.back().title, "Error");
   EXPECT_EQ(platform.messages.back().icon, MsgIcon::Exclamation);
   EXPECT_FALSE(fs::exists(out.path() / "again.slx"));
+
+  // An SLX named like a frame's copy is refused the same way.
+  test::TempDir empty;
+  platform.file_answers.push_back(empty.File("WALK1.bmp"));
+  QTest::mouseClick(form->CreateSLXButton(), Qt::LeftButton);
+  ASSERT_EQ(platform.messages.size(), 3u);
+  EXPECT_EQ(platform.LastFirstLine(), kSLXNamedLikeAFrameText);
+  EXPECT_EQ(platform.messages.back().title, "Error");
+  EXPECT_EQ(platform.messages.back().icon, MsgIcon::Exclamation);
+  EXPECT_TRUE(fs::is_empty(empty.path()));
 }
 
 TEST_F(FramesFormTest, CancellingTheSaveDialogWritesNothing) {
@@ -465,23 +478,26 @@ TEST_F(FramesFormTest, AFrameThatVanishedIsNamedAndNothingIsLeftBehind) {
   fs::remove(b);
   platform.file_answers.push_back(out.File("x.slx"));
   QTest::mouseClick(form->CreateSLXButton(), Qt::LeftButton);
+  ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.LastFirstLine(), "Error copying frame 2!");
   EXPECT_NE(platform.messages.back().text.find(b), std::string::npos);
+  EXPECT_EQ(platform.messages.back().title, "Error");
+  EXPECT_EQ(platform.messages.back().icon, MsgIcon::Critical);
   EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
-// --- the one dialog of the run ---------------------------------------------
+// --- the one dialog of a set of windows ------------------------------------
 
 class FramesInstanceTest : public ::testing::Test {
  protected:
-  void TearDown() override { SLXFromFramesForm::Unload(); }
   test::ScriptedPlatform platform;
+  EditorWindows windows;
 };
 
 TEST_F(FramesInstanceTest, OpeningAfreshResetsWhatTheLastOpeningLeft) {
-  EXPECT_EQ(SLXFromFramesForm::Existing(), nullptr);
-  SLXFromFramesForm& dialog = SLXFromFramesForm::Instance();
-  EXPECT_EQ(SLXFromFramesForm::Existing(), &dialog);
+  EXPECT_EQ(windows.ExistingFramesDialog(), nullptr);
+  SLXFromFramesForm& dialog = windows.FramesDialog();
+  EXPECT_EQ(windows.ExistingFramesDialog(), &dialog);
   dialog.Open();
   platform.multi_file_answers.push_back({"/f/a.bmp", "/f/b.bmp"});
   dialog.AddFrames();
@@ -496,25 +512,31 @@ TEST_F(FramesInstanceTest, OpeningAfreshResetsWhatTheLastOpeningLeft) {
   EXPECT_EQ(dialog.FramePaths().size(), 2u);
   dialog.close();
   dialog.Open();
-  EXPECT_EQ(&SLXFromFramesForm::Instance(), &dialog);
+  EXPECT_EQ(&windows.FramesDialog(), &dialog);
   EXPECT_TRUE(dialog.FramePaths().empty());
   EXPECT_EQ(dialog.FramesListBox()->count(), 0);
   EXPECT_EQ(dialog.FrameCountLabel()->text(), "Frames: 0");
   EXPECT_EQ(dialog.CenterXBox()->text(), "30");
   EXPECT_EQ(dialog.SuffixBox()->text(), "data");
-  SLXFromFramesForm::Unload();
-  EXPECT_EQ(SLXFromFramesForm::Existing(), nullptr);
+  // Another set of windows starts without a dialog and makes its own.
+  EditorWindows fresh;
+  EXPECT_EQ(fresh.ExistingFramesDialog(), nullptr);
+  SLXFromFramesForm& other = fresh.FramesDialog();
+  EXPECT_NE(&other, &dialog);
+  EXPECT_EQ(fresh.ExistingFramesDialog(), &other);
+  EXPECT_EQ(windows.ExistingFramesDialog(), &dialog);
 }
 
 TEST_F(FramesInstanceTest, TheMainWindowOpensTheDialogAndClosesItWhenItCloses) {
-  auto editor = std::make_unique<EditorForm>();
-  editor->show();
-  editor->ShowSLXFromFrames();
-  ASSERT_NE(SLXFromFramesForm::Existing(), nullptr);
-  EXPECT_TRUE(SLXFromFramesForm::Existing()->isVisible());
+  EditorForm& editor = windows.Main();
+  editor.show();
+  EXPECT_EQ(windows.ExistingFramesDialog(), nullptr);
+  editor.ShowSLXFromFrames();
+  ASSERT_NE(windows.ExistingFramesDialog(), nullptr);
+  EXPECT_TRUE(windows.ExistingFramesDialog()->isVisible());
   EXPECT_TRUE(platform.messages.empty());
-  editor->close();
-  EXPECT_FALSE(SLXFromFramesForm::Existing()->isVisible());
+  editor.close();
+  EXPECT_FALSE(windows.ExistingFramesDialog()->isVisible());
 }
 
 }  // namespace

@@ -4,17 +4,29 @@
 #include <QLabel>
 #include <QScrollBar>
 
+#include "app/gui/EditorWindows.h"
 #include "common/gui/Look.h"
-#include "package/ProgressIndicator.h"
+#include "package/gui/ProgressIndicator.h"
 #include "project/WeirdPicture.h"
-#include "tools/ZoomForm.h"
 #include "tests/gui/support/ScriptedPlatform.h"
+#include "tools/gui/ZoomForm.h"
 
 namespace zorv::gui {
 namespace {
 
-TEST(ZoomWindow, SizesThePictureByTheZoomValue) {
-  ZoomForm zoom;
+// The small windows as the editor makes them, each in a fresh set.
+class SmallWindowTest : public ::testing::Test {
+ protected:
+  test::ScriptedPlatform platform;
+  // After the platform, so that the windows go first.
+  EditorWindows windows;
+};
+
+using ZoomWindow = SmallWindowTest;
+using ProgressWindow = SmallWindowTest;
+
+TEST_F(ZoomWindow, SizesThePictureByTheZoomValue) {
+  ZoomForm& zoom = windows.Zoom();
   ASSERT_TRUE(zoom.OriginalDIB.Create(36, 36));
   zoom.DrawImage();
   EXPECT_EQ(zoom.ZoomedImageBox()->size(), QSize(36, 36));
@@ -33,8 +45,8 @@ TEST(ZoomWindow, SizesThePictureByTheZoomValue) {
   EXPECT_GE(Twips(zoom.height()), 1000 - kTwipsPerPixel + 1);
 }
 
-TEST(ZoomWindow, HugePicturesAtHighZoomStayBounded) {
-  ZoomForm zoom;
+TEST_F(ZoomWindow, HugePicturesAtHighZoomStayBounded) {
+  ZoomForm& zoom = windows.Zoom();
   ASSERT_TRUE(zoom.OriginalDIB.Create(4000, 3000));
   zoom.ZoomAmount()->setValue(100);
   EXPECT_LE(Twips(zoom.width()), 32767);
@@ -42,8 +54,8 @@ TEST(ZoomWindow, HugePicturesAtHighZoomStayBounded) {
   EXPECT_LE(zoom.ZoomedImageBox()->pixmap().width(), 32767 / kTwipsPerPixel);
 }
 
-TEST(ProgressWindow, StartsFromItsDesignAndSetsBarsAsFractions) {
-  ProgressIndicator progress;
+TEST_F(ProgressWindow, StartsFromItsDesignAndSetsBarsAsFractions) {
+  ProgressIndicator& progress = windows.ProgressWindow();
   progress.ShowFresh();
   EXPECT_EQ(progress.TitleLabel()->text(), "Compiling MPI file...");
   progress.SetProjectPartVisible(false);
@@ -56,6 +68,25 @@ TEST(ProgressWindow, StartsFromItsDesignAndSetsBarsAsFractions) {
   progress.ShowFresh();
   EXPECT_TRUE(progress.ProjectProgressMax()->isVisible());
   EXPECT_EQ(progress.FileProgressBar()->width(), progress.FileProgressMax()->width());
+}
+
+TEST_F(ProgressWindow, TheFileStepHidesWhileItsFullLengthStays) {
+  ProgressIndicator& progress = windows.ProgressWindow();
+  progress.ShowFresh();
+  progress.SetFileStepVisible(false);
+  EXPECT_FALSE(progress.FileProgressLabel()->isVisible());
+  EXPECT_FALSE(progress.FileProgressBar()->isVisible());
+  EXPECT_TRUE(progress.FileProgressMax()->isVisible());
+  EXPECT_TRUE(progress.ProjectProgressBar()->isVisible());
+  progress.SetFileStepVisible(true);
+  EXPECT_TRUE(progress.FileProgressLabel()->isVisible());
+  EXPECT_TRUE(progress.FileProgressBar()->isVisible());
+  // A fresh showing has the whole file part again.
+  progress.SetFileStepVisible(false);
+  progress.Unload();
+  progress.ShowFresh();
+  EXPECT_TRUE(progress.FileProgressLabel()->isVisible());
+  EXPECT_TRUE(progress.FileProgressBar()->isVisible());
 }
 
 TEST(HiddenAnimation, TicksPaintTheirDiagonalAndStopBeforeOverflow) {

@@ -11,34 +11,6 @@
 
 namespace zorv::test {
 
-RecordingReporter::RecordingReporter() : previous_(SetReporter(this)) {}
-RecordingReporter::~RecordingReporter() { SetReporter(previous_); }
-
-MsgAnswer RecordingReporter::Show(const Message& message) {
-  messages.push_back(message);
-  if (!answers.empty()) {
-    MsgAnswer answer = answers.front();
-    answers.erase(answers.begin());
-    return answer;
-  }
-  return message.default_answer;
-}
-
-std::string RecordingReporter::LastText() const {
-  return messages.empty() ? std::string() : messages.back().text;
-}
-
-std::string RecordingReporter::LastFirstLine() const {
-  std::string text = LastText();
-  return text.substr(0, text.find('\n'));
-}
-
-bool RecordingReporter::Said(const std::string& first_line) const {
-  for (const auto& m : messages)
-    if (m.text.substr(0, m.text.find('\n')) == first_line) return true;
-  return false;
-}
-
 namespace {
 std::atomic<int> temp_counter{0};
 }

@@ -1,5 +1,5 @@
-// Shared pieces of the tests: a reporter that records what the core said,
-// a temporary folder per test, and file helpers.
+// Shared pieces of the tests: a temporary folder per test, file helpers,
+// running the command line.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,29 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Report.h"
+#include "common/Status.h"
 
 namespace zorv::test {
-
-// Records every message and answers with a scripted answer (default: the
-// message's default answer).
-class RecordingReporter : public Reporter {
- public:
-  RecordingReporter();
-  ~RecordingReporter() override;
-  MsgAnswer Show(const Message& message) override;
-
-  std::vector<Message> messages;
-  std::vector<MsgAnswer> answers;  // taken front first when not empty
-
-  // The first line of the last message, "" when nothing was said.
-  std::string LastText() const;
-  std::string LastFirstLine() const;
-  bool Said(const std::string& first_line) const;
-
- private:
-  Reporter* previous_;
-};
 
 // A fresh folder for one test, removed afterwards.
 class TempDir {

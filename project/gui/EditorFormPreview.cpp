@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "codec/DIBSection.h"
+#include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLPWriter.h"
 #include "codec/SLX.h"
@@ -18,10 +19,11 @@
 #include "common/gui/Images.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "package/ProgressIndicator.h"
-#include "project/EditorForm.h"
+#include "common/gui/ProgressView.h"
+#include "common/gui/Windows.h"
 #include "project/ResourceList.h"
-#include "tools/ZoomForm.h"
+#include "project/gui/EditorForm.h"
+#include "tools/gui/SLXDocument.h"
 
 namespace zorv::gui {
 namespace {
@@ -209,13 +211,7 @@ void EditorForm::IconControlClicked() {
   resource->IconFlags = GetIconFlags();
 }
 
-void EditorForm::ZoomIcon() {
-  ZoomForm& zoom = Zoom();
-  FromQImage(icon_picture_->pixmap().toImage(), zoom.OriginalDIB);
-  zoom.DrawImage();
-  zoom.show();
-  zoom.raise();
-}
+void EditorForm::ZoomIcon() { windows_.ShowZoom(icon_picture_->pixmap().toImage()); }
 
 void EditorForm::ConvertToSLX() {
   ProjectResource* resource = Selected();
@@ -233,15 +229,20 @@ void EditorForm::ConvertToSLX() {
   conversion_repaints_.clear();
   const std::string slp_path = resource->FilePath;
   const int entry = current_resource_;
-  bool converted = ConvertSLPToSLX(slp_path, slx_path, [this](int32_t frame) {
-    slp2slx_button_->setText("[converting frame " + QString::number(frame) + "]");
-    if (frame % 5 == 0) {
-      repaint();
-      conversion_repaints_.push_back(FromQ(slp2slx_button_->text()));
-    }
-  });
+  // The main window draws on the built-in palette, as it has since start-up.
+  const Status converted =
+      ConvertSLPToSLX(slp_path, slx_path, Palette::BuiltIn(), [this](const ProgressStep& step) {
+        slp2slx_button_->setText("[converting frame " + QString::number(step.step) + "]");
+        if (step.step % 5 == 0) {
+          repaint();
+          conversion_repaints_.push_back(FromQ(slp2slx_button_->text()));
+        }
+      });
   slp2slx_button_->setText("Convert to SLX");
-  if (!converted) return;
+  if (!converted) {
+    ShowFailure(converted, MsgIcon::Critical);
+    return;
+  }
   project_.Resource(entry).FilePath = slx_path;
   project_.Resource(entry).Kind = KindSLX;
   ResourceSelected();
@@ -260,17 +261,25 @@ void EditorForm::ConvertToSLP() {
     if (answer != MsgAnswer::Yes) return;
   }
   const int entry = current_resource_;
-  if (!LoadSLX(resource->FilePath, false)) return;
-  ProgressIndicator& progress = Progress();
+  // The graphic becomes the one the editor shows, as loading it does.
+  SLXDocument& document = document_;
+  if (Status loaded = document.LoadFile(resource->FilePath, false); !loaded) {
+    ShowFailure(loaded, MsgIcon::Exclamation);
+    return;
+  }
+  ProgressView& progress = windows_.Progress();
   progress.ShowFresh();
   progress.SetTitle("Converting to SLP...");
   progress.SetProjectPartVisible(false);
   progress.SetFilePartVisible(true);
-  bool converted = ConvertSLXToSLP(CurrentSLX(), *chosen,
-                                   [&progress](const std::string& caption, double fraction) {
-                                     progress.SetFileProgress(ToQ(caption), fraction);
-                                     progress.RepaintNow();
-                                   });
+  // SLX graphics are coded against the game's own palette.
+  const Status converted = ConvertSLXToSLP(document.Graphic(), *chosen, Palette::BuiltIn(),
+                                           [&progress](const ProgressStep& step) {
+                                             progress.SetFileProgress(ToQ(step.caption),
+                                                                      step.Fraction());
+                                             progress.RepaintNow();
+                                           });
+  if (!converted) ShowFailure(converted, MsgIcon::Critical);
   progress.Unload();
   if (converted) {
     project_.Resource(entry).FilePath = *chosen;

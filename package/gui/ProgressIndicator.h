@@ -4,31 +4,29 @@
 
 #include <QWidget>
 
+#include "common/gui/ProgressView.h"
+
 class QLabel;
 class QFrame;
 
 namespace zorv::gui {
 
-class ProgressIndicator : public QWidget {
+class ProgressIndicator : public QWidget, public ProgressView {
   Q_OBJECT
 
  public:
   explicit ProgressIndicator(QWidget* parent = nullptr);
 
-  // Shows the window at its design state: title "Compiling MPI file...",
-  // every part visible, bars at their design width.
-  void ShowFresh();
-  // Closes it; the next ShowFresh starts from the design state again.
-  void Unload();
-
-  void SetTitle(const QString& title);
-  void SetProjectPartVisible(bool visible);
-  void SetFilePartVisible(bool visible);
+  void ShowFresh() override;
+  void Unload() override;
+  void SetTitle(const QString& title) override;
+  void SetProjectPartVisible(bool visible) override;
+  void SetFilePartVisible(bool visible) override;
+  void SetFileStepVisible(bool visible) override;
   // fraction 0..1 of the Max rectangle's width; the caption goes to the label.
-  void SetProjectProgress(const QString& caption, double fraction);
-  void SetFileProgress(const QString& caption, double fraction);
-  // Paints the new texts and widths now, while the caller keeps working.
-  void RepaintNow();
+  void SetProjectProgress(const QString& caption, double fraction) override;
+  void SetFileProgress(const QString& caption, double fraction) override;
+  void RepaintNow() override;
 
   QLabel* TitleLabel() const { return title_label_; }
   QLabel* ProjectProgressLabel() const { return project_label_; }

@@ -27,25 +27,15 @@ class QTimer;
 namespace zorv::gui {
 
 class AnimationOverlay;
-class ProjectSettingsForm;
-class ProgressIndicator;
-class ZoomForm;
+class SLXDocument;
+class Windows;
 
 class EditorForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  EditorForm();
+  EditorForm(Windows& windows, SLXDocument& document);
   ~EditorForm() override;
-
-  // The one main window of the run (created on first use).
-  static EditorForm& Instance();
-  static bool Exists();
-
-  // The windows that exist once for the run, created on first use.
-  ProjectSettingsForm& ProjectSettings();
-  ProgressIndicator& Progress();
-  ZoomForm& Zoom();
 
   // Menu commands.
   void NewProject();
@@ -136,8 +126,6 @@ class EditorForm : public QMainWindow {
 
  private:
   void BuildMenus();
-  void ShowSLXEditor();
-  void CloseToolWindows();
   void BuildResourceControls();
   void BuildPreviewControls();
   void BuildIconControls();
@@ -160,15 +148,16 @@ class EditorForm : public QMainWindow {
   std::optional<std::string> AskOpenFile(const std::string& title, const std::string& filter,
                                          const std::string& initial_name);
 
+  Windows& windows_;
+  // The SLX graphic the editor shows; loading one for display, for
+  // conversion or while compiling replaces it.
+  SLXDocument& document_;
   ModProject project_;
   bool project_open_ = false;
   int current_resource_ = 0;
   std::string dialog_file_name_;
   bool loading_text_ = false;
   std::vector<std::string> conversion_repaints_;
-
-  std::unique_ptr<ProjectSettingsForm> settings_form_;
-  std::unique_ptr<ProgressIndicator> progress_form_;
 
   QWidget* client_;
   QMenu* project_menu_ = nullptr;

@@ -1,4 +1,4 @@
-#include "project/EditorForm.h"
+#include "project/gui/EditorForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,15 +16,12 @@
 #include <QTextEdit>
 #include <QTimer>
 
-#include "codec/Palettes.h"
 #include "common/Functions.h"
+#include "common/gui/Controls.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "package/ProgressIndicator.h"
-#include "project/ProjectSettingsForm.h"
+#include "common/gui/Windows.h"
 #include "project/WeirdPicture.h"
-#include "tools/SLXEditorForm.h"
-#include "tools/ZoomForm.h"
 
 namespace zorv::gui {
 
@@ -67,8 +64,6 @@ class AnimationOverlay : public QWidget {
 
 namespace {
 
-EditorForm* the_editor = nullptr;
-
 // Eight civilisations, one per icon check box; the bit numbers are part of
 // the package format.
 constexpr std::array<const char*, 8> kCivilisations = {
@@ -76,31 +71,15 @@ constexpr std::array<const char*, 8> kCivilisations = {
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption, double points,
                     QRect place) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  StyleButton(button, points);
-  button->setGeometry(place);
-  FitCaption(button);
-  return button;
+  return MakeButton(parent, name, caption, points, place);
 }
 
 QCheckBox* Check(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* check = new QCheckBox(caption, parent);
-  check->setObjectName(name);
-  StyleCheck(check);
-  check->setFont(ArialFont(8.25));
-  check->setGeometry(place);
-  FitCaption(check, 22);
-  return check;
+  return MakeCheck(parent, name, caption, place);
 }
 
 QLabel* Label(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  StyleLabel(label);
-  label->setFont(ArialFont(8.25));
-  label->setGeometry(place);
-  return label;
+  return MakeLabel(parent, name, caption, ArialFont(8.25), place);
 }
 
 // The icon box's picture before any icon is shown.
@@ -116,8 +95,8 @@ QPixmap PlaceholderPicture() {
 
 }  // namespace
 
-EditorForm::EditorForm() {
-  the_editor = this;
+EditorForm::EditorForm(Windows& windows, SLXDocument& document)
+    : windows_(windows), document_(document) {
   setObjectName("EditorForm");
   setWindowTitle("Zorv Mod Editor - version 0.50 (beta)");
   setWindowIcon(QIcon(":/zorv-mod-editor.png"));
@@ -135,10 +114,6 @@ EditorForm::EditorForm() {
   weird_picture_timer_->setProperty("tag", "0");
   connect(weird_picture_timer_, &QTimer::timeout, this, &EditorForm::AnimationTick);
 
-  BuildSquareTable();
-  LoadPalette("");
-  SLXEditorForm::AttachToLoader();
-
   resize(Px(9480), Px(6510) + menuBar()->sizeHint().height());
   HidePerResourceControls();
   SetProjectCommandsEnabled(false);
@@ -149,28 +124,7 @@ EditorForm::EditorForm() {
   LayOut();
 }
 
-EditorForm::~EditorForm() {
-  if (the_editor == this) the_editor = nullptr;
-}
-
-EditorForm& EditorForm::Instance() {
-  if (!the_editor) new EditorForm();
-  return *the_editor;
-}
-
-bool EditorForm::Exists() { return the_editor != nullptr; }
-
-ProjectSettingsForm& EditorForm::ProjectSettings() {
-  if (!settings_form_) settings_form_ = std::make_unique<ProjectSettingsForm>(this);
-  return *settings_form_;
-}
-
-ProgressIndicator& EditorForm::Progress() {
-  if (!progress_form_) progress_form_ = std::make_unique<ProgressIndicator>();
-  return *progress_form_;
-}
-
-ZoomForm& EditorForm::Zoom() { return ZoomForm::Instance(); }
+EditorForm::~EditorForm() = default;
 
 void EditorForm::BuildMenus() {
   auto add = [this](QMenu* menu, const char* name, const char* caption, auto slot) {
@@ -346,10 +300,7 @@ void EditorForm::closeEvent(QCloseEvent* event) {
     if (answer == MsgAnswer::Yes) SaveProject();
   }
   // The other windows go in a fixed order.
-  if (progress_form_) progress_form_->close();
-  CloseToolWindows();
-  if (settings_form_) settings_form_->close();
-  ZoomForm::Instance().close();
+  windows_.CloseOtherWindows();
   weird_picture_timer_->stop();
   event->accept();
 }

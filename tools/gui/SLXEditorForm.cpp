@@ -1,4 +1,4 @@
-#include "tools/SLXEditorForm.h"
+#include "tools/gui/SLXEditorForm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,17 +11,17 @@
 #include <QTimer>
 #include <optional>
 
-#include "autogen/SLXAutoGenForm.h"
 #include "codec/DIBSection.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
+#include "common/gui/Controls.h"
 #include "common/gui/Images.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "tools/SLXEditState.h"
-#include "tools/FrameViewForm.h"
-#include "tools/ZoomForm.h"
+#include "common/gui/Windows.h"
+#include "tools/gui/FrameView.h"
+#include "tools/gui/SLXDocument.h"
 
 namespace zorv::gui {
 
@@ -51,40 +51,12 @@ class EditorSurface : public QWidget {
 
 namespace {
 
-SLXEditorForm* the_editor = nullptr;
-
-// Connects graphic loading to the editor window.
-class EditorLoadListener : public SLXLoadListener {
- public:
-  void ShowEditor(int32_t frame_count) override {
-    SLXEditorForm& editor = SLXEditorForm::Instance();
-    editor.Open();
-    editor.ResetSlider(frame_count);
-  }
-  void FirstDisplay() override {
-    // Only a window that exists follows the graphic; one is not made for a
-    // graphic loaded for conversion.
-    if (SLXEditorForm* editor = SLXEditorForm::Existing()) editor->ShowFrame(true);
-  }
-};
-EditorLoadListener load_listener;
-
 QLabel* Label(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  StyleLabel(label);
-  label->setFont(FixedFont());
-  label->setGeometry(place);
-  return label;
+  return MakeLabel(parent, name, caption, FixedFont(), place);
 }
 
 QLineEdit* Box(QWidget* parent, const char* name, QRect place) {
-  auto* box = new QLineEdit("30", parent);
-  box->setObjectName(name);
-  StyleBox(box);
-  box->setGeometry(place);
-  box->setTextMargins(0, 0, 0, 0);
-  return box;
+  return MakeBox(parent, name, "30", place);
 }
 
 QScrollBar* Spin(QWidget* parent, const char* name, Qt::Orientation orientation, QRect place) {
@@ -99,8 +71,8 @@ QScrollBar* Spin(QWidget* parent, const char* name, Qt::Orientation orientation,
 
 }  // namespace
 
-SLXEditorForm::SLXEditorForm() {
-  the_editor = this;
+SLXEditorForm::SLXEditorForm(Windows& windows, SLXDocument& document)
+    : windows_(windows), document_(document) {
   setObjectName("SLXEditorForm");
   setWindowTitle("SLX Editor");
   surface_ = new EditorSurface(this);
@@ -108,20 +80,28 @@ SLXEditorForm::SLXEditorForm() {
   BuildControls();
   BuildMenus();
   resize(465, 297 + menuBar()->sizeHint().height());
+
+  // The editor follows the document: a newly loaded graphic is shown at
+  // once, whether or not the editor was asked for, and auto-generation
+  // moves the slider and shows its results here.
+  connect(&document_, &SLXDocument::graphicLoaded, this, [this] { ShowFrame(true); });
+  connect(&document_, &SLXDocument::frameSelected, this, [this](int frame) {
+    SetSliderQuietly(frame);
+  });
+  connect(&document_, &SLXDocument::frameRangeReset, this, [this](int frame_count) {
+    if (frame_scroll_->maximum() == frame_count) return;
+    ResetSlider(frame_count);
+    document_.SetCurrentFrame(frame_scroll_->value());
+  });
+  connect(&document_, &SLXDocument::frameGenerated, this, [this](const AutoGenResult& result) {
+    // The frame as it now is (hot spot and place), then the generated
+    // bitmaps over it.
+    ShowFrame(false);
+    ApplyGenerated(result);
+  });
 }
 
-SLXEditorForm::~SLXEditorForm() {
-  if (the_editor == this) the_editor = nullptr;
-}
-
-SLXEditorForm& SLXEditorForm::Instance() {
-  if (!the_editor) new SLXEditorForm();
-  return *the_editor;
-}
-
-SLXEditorForm* SLXEditorForm::Existing() { return the_editor; }
-
-void SLXEditorForm::AttachToLoader() { SetSLXLoadListener(&load_listener); }
+SLXEditorForm::~SLXEditorForm() = default;
 
 QWidget* SLXEditorForm::Surface() const { return surface_; }
 
@@ -139,11 +119,8 @@ void SLXEditorForm::BuildControls() {
   useless->setFocusPolicy(Qt::NoFocus);
   const char* zoom_captions[2] = {"Zoom (colour)", "Zoom (data)"};
   for (int i = 0; i < 2; ++i) {
-    zoom_buttons_[i] = new QPushButton(zoom_captions[i], surface_);
-    zoom_buttons_[i]->setObjectName(QString("ZoomButton(%1)").arg(i));
-    StyleButton(zoom_buttons_[i], 8.25);
-    zoom_buttons_[i]->setGeometry(240, 40 + 24 * i, 97, 17);
-    FitCaption(zoom_buttons_[i]);
+    zoom_buttons_[i] = MakeButton(surface_, QString("ZoomButton(%1)").arg(i), zoom_captions[i],
+                                  8.25, QRect(240, 40 + 24 * i, 97, 17));
     connect(zoom_buttons_[i], &QPushButton::clicked, this, [this, i] { Zoom(i); });
   }
   Label(surface_, "FrameScrollLabel", "Frame:", QRect(16, 64, 49, 17));
@@ -240,11 +217,16 @@ void SLXEditorForm::Open() {
     animate_timer_->stop();
     colour_view_->move(16, 104);
     data_view_->move(184, 104);
-    SLXAnchors().ColourAnchor = {colour_view_->x(), colour_view_->y()};
-    SLXAnchors().DataAnchor = {data_view_->x(), data_view_->y()};
+    document_.SetAnchors(ViewAnchors{{colour_view_->x(), colour_view_->y()},
+                                     {data_view_->x(), data_view_->y()}});
   }
   show();
   raise();
+}
+
+void SLXEditorForm::OpenForGraphic(int frame_count) {
+  Open();
+  ResetSlider(frame_count);
 }
 
 void SLXEditorForm::ResetSlider(int frame_count) {
@@ -254,29 +236,35 @@ void SLXEditorForm::ResetSlider(int frame_count) {
   frame_scroll_->setProperty("tag", "on");
 }
 
+void SLXEditorForm::SetSliderQuietly(int value) {
+  if (frame_scroll_->value() == value) return;
+  frame_scroll_->setProperty("tag", "off");
+  frame_scroll_->setValue(value);
+  frame_scroll_->setProperty("tag", "on");
+}
+
 bool SLXEditorForm::CurrentFrameValid() const {
-  const SLXGraphic& graphic = CurrentSLX();
-  return graphic.CurrentFrame >= 1 && graphic.CurrentFrame <= graphic.FrameCount &&
-         static_cast<size_t>(graphic.CurrentFrame) <= graphic.Frames.size();
+  return document_.HasFrame(document_.CurrentFrame());
 }
 
 bool SLXEditorForm::ShowFrame(bool first) {
-  SLXGraphic& graphic = CurrentSLX();
-  graphic.CurrentFrame = frame_scroll_->value();
+  const SLXGraphic& graphic = document_.Graphic();
+  document_.SetCurrentFrame(frame_scroll_->value());
+  const int32_t current = document_.CurrentFrame();
   if (!CurrentFrameValid()) {
     CurrentPlatform().ShowMessage(Message{
-        "Frame " + std::to_string(graphic.CurrentFrame) + " is not a frame of this graphic (" +
+        "Frame " + std::to_string(current) + " is not a frame of this graphic (" +
             std::to_string(graphic.FrameCount) + " frames).\n" + graphic.Path,
         "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
     return false;
   }
-  const SLXFrame& frame = graphic.Frame(graphic.CurrentFrame);
+  const SLXFrame& frame = graphic.Frame(current);
   cDIBSection colour;
-  Status loaded = colour.CreateFromPicture(graphic.ColourPath(graphic.CurrentFrame));
+  Status loaded = colour.CreateFromPicture(graphic.ColourPath(current));
   if (!loaded) {
     CurrentPlatform().ShowMessage(Message{
-        "Unable to load the colour bitmap of frame " + std::to_string(graphic.CurrentFrame) +
-            "!\n" + loaded.message(),
+        "Unable to load the colour bitmap of frame " + std::to_string(current) + "!\n" +
+            loaded.message(),
         "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
     // The boxes still show this frame's hot spot, so an edit made now goes
     // to the frame the slider names and no other frame's values do.
@@ -284,7 +272,7 @@ bool SLXEditorForm::ShowFrame(bool first) {
     return false;
   }
   colour_view_->SetPicture(ToQImage(colour));
-  const std::string data_path = graphic.DataPath(graphic.CurrentFrame);
+  const std::string data_path = graphic.DataPath(current);
   bool data_shown = false;
   if (FileExists(data_path)) {
     cDIBSection data;
@@ -294,7 +282,7 @@ bool SLXEditorForm::ShowFrame(bool first) {
       data_shown = true;
     } else {
       CurrentPlatform().ShowMessage(Message{"Unable to load the data bitmap of frame " +
-                                                std::to_string(graphic.CurrentFrame) + "!\n" +
+                                                std::to_string(current) + "!\n" +
                                                 data_loaded.message(),
                                             "Error", MsgIcon::Exclamation, MsgButtons::OK,
                                             MsgAnswer::OK});
@@ -303,12 +291,12 @@ bool SLXEditorForm::ShowFrame(bool first) {
   // A frame without a readable data bitmap keeps the old picture at the
   // colour view's size.
   if (!data_shown) data_view_->resize(colour_view_->size());
-  ViewAnchors& anchors = SLXAnchors();
-  if (first) {
-    anchors.ColourAnchor = {colour_view_->x() + frame.CenterX, colour_view_->y() + frame.CenterY};
-    anchors.DataAnchor = {colour_view_->x() + colour_view_->width() + 25 + frame.CenterX,
-                          data_view_->y() + frame.CenterY};
-  }
+  if (first)
+    document_.SetAnchors(
+        ViewAnchors{{colour_view_->x() + frame.CenterX, colour_view_->y() + frame.CenterY},
+                    {colour_view_->x() + colour_view_->width() + 25 + frame.CenterX,
+                     data_view_->y() + frame.CenterY}});
+  const ViewAnchors& anchors = document_.Anchors();
   ViewPoint colour_place = PlaceOnAnchor(anchors.ColourAnchor, frame.CenterX, frame.CenterY);
   ViewPoint data_place = PlaceOnAnchor(anchors.DataAnchor, frame.CenterX, frame.CenterY);
   colour_view_->move(colour_place.X, colour_place.Y);
@@ -332,13 +320,9 @@ void SLXEditorForm::ClearMarks() {
 }
 
 void SLXEditorForm::SetCenter() {
-  SLXGraphic& graphic = CurrentSLX();
   const int x = LeadingNumberFloor(FromQ(center_x_box_->text()));
   const int y = LeadingNumberFloor(FromQ(center_y_box_->text()));
-  if (CurrentFrameValid()) {
-    graphic.Frame(graphic.CurrentFrame).CenterX = x;
-    graphic.Frame(graphic.CurrentFrame).CenterY = y;
-  }
+  document_.SetHotSpot(document_.CurrentFrame(), x, y);
   if (!DisplayChecked()) return;
   ClearMarks();
   colour_view_->SetMark(QPoint(x, y));
@@ -384,9 +368,8 @@ void SLXEditorForm::StartAnimation() { animate_timer_->start(); }
 void SLXEditorForm::StopAnimation() { animate_timer_->stop(); }
 
 void SLXEditorForm::AnimationTick() {
-  const SLXGraphic& graphic = CurrentSLX();
-  int next = graphic.CurrentFrame + 1;
-  if (next > graphic.AnimateLast) next = graphic.AnimateFirst;
+  int next = document_.CurrentFrame() + 1;
+  if (next > document_.AnimateLast()) next = document_.AnimateFirst();
   frame_scroll_->setProperty("tag", "off");
   frame_scroll_->setValue(next);
   frame_scroll_->setProperty("tag", "on");
@@ -394,10 +377,9 @@ void SLXEditorForm::AnimationTick() {
 }
 
 void SLXEditorForm::AnimateBetween() {
-  SLXGraphic& graphic = CurrentSLX();
   auto answer = CurrentPlatform().InputBox(
       "Animate between what frames?", "Animation",
-      std::to_string(graphic.AnimateFirst) + "-" + std::to_string(graphic.AnimateLast));
+      std::to_string(document_.AnimateFirst()) + "-" + std::to_string(document_.AnimateLast()));
   if (!answer || answer->empty()) return;
   const size_t dash = answer->find('-');
   if (dash == std::string::npos) return;
@@ -407,9 +389,8 @@ void SLXEditorForm::AnimateBetween() {
   auto first = ParseNumberLine(first_text);
   auto last = ParseNumberLine(last_text);
   if (!first || !last) return;
-  if (*first >= 1 && *first <= *last && *last <= graphic.FrameCount) {
-    graphic.AnimateFirst = *first;
-    graphic.AnimateLast = *last;
+  if (*first >= 1 && *first <= *last && *last <= document_.Graphic().FrameCount) {
+    document_.SetAnimationRange(*first, *last);
   } else {
     CurrentPlatform().ShowMessage(
         Message{"Invalid range!", "Error", MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
@@ -438,8 +419,8 @@ void SLXEditorForm::ColourMove(QPoint view, QPoint global) {
     const QPoint step = view - colour_press_;
     if (step.isNull()) return;
     colour_view_->move(colour_view_->pos() + step);
-    SLXAnchors().ColourAnchor.X += step.x();
-    SLXAnchors().ColourAnchor.Y += step.y();
+    const ViewPoint anchor = document_.Anchors().ColourAnchor;
+    document_.SetColourAnchor({anchor.X + step.x(), anchor.Y + step.y()});
     SetCenter();
   } else if (colour_drag_ == 3) {
     if (precision_ == 1) {
@@ -462,8 +443,8 @@ void SLXEditorForm::ColourMove(QPoint view, QPoint global) {
 
 void SLXEditorForm::ColourRelease(Qt::MouseButton) {
   if (colour_drag_ == 3 && CurrentFrameValid()) {
-    const SLXFrame& frame = CurrentSLX().Frame(CurrentSLX().CurrentFrame);
-    ViewPoint place = PlaceOnAnchor(SLXAnchors().ColourAnchor, frame.CenterX, frame.CenterY);
+    const SLXFrame& frame = document_.Graphic().Frame(document_.CurrentFrame());
+    ViewPoint place = PlaceOnAnchor(document_.Anchors().ColourAnchor, frame.CenterX, frame.CenterY);
     colour_view_->move(place.X, place.Y);
     SetCenter();
   }
@@ -480,25 +461,23 @@ void SLXEditorForm::DataMove(QPoint view) {
   const QPoint step = view - data_press_;
   if (step.isNull()) return;
   data_view_->move(data_view_->pos() + step);
-  SLXAnchors().DataAnchor.X += step.x();
-  SLXAnchors().DataAnchor.Y += step.y();
+  const ViewPoint anchor = document_.Anchors().DataAnchor;
+  document_.SetDataAnchor({anchor.X + step.x(), anchor.Y + step.y()});
 }
 
 void SLXEditorForm::DataRelease() { data_drag_ = 0; }
 
 void SLXEditorForm::Zoom(int index) {
-  FrameView* view = index == 0 ? colour_view_ : data_view_;
-  ZoomForm& zoom = ZoomForm::Instance();
-  FromQImage(view->Picture(), zoom.OriginalDIB);
-  zoom.DrawImage();
-  zoom.show();
-  zoom.raise();
+  windows_.ShowZoom((index == 0 ? colour_view_ : data_view_)->Picture());
 }
 
-void SLXEditorForm::GenerateData() { SLXAutoGenForm::Instance().Open(); }
+void SLXEditorForm::GenerateData() { windows_.OpenAutoGeneration(); }
 
 void SLXEditorForm::SaveChanges() {
-  if (!SaveSLX(CurrentSLX())) return;
+  if (Status saved = SaveSLX(document_.Graphic()); !saved) {
+    ShowFailure(saved, MsgIcon::Critical);
+    return;
+  }
   CurrentPlatform().ShowMessage(
       Message{"Changes saved", "Saved", MsgIcon::Information, MsgButtons::OK, MsgAnswer::OK});
 }
@@ -523,7 +502,9 @@ void SLXEditorForm::closeEvent(QCloseEvent* event) {
     MsgAnswer answer = CurrentPlatform().ShowMessage(
         Message{"Do you want to save any changes to this graphic?", "Save changes", MsgIcon::None,
                 MsgButtons::YesNo, MsgAnswer::Yes});
-    if (answer == MsgAnswer::Yes) SaveSLX(CurrentSLX());
+    if (answer == MsgAnswer::Yes)
+      if (Status saved = SaveSLX(document_.Graphic()); !saved)
+        ShowFailure(saved, MsgIcon::Critical);
   }
   changed_ = false;
   event->accept();

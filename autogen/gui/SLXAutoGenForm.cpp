@@ -1,4 +1,4 @@
-#include "autogen/SLXAutoGenForm.h"
+#include "autogen/gui/SLXAutoGenForm.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,18 +9,16 @@
 #include <QScrollBar>
 #include <QTimer>
 
-#include "autogen/SLXAutoGenFormButtons.h"
+#include "autogen/gui/SLXAutoGenFormButtons.h"
 #include "codec/SLX.h"
 #include "common/Functions.h"
+#include "common/gui/Controls.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "tools/SLXEditState.h"
-#include "tools/SLXEditorForm.h"
+#include "tools/gui/SLXDocument.h"
 
 namespace zorv::gui {
 namespace {
-
-SLXAutoGenForm* the_dialog = nullptr;
 
 constexpr int kClientWidth = 372;
 constexpr int kClientHeight = 279;
@@ -44,33 +42,22 @@ bool IsColourValue(int64_t value) { return value >= 0 && value <= 0xFFFFFF; }
 
 // Row captions: the fixed-pitch font, right-aligned against their controls.
 QLabel* RowCaption(QWidget* parent, int index, const char* caption, QRect place) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString("Labels(%1)").arg(index));
-  StyleLabel(label);
-  label->setFont(FixedFont());
+  QLabel* label =
+      MakeLabel(parent, QString("Labels(%1)").arg(index), caption, FixedFont(), place);
   label->setAlignment(Qt::AlignRight | Qt::AlignTop);
   label->setWordWrap(true);
-  label->setGeometry(place);
   return label;
 }
 
 QLabel* SmallLabel(QWidget* parent, const QString& name, const char* caption, QRect place,
                    Qt::Alignment alignment) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  StyleLabel(label);
-  label->setFont(ArialFont(8.25));
+  QLabel* label = MakeLabel(parent, name, caption, ArialFont(8.25), place);
   label->setAlignment(alignment | Qt::AlignTop);
-  label->setGeometry(place);
   return label;
 }
 
 QCheckBox* Check(QWidget* parent, const char* name, QRect place) {
-  auto* check = new QCheckBox(parent);
-  check->setObjectName(name);
-  StyleCheck(check);
-  check->setGeometry(place);
-  return check;
+  return MakeCheck(parent, name, QString(), place);
 }
 
 QRadioButton* Option(QWidget* parent, const QString& name, const char* caption, QRect place) {
@@ -105,15 +92,6 @@ QScrollBar* Slider(QWidget* parent, const char* name, QRect place, int maximum, 
 
 QString Percent(int value) { return QString("(%1%)").arg(ToQ(NumberText(value))); }
 
-// Moves the editor's slider without its change handling, which would show
-// the frame (and store the hot-spot boxes into it) before it is generated.
-void SetSliderQuietly(QScrollBar* slider, int value) {
-  if (slider->value() == value) return;
-  slider->setProperty("tag", "off");
-  slider->setValue(value);
-  slider->setProperty("tag", "on");
-}
-
 }  // namespace
 
 const char* SLXAutoGenForm::SettingKey(Colour which) {
@@ -135,15 +113,8 @@ ColourValue SLXAutoGenForm::DefaultColour(Colour which) {
   return 0;
 }
 
-SLXAutoGenForm& SLXAutoGenForm::Instance() {
-  if (!the_dialog) new SLXAutoGenForm();
-  return *the_dialog;
-}
-
-SLXAutoGenForm* SLXAutoGenForm::Existing() { return the_dialog; }
-
-SLXAutoGenForm::SLXAutoGenForm() : QWidget(nullptr, Qt::Dialog) {
-  the_dialog = this;
+SLXAutoGenForm::SLXAutoGenForm(SLXDocument& document)
+    : QWidget(nullptr, Qt::Dialog), document_(document) {
   setObjectName("SLXAutoGenForm");
   setWindowTitle("Data-bitmap auto-generation");
   StyleWindow(this);
@@ -153,10 +124,7 @@ SLXAutoGenForm::SLXAutoGenForm() : QWidget(nullptr, Qt::Dialog) {
   LoadColours();
 }
 
-SLXAutoGenForm::~SLXAutoGenForm() {
-  StopAllScreenPicks();
-  if (the_dialog == this) the_dialog = nullptr;
-}
+SLXAutoGenForm::~SLXAutoGenForm() { StopAllScreenPicks(); }
 
 void SLXAutoGenForm::BuildControls() {
   labels_[0] = RowCaption(this, 0, "Mask:", QRect(56, 16, 49, 17));
@@ -350,39 +318,32 @@ AutoGenOptions SLXAutoGenForm::ReadOptions(int32_t frame, bool save) const {
 }
 
 bool SLXAutoGenForm::RunFrame(int32_t frame, bool save) {
-  SLXEditorForm& editor = SLXEditorForm::Instance();
-  QScrollBar* slider = editor.FrameScroll();
-  const int shown_before = slider->value();
-  SetSliderQuietly(slider, frame);
-  const AutoGenResult result = GenerateDataBitmap(ReadOptions(frame, save), SLXAnchors());
+  const int32_t shown_before = document_.CurrentFrame();
+  // The editor's slider goes to the frame without showing it: showing it
+  // would store the hot-spot boxes into it before it is generated.
+  document_.SelectFrame(frame);
+  const AutoGenResult result =
+      GenerateDataBitmap(document_.Graphic(), ReadOptions(frame, save), document_.Anchors());
+  if (result.HotSpotsMoved) document_.HotSpotsChanged();
+  if (!result.status) ShowFailure(result.status, MsgIcon::Exclamation);
   if (!result.Generated) {
-    // Nothing to show (the core has said why): the editor stays on the
-    // frame it shows.
-    SetSliderQuietly(slider, shown_before);
+    // Nothing to show: the editor stays on the frame it shows.
+    document_.SelectFrame(shown_before);
     return false;
   }
-  // The frame as it now is (hot spot and place), then the generated
-  // bitmaps over it.
-  editor.ShowFrame(false);
-  editor.ApplyGenerated(result);
-  return result.Ok;
+  document_.ShowGenerated(result);
+  return result.status.ok();
 }
 
-bool SLXAutoGenForm::PreviewCurrentFrame() {
-  return RunFrame(SLXEditorForm::Instance().FrameScroll()->value(), false);
-}
+bool SLXAutoGenForm::PreviewCurrentFrame() { return RunFrame(document_.CurrentFrame(), false); }
 
-bool SLXAutoGenForm::ApplyToCurrentFrame() {
-  return RunFrame(SLXEditorForm::Instance().FrameScroll()->value(), true);
-}
+bool SLXAutoGenForm::ApplyToCurrentFrame() { return RunFrame(document_.CurrentFrame(), true); }
 
 bool SLXAutoGenForm::ApplyToAnimation() {
-  const int32_t frame_count = CurrentSLX().FrameCount;
-  SLXEditorForm& editor = SLXEditorForm::Instance();
+  const int32_t frame_count = document_.Graphic().FrameCount;
   // A graphic loaded for conversion since the editor last opened leaves the
   // slider's range behind; every frame must be reachable on it.
-  if (frame_count >= 1 && editor.FrameScroll()->maximum() != frame_count)
-    editor.ResetSlider(frame_count);
+  if (frame_count >= 1) document_.ResetFrameRange();
   for (int32_t frame = 1; frame <= frame_count; ++frame) {
     // A frame that fails has been reported; going on would bury that
     // message under the same one for every later frame. Running again is

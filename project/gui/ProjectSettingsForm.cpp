@@ -1,4 +1,4 @@
-#include "project/ProjectSettingsForm.h"
+#include "project/gui/ProjectSettingsForm.h"
 
 #include <QCloseEvent>
 #include <QLabel>

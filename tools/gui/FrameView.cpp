@@ -1,4 +1,4 @@
-#include "tools/FrameViewForm.h"
+#include "tools/gui/FrameView.h"
 
 #include <QMouseEvent>
 #include <QPainter>

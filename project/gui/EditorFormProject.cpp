@@ -9,9 +9,9 @@
 #include "common/FileIO.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "project/EditorForm.h"
-#include "project/ProjectSettingsForm.h"
+#include "common/gui/Windows.h"
 #include "project/ResourceList.h"
+#include "project/gui/EditorForm.h"
 
 namespace zorv::gui {
 
@@ -43,7 +43,10 @@ std::optional<std::string> EditorForm::AskOpenFile(const std::string& title,
 void EditorForm::NewProject() {
   auto path = AskSaveFile("Select name for new project", kProjectFilter, "project.mpr", true, true);
   if (!path || path->empty()) return;
-  if (!zorv::NewProject(*path, project_)) return;
+  if (Status created = zorv::NewProject(*path, project_); !created) {
+    ShowFailure(created, MsgIcon::Exclamation);
+    return;
+  }
   ResetResourcePanel();
 }
 
@@ -60,20 +63,26 @@ void EditorForm::OpenProjectFile(const std::string& path) {
   RefreshResourceList();
   current_resource_ = 0;
   HidePerResourceControls();
-  if (!zorv::OpenProject(path, project_)) return;
+  if (Status opened = zorv::OpenProject(path, project_); !opened) {
+    ShowFailure(opened, MsgIcon::Exclamation);
+    return;
+  }
   ResetResourcePanel();
 }
 
 bool EditorForm::SaveProject() {
   if (!project_open_) return false;
-  return zorv::SaveProject(project_);
+  if (Status saved = zorv::SaveProject(project_); !saved) {
+    ShowFailure(saved, MsgIcon::Exclamation);
+    return false;
+  }
+  return true;
 }
 
 void EditorForm::ShowProjectSettings() {
   if (!project_open_) return;
-  ProjectSettings().Open(project_.Title, [this](const std::string& title) {
-    project_.Title = title;
-  });
+  windows_.OpenProjectSettings(project_.Title,
+                               [this](const std::string& title) { project_.Title = title; });
 }
 
 void EditorForm::ResetResourcePanel() {
@@ -121,8 +130,11 @@ void EditorForm::ImportResource() {
 }
 
 void EditorForm::ImportResourceFile(const std::string& path) {
-  int16_t number = zorv::ImportResource(project_, path);
-  if (number == 0) return;
+  int16_t number = 0;
+  if (Status imported = zorv::ImportResource(project_, path, number); !imported) {
+    ShowFailure(imported, MsgIcon::Exclamation);
+    return;
+  }
   RefreshResourceList();
   current_resource_ = number;
   SelectResource(number - 1);

@@ -16,10 +16,6 @@ class ZoomForm : public QWidget {
  public:
   explicit ZoomForm(QWidget* parent = nullptr);
 
-  // The one zoom window of the run, created on first use and shared by the
-  // main window and the SLX editor.
-  static ZoomForm& Instance();
-
   // The unmagnified picture; callers fill it, then call DrawImage and show.
   cDIBSection OriginalDIB;
 

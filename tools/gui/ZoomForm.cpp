@@ -1,4 +1,4 @@
-#include "tools/ZoomForm.h"
+#include "tools/gui/ZoomForm.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -11,11 +11,6 @@
 #include "common/gui/Look.h"
 
 namespace zorv::gui {
-
-ZoomForm& ZoomForm::Instance() {
-  static ZoomForm* instance = new ZoomForm();
-  return *instance;
-}
 
 ZoomForm::ZoomForm(QWidget* parent) : QWidget(parent, Qt::Tool) {
   setObjectName("ZoomForm");

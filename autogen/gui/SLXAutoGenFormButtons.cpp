@@ -1,4 +1,4 @@
-#include "autogen/SLXAutoGenFormButtons.h"
+#include "autogen/gui/SLXAutoGenFormButtons.h"
 
 #include <QMouseEvent>
 #include <QPainter>

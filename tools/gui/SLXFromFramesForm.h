@@ -30,12 +30,6 @@ class SLXFromFramesForm : public QWidget {
   SLXFromFramesForm();
   ~SLXFromFramesForm() override;
 
-  // The one dialog of the run, created on first use; Existing gives it only
-  // when it was created, Unload destroys it.
-  static SLXFromFramesForm& Instance();
-  static SLXFromFramesForm* Existing();
-  static void Unload();
-
   // Shows the dialog; one that is not open starts afresh.
   void Open();
 

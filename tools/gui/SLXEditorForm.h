@@ -1,6 +1,7 @@
 // The SLX editor: shows the current frame's colour and data bitmaps aligned
 // on their hot spots, steps and animates through the frames, and sets hot
-// spots by typing, spinning and dragging.
+// spots by typing, spinning and dragging. It works on the SLX document and
+// follows it: a graphic loaded while the editor exists is shown at once.
 #pragma once
 
 #include <QMainWindow>
@@ -22,23 +23,21 @@ namespace zorv::gui {
 
 class FrameView;
 class EditorSurface;
+class SLXDocument;
+class Windows;
 
 class SLXEditorForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  SLXEditorForm();
+  SLXEditorForm(Windows& windows, SLXDocument& document);
   ~SLXEditorForm() override;
-
-  // The one editor of the run, created on first use.
-  static SLXEditorForm& Instance();
-  static SLXEditorForm* Existing();
-  // Attaches the editor to graphic loading: a graphic loaded for display
-  // opens the editor, and an open editor follows every newly loaded graphic.
-  static void AttachToLoader();
 
   // Shows the window with its members reset, as every opening does.
   void Open();
+  // A graphic is being loaded for display: Open, then the frame slider
+  // reset to 1..frame_count without running its handler.
+  void OpenForGraphic(int frame_count);
   // Resets the frame slider to 1..frame_count without running its handler.
   void ResetSlider(int frame_count);
 
@@ -100,8 +99,12 @@ class SLXEditorForm : public QMainWindow {
   void SpinChanged(QScrollBar* spin, QLineEdit* box);
   void FrameScrollChanged();
   void WriteCenterBoxes(int x, int y);
+  void SetSliderQuietly(int value);
   void ClearMarks();
   bool CurrentFrameValid() const;
+
+  Windows& windows_;
+  SLXDocument& document_;
 
   bool changed_ = false;
   int precision_ = 1;

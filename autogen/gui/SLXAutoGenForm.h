@@ -1,7 +1,7 @@
 // "Data-bitmap auto-generation": the dialog in which the user sets the
 // colour rules that derive data bitmaps from colour bitmaps and runs them
-// on the SLX editor's frame (preview or apply) or on every frame of the
-// current graphic. Its three colours can be chosen in the colour dialog or
+// on the frame the SLX editor shows (preview or apply) or on every frame of
+// the SLX document's graphic, the editor following through the document. Its three colours can be chosen in the colour dialog or
 // picked from the screen, and are remembered in the settings store.
 #pragma once
 
@@ -22,6 +22,7 @@ class QTimer;
 namespace zorv::gui {
 
 class ColourButton;
+class SLXDocument;
 
 class SLXAutoGenForm : public QWidget {
   Q_OBJECT
@@ -36,13 +37,8 @@ class SLXAutoGenForm : public QWidget {
   // The colour a key falls back to when nothing usable is stored.
   static ColourValue DefaultColour(Colour which);
 
-  SLXAutoGenForm();
+  explicit SLXAutoGenForm(SLXDocument& document);
   ~SLXAutoGenForm() override;
-
-  // The one dialog of the run, created on first use; Existing gives it only
-  // when it was created.
-  static SLXAutoGenForm& Instance();
-  static SLXAutoGenForm* Existing();
 
   // Shows the dialog without blocking. A dialog that is not open starts
   // from its design state with the colours from the settings store.
@@ -106,6 +102,7 @@ class SLXAutoGenForm : public QWidget {
   // Generates one frame and shows the result in the editor.
   bool RunFrame(int32_t frame, bool save);
 
+  SLXDocument& document_;
   std::array<ColourValue, 3> colours_{};
   bool crosshair_shown_ = false;
 

@@ -1,4 +1,4 @@
-#include "tools/SLXFromFramesForm.h"
+#include "tools/gui/SLXFromFramesForm.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,16 +14,15 @@
 
 #include "codec/DIBSection.h"
 #include "common/Functions.h"
+#include "common/gui/Controls.h"
 #include "common/gui/Images.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
-#include "tools/FrameViewForm.h"
+#include "tools/gui/FrameView.h"
 #include "tools/FramesToSLX.h"
 
 namespace zorv::gui {
 namespace {
-
-SLXFromFramesForm* the_dialog = nullptr;
 
 constexpr int kClientWidth = 376;
 constexpr int kClientHeight = 385;
@@ -83,33 +82,19 @@ void PaintSurface(QPainter& painter, const QRect& area) {
   for (const QRect& outline : kOutlines) painter.drawRect(outline.adjusted(0, 0, -1, -1));
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect place) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  StyleLabel(label);
-  label->setFont(FixedFont());
+QLabel* Label(QWidget* parent, const char* name, const char* caption, QRect place) {
+  QLabel* label = MakeLabel(parent, name, caption, FixedFont(), place);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label->setGeometry(place);
   return label;
 }
 
-QLineEdit* MakeBox(QWidget* parent, const char* name, QRect place) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
-  StyleBox(box);
-  box->setTextMargins(0, 0, 0, 0);
-  box->setGeometry(place);
-  return box;
+QLineEdit* Box(QWidget* parent, const char* name, QRect place) {
+  return MakeBox(parent, name, QString(), place);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect place,
-                        double points = 8.25) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(place);
-  StyleButton(button, points);
-  FitCaption(button);
-  return button;
+QPushButton* Button(QWidget* parent, const char* name, const char* caption, QRect place,
+                    double points = 8.25) {
+  return MakeButton(parent, name, caption, points, place);
 }
 
 QPoint ClampPoint(QPoint p, int limit) {
@@ -129,14 +114,6 @@ bool HiddenOnDesktop(const std::filesystem::path& entry) {
 
 // ---------------------------------------------------------------------------
 
-SLXFromFramesForm& SLXFromFramesForm::Instance() {
-  if (!the_dialog) the_dialog = new SLXFromFramesForm();
-  return *the_dialog;
-}
-
-SLXFromFramesForm* SLXFromFramesForm::Existing() { return the_dialog; }
-
-void SLXFromFramesForm::Unload() { delete the_dialog; }
 
 SLXFromFramesForm::SLXFromFramesForm() : QWidget(nullptr, Qt::Dialog) {
   setObjectName("SLXFromFramesForm");
@@ -158,22 +135,22 @@ SLXFromFramesForm::SLXFromFramesForm() : QWidget(nullptr, Qt::Dialog) {
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setGeometry(8, 8, 129, 297);
 
-  move_buttons_[0] = MakeButton(this, "FileMoveButton_0", "Move up", QRect(8, 312, 65, 17));
-  move_buttons_[1] = MakeButton(this, "FileMoveButton_1", "Move down", QRect(72, 312, 65, 17));
-  remove_button_ = MakeButton(this, "FileRemoveButton", "Remove", QRect(8, 336, 65, 17));
-  add_button_ = MakeButton(this, "FileAddButton", "Add frames", QRect(72, 336, 65, 17));
-  count_label_ = MakeLabel(this, "FrameCountLabel", "Frames: 0", QRect(16, 360, 121, 17));
-  center_label_ = MakeLabel(this, "CenterLabel", "Central point:", QRect(152, 8, 113, 17));
-  MakeLabel(this, "CenterXLabel", "X:", QRect(152, 24, 17, 17));
-  center_x_box_ = MakeBox(this, "CenterXBox", QRect(168, 24, 41, 19));
-  MakeLabel(this, "CenterYLabel", "Y:", QRect(216, 24, 17, 17));
-  center_y_box_ = MakeBox(this, "CenterYBox", QRect(232, 24, 41, 19));
+  move_buttons_[0] = Button(this, "FileMoveButton_0", "Move up", QRect(8, 312, 65, 17));
+  move_buttons_[1] = Button(this, "FileMoveButton_1", "Move down", QRect(72, 312, 65, 17));
+  remove_button_ = Button(this, "FileRemoveButton", "Remove", QRect(8, 336, 65, 17));
+  add_button_ = Button(this, "FileAddButton", "Add frames", QRect(72, 336, 65, 17));
+  count_label_ = Label(this, "FrameCountLabel", "Frames: 0", QRect(16, 360, 121, 17));
+  center_label_ = Label(this, "CenterLabel", "Central point:", QRect(152, 8, 113, 17));
+  Label(this, "CenterXLabel", "X:", QRect(152, 24, 17, 17));
+  center_x_box_ = Box(this, "CenterXBox", QRect(168, 24, 41, 19));
+  Label(this, "CenterYLabel", "Y:", QRect(216, 24, 17, 17));
+  center_y_box_ = Box(this, "CenterYBox", QRect(232, 24, 41, 19));
   QLabel* suffix_label =
-      MakeLabel(this, "SuffixLabel", "Data bitmap filename suffix:", QRect(152, 68, 137, 33));
+      Label(this, "SuffixLabel", "Data bitmap filename suffix:", QRect(152, 68, 137, 33));
   suffix_label->setWordWrap(true);
-  suffix_box_ = MakeBox(this, "SuffixBox", QRect(296, 73, 65, 22));
+  suffix_box_ = Box(this, "SuffixBox", QRect(296, 73, 65, 22));
   create_button_ =
-      MakeButton(this, "CreateSLXButton", "Copy images and create SLX", QRect(144, 112, 225, 33),
+      Button(this, "CreateSLXButton", "Copy images and create SLX", QRect(144, 112, 225, 33),
                  9.75);
 
   crosshair_box_ = new QLabel(this);
@@ -202,9 +179,7 @@ SLXFromFramesForm::SLXFromFramesForm() : QWidget(nullptr, Qt::Dialog) {
   Reset();
 }
 
-SLXFromFramesForm::~SLXFromFramesForm() {
-  if (the_dialog == this) the_dialog = nullptr;
-}
+SLXFromFramesForm::~SLXFromFramesForm() = default;
 
 void SLXFromFramesForm::Open() {
   if (!isVisible()) {
@@ -347,7 +322,17 @@ void SLXFromFramesForm::CreateSLX() {
   job.center_y = centre.y();
   job.suffix = FromQ(suffix_box_->text());
   job.hidden = HiddenOnDesktop;
-  CreateSLXFromFrames(job);
+  const Status created = CreateSLXFromFrames(job);
+  if (created) {
+    CurrentPlatform().ShowMessage(
+        Message{"SLX created", "Success", MsgIcon::Information, MsgButtons::OK, MsgAnswer::OK});
+    return;
+  }
+  // A job refused before anything was written is the user's to mend; any
+  // other failure stopped a job under way.
+  const std::string headline = created.Headline();
+  const bool refused = headline == kFolderNotEmptyText || headline == kSLXNamedLikeAFrameText;
+  ShowFailure(created, refused ? MsgIcon::Exclamation : MsgIcon::Critical);
 }
 
 void SLXFromFramesForm::PicturePressed(Qt::MouseButton button, QPoint global) {

@@ -1,4 +1,4 @@
-#include "package/ProgressIndicator.h"
+#include "package/gui/ProgressIndicator.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -86,6 +86,11 @@ void ProgressIndicator::SetProjectPartVisible(bool visible) {
 
 void ProgressIndicator::SetFilePartVisible(bool visible) {
   file_max_->setVisible(visible);
+  file_bar_->setVisible(visible);
+  file_label_->setVisible(visible);
+}
+
+void ProgressIndicator::SetFileStepVisible(bool visible) {
   file_bar_->setVisible(visible);
   file_label_->setVisible(visible);
 }

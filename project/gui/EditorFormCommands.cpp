@@ -1,0 +1,60 @@
+// The main window's commands that open other windows or run the compiler.
+#include "codec/SLX.h"
+#include "common/Functions.h"
+#include "common/gui/Look.h"
+#include "common/gui/Platform.h"
+#include "common/gui/ProgressView.h"
+#include "common/gui/Windows.h"
+#include "package/MPICode.h"
+#include "project/ModProject.h"
+#include "project/gui/EditorForm.h"
+#include "tools/gui/SLXDocument.h"
+
+namespace zorv::gui {
+
+void EditorForm::CompileProject() {
+  if (!project_open_) return;
+  auto chosen = AskSaveFile("Select filename for compiled project",
+                            "Compiled Mod Project (*.mpi)|*.mpi",
+                            GetFileTitle(project_.FilePath) + ".mpi", true, true);
+  if (!chosen || chosen->empty()) return;
+  ProgressView& progress = windows_.Progress();
+  progress.ShowFresh();
+  progress.SetTitle("Compiling MPI file...");
+  progress.SetProjectProgress("Initialising project file", 0.0);
+  progress.SetFileStepVisible(false);
+  SLXDocument& document = document_;
+  const Status compiled = CompileMPI(
+      project_, *chosen,
+      [&progress](const ProgressStep& step) {
+        if (step.level == 0) {
+          progress.SetProjectProgress(ToQ(step.caption), step.Fraction());
+          // The file part shows only while a graphic is converted.
+          progress.SetFileStepVisible(false);
+          return;
+        }
+        progress.SetFileStepVisible(true);
+        progress.SetFileProgress(ToQ(step.caption), step.Fraction());
+        progress.RepaintNow();
+      },
+      // Each SLX resource becomes the graphic the editor shows, as loading
+      // it does.
+      [&document](const SLXGraphic& graphic) { document.Load(graphic, false); });
+  // The message comes while the window still shows where the compile
+  // stopped.
+  if (!compiled) ShowFailure(compiled, MsgIcon::Critical);
+  progress.Unload();
+}
+
+void EditorForm::DisplayGraphic() {
+  if (const ProjectResource* resource = Selected()) DisplayGraphicFile(resource->FilePath);
+}
+
+void EditorForm::DisplayGraphicFile(const std::string& path) {
+  if (Status loaded = document_.LoadFile(path, true); !loaded)
+    ShowFailure(loaded, MsgIcon::Exclamation);
+}
+
+void EditorForm::ShowSLXFromFrames() { windows_.OpenSLXFromFrames(); }
+
+}  // namespace zorv::gui
