@@ -44,6 +44,7 @@ class Palette {
   // red) and then blue again, so that a decoder can store a pixel with one
   // four-byte write whose last byte the next pixel overwrites.
   uint32_t PixelWord(int index) const { return pixel_words_[static_cast<size_t>(index & 255)]; }
+  const std::array<uint32_t, 256>& PixelWords() const { return pixel_words_; }
 
   // The lowest index whose colour equals v or, when none does, the lowest
   // index of the nearest colour by squared distance in RGB.

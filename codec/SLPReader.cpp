@@ -31,7 +31,9 @@ uint32_t Spread(BGR c) {
   return v;
 }
 
-void PutPixel(uint8_t* row, int32_t x, BGR c) {
+// The pixel stores are the decoder's inner loops; they stay inline however
+// large the decoder grows.
+[[gnu::always_inline]] inline void PutPixel(uint8_t* row, int32_t x, BGR c) {
   uint8_t* p = row + 3 * static_cast<size_t>(x);
   p[0] = c.b;
   p[1] = c.g;
@@ -40,7 +42,7 @@ void PutPixel(uint8_t* row, int32_t x, BGR c) {
 
 // Sets n pixels from x on. The last pixel is written with three single
 // bytes, so nothing past the span changes.
-void FillSpan(uint8_t* row, int32_t x, int32_t n, BGR c) {
+[[gnu::always_inline]] inline void FillSpan(uint8_t* row, int32_t x, int32_t n, BGR c) {
   if (n <= 0) return;
   uint8_t* p = row + 3 * static_cast<size_t>(x);
   if (n >= 16 && c.b == c.g && c.g == c.r) {
@@ -54,9 +56,8 @@ void FillSpan(uint8_t* row, int32_t x, int32_t n, BGR c) {
   p[2] = c.r;
 }
 
-// Palette colour i as pixel bytes.
-BGR PaletteBGR(const Palette& palette, int i) {
-  const uint32_t word = palette.PixelWord(i);
+// A palette colour's pixel word as pixel bytes.
+BGR WordBGR(uint32_t word) {
   return {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
           static_cast<uint8_t>(word >> 16)};
 }
@@ -79,7 +80,7 @@ class FrameDecoder {
         frame_(frame),
         colour_(colour),
         data_(data),
-        palette_(palette) {}
+        palette_(palette.PixelWords()) {}
 
   Status Decode() {
     const int32_t width = frame_.Width, height = frame_.Height;
@@ -144,6 +145,9 @@ class FrameDecoder {
     const int32_t width = frame_.Width;
     uint8_t* colour = colour_.Row(y);
     uint8_t* data = data_.Row(y);
+    // Held locally: the pixel stores below could otherwise make the
+    // compiler fetch the table's address again for every pixel.
+    const uint32_t* const words = palette_.data();
     const uint8_t* edges = bytes_ + frame_.OutlineTableOffset + 4 * size_t(y);
     const int32_t left = le::I16(edges), right = le::I16(edges + 2);
     if (left == kSLPEmptyRow) {
@@ -192,7 +196,7 @@ class FrameDecoder {
         case SLPCommand::kFill:
           if (!NibbleCount(b, n) || pos_ >= size_) return PastEnd();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, PaletteBGR(palette_, bytes_[pos_++]));
+          FillSpan(colour, x, n, WordBGR(words[bytes_[pos_++]]));
           FillSpan(data, x, n, kWhite);
           break;
         case SLPCommand::kShadow:
@@ -211,7 +215,7 @@ class FrameDecoder {
         case SLPCommand::kPlayerShadeRun:
           if (!Next(n)) return PastEnd();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, PaletteBGR(palette_, 16 + (b >> 4)));
+          FillSpan(colour, x, n, WordBGR(words[16 + (b >> 4)]));
           FillSpan(data, x, n, kGreen);
           break;
         case SLPCommand::kPlayerCopy: {
@@ -221,7 +225,7 @@ class FrameDecoder {
           const uint8_t* index = bytes_ + pos_;
           for (int32_t k = 0; k < n; ++k) {
             if (index[k] > 239) return BadPlayerIndex(index[k]);
-            PutPixel(colour, x + k, PaletteBGR(palette_, 16 + index[k]));
+            PutPixel(colour, x + k, WordBGR(words[16 + index[k]]));
           }
           pos_ += size_t(n);
           FillSpan(data, x, n, kGreen);
@@ -232,7 +236,7 @@ class FrameDecoder {
           if (n > width - x) return PastWidth();
           const uint8_t index = bytes_[pos_++];
           if (index > 239) return BadPlayerIndex(index);
-          FillSpan(colour, x, n, PaletteBGR(palette_, 16 + index));
+          FillSpan(colour, x, n, WordBGR(words[16 + index]));
           FillSpan(data, x, n, kGreen);
           break;
         }
@@ -257,10 +261,10 @@ class FrameDecoder {
             const uint8_t* index = bytes_ + pos_;
             uint8_t* p = colour + 3 * static_cast<size_t>(x);
             for (int32_t k = 0; k + 1 < n; ++k, p += 3) {
-              const uint32_t word = palette_.PixelWord(index[k]);
+              const uint32_t word = words[index[k]];
               std::memcpy(p, &word, 4);
             }
-            PutPixel(p, 0, PaletteBGR(palette_, index[n - 1]));
+            PutPixel(p, 0, WordBGR(words[index[n - 1]]));
           }
           pos_ += size_t(n);
           FillSpan(data, x, n, kWhite);
@@ -278,7 +282,7 @@ class FrameDecoder {
   cDIBSection& data_;
   size_t pos_ = 0;
   std::string fault_;
-  const Palette& palette_;
+  const std::array<uint32_t, 256>& palette_;
 };
 
 // Decodes a frame of a file on disk from only the bytes it should use: its

@@ -1,10 +1,12 @@
 #include "common/FileIO.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <random>
+#include <functional>
 #include <system_error>
+#include <thread>
 
 namespace zorv {
 namespace fs = std::filesystem;
@@ -140,8 +142,20 @@ bool IsReadOnly(const fs::path& path) {
 }  // namespace
 
 std::string RandomNamePart() {
-  std::random_device source;
-  const uint64_t value = (static_cast<uint64_t>(source()) << 32) ^ source();
+  // Cheap rather than secret: names only need to differ between writers,
+  // and exclusive creation settles any two that meet. Mixed from the time
+  // in nanoseconds, the thread, and an address on this thread's stack,
+  // which differs between processes.
+  uint64_t value = static_cast<uint64_t>(
+      std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  value ^= static_cast<uint64_t>(std::hash<std::thread::id>{}(std::this_thread::get_id())) *
+           0x9E3779B97F4A7C15u;
+  const int on_stack = 0;
+  value ^= static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&on_stack)) << 20;
+  // splitmix64's finish, so that every digit depends on every input bit.
+  value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9u;
+  value = (value ^ (value >> 27)) * 0x94D049BB133111EBu;
+  value ^= value >> 31;
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string part;
   for (int i = 0; i < 12; ++i) part += kDigits[(value >> (4 * i)) & 15];
