@@ -1,6 +1,8 @@
 #include "codec/SLPWriter.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "codec/DataColours.h"
@@ -38,138 +40,186 @@ std::string FaultDetail(int32_t frame, const SLPRunFault& fault) {
 // "path: " in front of a detail, or nothing for frames held in memory.
 std::string Where(const std::string& path) { return path.empty() ? std::string() : path + ": "; }
 
-// The frames of one SLP file, coded in memory one after the other and then
-// laid out as the file: only the coded rows are kept, never the bitmaps.
-class SLPBuilder {
+// Where the bytes of an SLP file go: appended in order, with each frame's
+// tables filled in at their places once the frame is coded.
+class SLPSink {
  public:
-  explicit SLPBuilder(const Palette& palette) : encoder_(palette) {}
+  virtual ~SLPSink() = default;
+  virtual void Append(std::string_view bytes) = 0;
+  virtual void AppendZeros(uint64_t count) = 0;
+  virtual void WriteAt(uint64_t offset, std::string_view bytes) = 0;
+};
 
-  // Codes frame number (from 1) from its bitmaps. data_path names the data
-  // bitmap in messages ("" for frames given in memory).
+class StringSink : public SLPSink {
+ public:
+  explicit StringSink(std::string& out) : out_(out) {}
+  void Append(std::string_view bytes) override { out_ += bytes; }
+  void AppendZeros(uint64_t count) override { out_.append(static_cast<size_t>(count), '\0'); }
+  void WriteAt(uint64_t offset, std::string_view bytes) override {
+    out_.replace(static_cast<size_t>(offset), bytes.size(), bytes);
+  }
+
+ private:
+  std::string& out_;
+};
+
+class FileSink : public SLPSink {
+ public:
+  explicit FileSink(SafeFileWriter& out) : out_(out) {}
+  void Append(std::string_view bytes) override { out_.Write(bytes); }
+  void AppendZeros(uint64_t count) override {
+    const std::string zeros(static_cast<size_t>(std::min<uint64_t>(count, 65536)), '\0');
+    while (count > 0) {
+      const size_t chunk = static_cast<size_t>(std::min<uint64_t>(count, zeros.size()));
+      out_.Write(zeros.data(), chunk);
+      count -= chunk;
+    }
+  }
+  void WriteAt(uint64_t offset, std::string_view bytes) override {
+    out_.WriteAt(offset, bytes.data(), bytes.size());
+  }
+
+ private:
+  SafeFileWriter& out_;
+};
+
+// The size and hot spot of one frame, known before any frame is coded.
+struct FrameShape {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t center_x = 0;
+  int32_t center_y = 0;
+};
+
+Status FrameTooLarge(int32_t number, int32_t width, int32_t height,
+                     const std::string& data_path) {
+  return Status::Fail(
+      "Error in frame " + std::to_string(number) + ": the frame is too large for an SLP!",
+      (data_path.empty() ? "frame " + std::to_string(number) : data_path) + " is " +
+          std::to_string(width) + " x " + std::to_string(height) + " pixels; at most " +
+          std::to_string(kMaxSLPFramePixels) + " pixels fit.");
+}
+
+// Writes one SLP file frame by frame. The frames' sizes fix the layout
+// before the first frame is coded (header, frame table, every frame's row
+// edge table, every frame's command offset table, then the rows), so each
+// frame's tables go straight to their places and its rows follow the rows
+// before: memory holds one frame's coded rows, not the file.
+class SLPStreamWriter {
+ public:
+  SLPStreamWriter(const Palette& palette, SLPSink& sink) : encoder_(palette), sink_(sink) {}
+
+  // Lays the file out for frames of these shapes and writes the header,
+  // the frame table and the tables as zeros. Fails when the tables alone
+  // would pass the 4 GB that offsets can reach.
+  Status Begin(const std::vector<FrameShape>& shapes, const std::string& slp_path) {
+    slp_path_ = slp_path;
+    frames_.assign(shapes.size(), SLPFrameInfo{});
+    uint64_t pos = kSLPHeaderSize + kSLPFrameInfoSize * shapes.size();
+    for (size_t i = 0; i < shapes.size(); ++i) {
+      SLPFrameInfo& f = frames_[i];
+      f.Properties = kSLPProperties;
+      f.Width = shapes[i].width;
+      f.Height = shapes[i].height;
+      f.HotSpotX = shapes[i].center_x;
+      f.HotSpotY = shapes[i].center_y;
+      f.OutlineTableOffset = static_cast<uint32_t>(pos);
+      pos += 4 * static_cast<uint64_t>(f.Height);
+      if (pos > kMaxOffset) return TooLarge();
+    }
+    for (SLPFrameInfo& f : frames_) {
+      f.CommandTableOffset = static_cast<uint32_t>(pos);
+      pos += 4 * static_cast<uint64_t>(f.Height);
+      if (pos > kMaxOffset) return TooLarge();
+    }
+    sink_.Append(EncodeSLPHeader(static_cast<int32_t>(frames_.size())));
+    for (const SLPFrameInfo& f : frames_) sink_.Append(EncodeSLPFrameInfo(f));
+    sink_.AppendZeros(pos - (kSLPHeaderSize + kSLPFrameInfoSize * frames_.size()));
+    pos_ = pos;
+    return Status::Ok();
+  }
+
+  // Codes frame number (from 1), whose bitmaps have the shape Begin was
+  // given. data_path names the data bitmap in messages ("" for frames
+  // given in memory).
   Status AddFrame(int32_t number, const cDIBSection& colour, const cDIBSection& data,
-                  int32_t center_x, int32_t center_y, const std::string& data_path) {
-    if (colour.Width() != data.Width() || colour.Height() != data.Height())
+                  const std::string& data_path) {
+    const SLPFrameInfo& f = frames_[static_cast<size_t>(number - 1)];
+    if (colour.Width() != data.Width() || colour.Height() != data.Height() ||
+        data.Width() != f.Width || data.Height() != f.Height)
       return Status::Fail(FramesDoNotMatchText(number),
-                          Where(data_path) + "the colour bitmap is " + SizeText(colour) +
-                              " pixels, the data bitmap " + SizeText(data) + ".");
-    // A frame larger than the reader takes would give an SLP that this
-    // program (and so the user) could not open again.
-    if (int64_t{data.Width()} * data.Height() > kMaxSLPFramePixels)
-      return FrameTooLarge(number, data, data_path);
-    Coded coded;
+                          Where(data_path) + "the bitmaps changed size during the conversion.");
     SLPRunFault fault;
-    if (!EncodeSLPFrame(colour, data, encoder_, coded.rows, fault)) {
+    if (!EncodeSLPFrame(colour, data, encoder_, encoded_, fault)) {
       const std::string first = fault.last_run_of_row ? ErrorConvertingFrameText(number)
                                                       : std::string(kMsgErrorConvertingFrame);
       return Status::Fail(first, Where(data_path) + FaultDetail(number, fault));
     }
-    coded.info.Properties = kSLPProperties;
-    coded.info.Width = data.Width();
-    coded.info.Height = data.Height();
-    coded.info.HotSpotX = center_x;
-    coded.info.HotSpotY = center_y;
-    frames_.push_back(std::move(coded));
-    return Status::Ok();
-  }
-
-  static Status FrameTooLarge(int32_t number, const cDIBSection& data,
-                              const std::string& data_path) {
-    return FrameTooLarge(number, data.Width(), data.Height(), data_path);
-  }
-  static Status FrameTooLarge(int32_t number, int32_t width, int32_t height,
-                              const std::string& data_path) {
-    return Status::Fail(
-        "Error in frame " + std::to_string(number) + ": the frame is too large for an SLP!",
-        (data_path.empty() ? "frame " + std::to_string(number) : data_path) + " is " +
-            std::to_string(width) + " x " + std::to_string(height) + " pixels; at most " +
-            std::to_string(kMaxSLPFramePixels) + " pixels fit.");
-  }
-
-  // Places every frame's tables and rows. The tables of all frames come
-  // first, then the rows; every offset must fit in 32 bits.
-  Status Place(const std::string& slp_path) {
-    uint64_t pos = kSLPHeaderSize + kSLPFrameInfoSize * frames_.size();
-    for (Coded& f : frames_) {
-      f.info.OutlineTableOffset = static_cast<uint32_t>(pos);
-      pos += 4 * static_cast<uint64_t>(f.info.Height);
-      if (pos > kMaxOffset) return TooLarge(slp_path);
-    }
-    for (Coded& f : frames_) {
-      f.info.CommandTableOffset = static_cast<uint32_t>(pos);
-      pos += 4 * static_cast<uint64_t>(f.info.Height);
-      if (pos > kMaxOffset) return TooLarge(slp_path);
-    }
-    for (Coded& f : frames_) {
-      f.rows_at = pos;
-      pos += f.rows.commands.size();
-      if (pos > kMaxOffset) return TooLarge(slp_path);
-    }
-    size_ = pos;
-    return Status::Ok();
-  }
-
-  uint64_t Size() const { return size_; }
-
-  // Hands the placed file to write(bytes), in order from its first byte.
-  template <typename Write>
-  void WriteTo(Write write) const {
-    write(EncodeSLPHeader(static_cast<int32_t>(frames_.size())));
-    for (const Coded& f : frames_) write(EncodeSLPFrameInfo(f.info));
+    if (pos_ + encoded_.commands.size() > kMaxOffset) return TooLarge();
     std::string table;
-    for (const Coded& f : frames_) {
-      table.clear();
-      for (const SLPRowEdges& e : f.rows.edges) {
-        le::PutI16(table, e.Left);
-        le::PutI16(table, e.Right);
-      }
-      write(table);
+    table.reserve(4 * encoded_.edges.size());
+    for (const SLPRowEdges& e : encoded_.edges) {
+      le::PutI16(table, e.Left);
+      le::PutI16(table, e.Right);
     }
-    for (const Coded& f : frames_) {
-      table.clear();
-      for (uint32_t row : f.rows.row_offsets)
-        le::PutU32(table, static_cast<uint32_t>(f.rows_at + row));
-      write(table);
-    }
-    for (const Coded& f : frames_) {
-      const SLPBytes& commands = f.rows.commands;
-      write(std::string_view(reinterpret_cast<const char*>(commands.data()), commands.size()));
-    }
+    sink_.WriteAt(f.OutlineTableOffset, table);
+    table.clear();
+    for (uint32_t row : encoded_.row_offsets)
+      le::PutU32(table, static_cast<uint32_t>(pos_ + row));
+    sink_.WriteAt(f.CommandTableOffset, table);
+    sink_.Append(std::string_view(reinterpret_cast<const char*>(encoded_.commands.data()),
+                                  encoded_.commands.size()));
+    pos_ += encoded_.commands.size();
+    return Status::Ok();
   }
 
  private:
-  static Status TooLarge(const std::string& slp_path) {
+  Status TooLarge() const {
     return Status::Fail(kMsgErrorConvertingFrame,
-                        Where(slp_path) + "the SLP file would be larger than 4 GB.");
+                        Where(slp_path_) + "the SLP file would be larger than 4 GB.");
   }
 
-  struct Coded {
-    SLPFrameInfo info;
-    SLPEncodedFrame rows;
-    uint64_t rows_at = 0;  // where the frame's rows start in the file
-  };
-
   SLPRunEncoder encoder_;
-  std::vector<Coded> frames_;
-  uint64_t size_ = 0;
+  SLPSink& sink_;
+  std::string slp_path_;
+  std::vector<SLPFrameInfo> frames_;
+  SLPEncodedFrame encoded_;
+  uint64_t pos_ = 0;
 };
 
-struct BitmapSize {
-  int32_t width = 0;
-  int32_t height = 0;
-};
+// First pass over frames given in memory: each frame's two bitmaps have
+// one size that fits an SLP.
+Status CheckFrames(std::span<const FrameBitmaps> frames, std::vector<FrameShape>& shapes) {
+  shapes.clear();
+  for (size_t i = 0; i < frames.size(); ++i) {
+    const FrameBitmaps& frame = frames[i];
+    const auto number = static_cast<int32_t>(i + 1);
+    if (frame.Colour.Width() != frame.Data.Width() ||
+        frame.Colour.Height() != frame.Data.Height())
+      return Status::Fail(FramesDoNotMatchText(number),
+                          "the colour bitmap is " + SizeText(frame.Colour) +
+                              " pixels, the data bitmap " + SizeText(frame.Data) + ".");
+    // A frame larger than the reader takes would give an SLP that this
+    // program (and so the user) could not open again.
+    if (int64_t{frame.Data.Width()} * frame.Data.Height() > kMaxSLPFramePixels)
+      return FrameTooLarge(number, frame.Data.Width(), frame.Data.Height(), std::string());
+    shapes.push_back({frame.Data.Width(), frame.Data.Height(), frame.CenterX, frame.CenterY});
+  }
+  return Status::Ok();
+}
 
 // First pass over a graphic's frames: every frame's two bitmaps are there,
 // are BMP files, have one size and fit an SLP. Reads the files' headers
-// only; gives the sizes found.
-Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<BitmapSize>& sizes) {
-  sizes.assign(static_cast<size_t>(graphic.FrameCount), BitmapSize{});
+// only.
+Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shapes) {
+  shapes.clear();
   for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
     const std::string colour_path = graphic.ColourPath(i);
     const std::string data_path = graphic.DataPath(i);
     if (!FileExists(data_path) || !FileExists(colour_path))
       return Status::Fail(kMsgMissingBMPs,
                           (FileExists(data_path) ? colour_path : data_path) + ": no such file");
-    BitmapSize colour, data;
+    FrameShape colour, data;
     if (Status read = ReadBMPSize(colour_path, colour.width, colour.height); !read)
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", read.message());
     if (Status read = ReadBMPSize(data_path, data.width, data.height); !read)
@@ -178,8 +228,10 @@ Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<BitmapSize>& sizes
       return Status::Fail(FramesDoNotMatchText(i),
                           colour_path + " and " + data_path + " differ in size.");
     if (int64_t{data.width} * data.height > kMaxSLPFramePixels)
-      return SLPBuilder::FrameTooLarge(i, data.width, data.height, data_path);
-    sizes[static_cast<size_t>(i - 1)] = data;
+      return FrameTooLarge(i, data.width, data.height, data_path);
+    data.center_x = graphic.Frame(i).CenterX;
+    data.center_y = graphic.Frame(i).CenterY;
+    shapes.push_back(data);
   }
   return Status::Ok();
 }
@@ -200,20 +252,19 @@ Status EncodeSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
   bytes.clear();
   if (frames.size() > static_cast<size_t>(INT32_MAX))
     return Status::Fail(kMsgErrorConvertingFrame, "too many frames for an SLP file.");
-  SLPBuilder builder(palette);
+  std::vector<FrameShape> shapes;
+  if (Status checked = CheckFrames(frames, shapes); !checked) return checked;
+  std::string out;
+  StringSink sink(out);
+  SLPStreamWriter writer(palette, sink);
+  if (Status begun = writer.Begin(shapes, std::string()); !begun) return begun;
   const auto count = static_cast<int32_t>(frames.size());
   for (int32_t i = 1; i <= count; ++i) {
     Tell(progress, "Converting frame " + std::to_string(i), i, count);
     const FrameBitmaps& frame = frames[static_cast<size_t>(i - 1)];
-    if (Status added = builder.AddFrame(i, frame.Colour, frame.Data, frame.CenterX,
-                                        frame.CenterY, std::string());
-        !added)
+    if (Status added = writer.AddFrame(i, frame.Colour, frame.Data, std::string()); !added)
       return added;
   }
-  if (Status placed = builder.Place(std::string()); !placed) return placed;
-  std::string out;
-  out.reserve(static_cast<size_t>(builder.Size()));
-  builder.WriteTo([&out](std::string_view part) { out += part; });
   bytes = std::move(out);
   return Status::Ok();
 }
@@ -228,11 +279,20 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
   SafeFileWriter out;
   if (Status opened = out.Open(slp_path); !opened)
     return Status::Fail(kMsgErrorWritingSLP, opened.message());
+  // A write that fails leaves the writer failed; committing gives the
+  // reason and removes the partial file.
+  auto write_failed = [&out] {
+    const Status committed = out.Commit();
+    return Status::Fail(kMsgErrorWritingSLP, committed.message());
+  };
 
-  std::vector<BitmapSize> sizes;
-  if (Status checked = CheckFrameFiles(graphic, sizes); !checked) return checked;
+  std::vector<FrameShape> shapes;
+  if (Status checked = CheckFrameFiles(graphic, shapes); !checked) return checked;
+  FileSink sink(out);
+  SLPStreamWriter writer(palette, sink);
+  if (Status begun = writer.Begin(shapes, slp_path); !begun) return begun;
+  if (out.failed()) return write_failed();
 
-  SLPBuilder builder(palette);
   cDIBSection colour, data;
   const int32_t count = graphic.FrameCount;
   for (int32_t i = 1; i <= count; ++i) {
@@ -242,19 +302,9 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", loaded.message());
     if (Status loaded = data.CreateFromPicture(data_path); !loaded)
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", loaded.message());
-    const BitmapSize& expected = sizes[static_cast<size_t>(i - 1)];
-    if (data.Width() != expected.width || data.Height() != expected.height)
-      return Status::Fail(FramesDoNotMatchText(i),
-                          data_path + ": the bitmaps changed size during the conversion.");
-    const SLXFrame& frame = graphic.Frame(i);
-    if (Status added = builder.AddFrame(i, colour, data, frame.CenterX, frame.CenterY, data_path);
-        !added)
-      return added;
+    if (Status added = writer.AddFrame(i, colour, data, data_path); !added) return added;
+    if (out.failed()) return write_failed();
   }
-  colour.ClearUp();
-  data.ClearUp();
-  if (Status placed = builder.Place(slp_path); !placed) return placed;
-  builder.WriteTo([&out](std::string_view part) { out.Write(part); });
   if (Status committed = out.Commit(); !committed)
     return Status::Fail(kMsgErrorWritingSLP, committed.message());
   return Status::Ok();
