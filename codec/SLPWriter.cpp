@@ -247,17 +247,18 @@ std::string FramesDoNotMatchText(int32_t frame) {
          ": colour and data bitmap files do not match!";
 }
 
-Status EncodeSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
-                 std::string& bytes, const ProgressSink& progress) {
-  bytes.clear();
+namespace {
+
+// Codes frames in memory into sink; the frames are checked before any is
+// coded.
+Status CodeFrames(std::span<const FrameBitmaps> frames, const Palette& palette, SLPSink& sink,
+                  const std::string& slp_path, const ProgressSink& progress) {
   if (frames.size() > static_cast<size_t>(INT32_MAX))
     return Status::Fail(kMsgErrorConvertingFrame, "too many frames for an SLP file.");
   std::vector<FrameShape> shapes;
   if (Status checked = CheckFrames(frames, shapes); !checked) return checked;
-  std::string out;
-  StringSink sink(out);
   SLPStreamWriter writer(palette, sink);
-  if (Status begun = writer.Begin(shapes, std::string()); !begun) return begun;
+  if (Status begun = writer.Begin(shapes, slp_path); !begun) return begun;
   const auto count = static_cast<int32_t>(frames.size());
   for (int32_t i = 1; i <= count; ++i) {
     Tell(progress, "Converting frame " + std::to_string(i), i, count);
@@ -265,7 +266,34 @@ Status EncodeSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
     if (Status added = writer.AddFrame(i, frame.Colour, frame.Data, std::string()); !added)
       return added;
   }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status EncodeSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
+                 std::string& bytes, const ProgressSink& progress) {
+  bytes.clear();
+  std::string out;
+  StringSink sink(out);
+  if (Status coded = CodeFrames(frames, palette, sink, std::string(), progress); !coded)
+    return coded;
   bytes = std::move(out);
+  return Status::Ok();
+}
+
+Status WriteSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
+                const std::string& slp_path, const ProgressSink& progress) {
+  SafeFileWriter out;
+  if (Status opened = out.Open(slp_path); !opened)
+    return Status::Fail(kMsgErrorWritingSLP, opened.message());
+  FileSink sink(out);
+  if (Status coded = CodeFrames(frames, palette, sink, slp_path, progress); !coded)
+    return coded;
+  // A write that failed on the way (the writer then ignores the rest) is
+  // reported here, and the partial file removed.
+  if (Status committed = out.Commit(); !committed)
+    return Status::Fail(kMsgErrorWritingSLP, committed.message());
   return Status::Ok();
 }
 

@@ -36,6 +36,12 @@ std::string FramesDoNotMatchText(int32_t frame);
 Status EncodeSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
                  std::string& bytes, const ProgressSink& progress = {});
 
+// The same frames written as an SLP file at slp_path, row by row as they
+// are coded; a failure leaves no file there (an existing one stays as it
+// was).
+Status WriteSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
+                const std::string& slp_path, const ProgressSink& progress = {});
+
 // Converts graphic into an SLP file at slp_path. Every frame's bitmaps are
 // checked (present, readable, of one size) before any frame is coded, and
 // loaded once. Progress hears "Converting frame " + i as step i of the

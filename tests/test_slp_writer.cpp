@@ -434,6 +434,11 @@ TEST_F(SLPWriterTest, FramesInMemoryGiveTheBytesOfTheSameFramesAsFiles) {
     EXPECT_EQ(heard[i].step, i + 1);
     EXPECT_EQ(heard[i].total, 3);
   }
+  // Written to a file, row by row: the same bytes again.
+  const std::string written_path = dir.File("written.slp");
+  status = WriteSLP(in_memory, palette, written_path);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ(test::ReadFileBytes(written_path), from_files);
 
   // No frames: the header alone, as for a graphic of none.
   graphic = SLXGraphic{};
@@ -466,6 +471,14 @@ TEST_F(SLPWriterTest, FramesInMemoryThatCannotBeCodedNameTheirFrame) {
   EXPECT_NE(status.message().find("frame 2"), std::string::npos) << status.message();
   EXPECT_NE(status.message().find("128 128 128"), std::string::npos) << status.message();
   EXPECT_TRUE(bytes.empty());
+
+  // Written to a file, the same failure keeps the SLP that was there.
+  test::WriteFileBytes(slp_path, "a good old SLP");
+  const std::set<std::string> before = FilesInDir();
+  status = WriteSLP(in_memory, palette, slp_path);
+  EXPECT_EQ(status.Headline(), "Error converting frame to SLP!");
+  EXPECT_EQ(test::ReadFileBytes(slp_path), "a good old SLP");
+  EXPECT_EQ(FilesInDir(), before);
 }
 
 // --- Icons -------------------------------------------------------------------------
