@@ -20,6 +20,7 @@
 #include "codec/Palettes.h"
 #include "codec/SLX.h"
 #include "common/gui/Look.h"
+#include "common/gui/ProgressView.h"
 #include "package/MPIPackage.h"
 #include "package/gui/ProgressIndicator.h"
 #include "project/ModProject.h"
@@ -541,6 +542,70 @@ TEST_F(EditorFormTest, CompileLoadsEverySLXResourceIntoTheDocument) {
             qRgb(RedOf(first), GreenOf(first), BlueOf(first)));
   EXPECT_EQ(slx_editor.CenterXBox()->text(), "40");
   EXPECT_EQ(slx_editor.CenterYBox()->text(), "-40");
+}
+
+// A progress view that writes down what it is told, in the windows of a
+// test whose progress goes to it instead of the progress window.
+class ProgressLog : public ProgressView {
+ public:
+  void ShowFresh() override { lines.push_back("fresh"); }
+  void Unload() override { lines.push_back("unload"); }
+  void SetTitle(const QString& title) override { lines.push_back("title " + title.toStdString()); }
+  void SetProjectPartVisible(bool visible) override {
+    lines.push_back(std::string("project part ") + (visible ? "shown" : "hidden"));
+  }
+  void SetFilePartVisible(bool visible) override {
+    lines.push_back(std::string("file part ") + (visible ? "shown" : "hidden"));
+  }
+  void SetFileStepVisible(bool visible) override {
+    // Only changes are worth a line.
+    if (file_step_visible_ == visible) return;
+    file_step_visible_ = visible;
+    lines.push_back(std::string("file step ") + (visible ? "shown" : "hidden"));
+  }
+  void SetProjectProgress(const QString& caption, double fraction) override {
+    lines.push_back("project " + caption.toStdString() + " at " + std::to_string(fraction));
+  }
+  void SetFileProgress(const QString& caption, double fraction) override {
+    lines.push_back("file " + caption.toStdString() + " at " + std::to_string(fraction));
+  }
+  void RepaintNow() override { lines.push_back("repaint"); }
+  std::vector<std::string> lines;
+
+ private:
+  bool file_step_visible_ = true;
+};
+
+class ProgressLoggingWindows : public EditorWindows {
+ public:
+  ProgressView& Progress() override { return log; }
+  ProgressLog log;
+};
+
+TEST_F(EditorFormTest, CompileShowsTheResourceAndEachFrameOfAGraphicInProgress) {
+  ProgressLoggingWindows logging;
+  editor = &logging.Main();
+  NewProject();
+  Import(MakeFile("readme.txt", "Read me first"));
+  Import(MakeGraphic(dir, "art", "knight", 3));
+  Import(MakeFile("horn.wav", "RIFF"));
+  platform.file_answers.push_back(dir.File("out.mpi"));
+  editor->CompileProject();
+  ASSERT_TRUE(platform.messages.empty()) << platform.messages[0].text;
+  // The graphic is resource 2 of 3: the project part names it while the
+  // file part shows and steps through its frames; the sound hides the file
+  // part again. The window is repainted once per frame.
+  auto at = [](double fraction) { return " at " + std::to_string(fraction); };
+  EXPECT_EQ(logging.log.lines,
+            (std::vector<std::string>{
+                "fresh", "title Compiling MPI file...",
+                "project Initialising project file" + at(0.0), "file step hidden",
+                "project Initialising project file" + at(0.0),
+                "project Adding file knight" + at(1.0 / 3), "file step shown",
+                "file Converting frame 1" + at(0.0), "repaint",
+                "file Converting frame 2" + at(1.0 / 3), "repaint",
+                "file Converting frame 3" + at(2.0 / 3), "repaint",
+                "project Adding file horn" + at(2.0 / 3), "file step hidden", "unload"}));
 }
 
 // Whether text ends with end.
