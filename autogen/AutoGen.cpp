@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -114,7 +115,7 @@ AutoGenResult GenerateDataBitmap(SLXGraphic& graphic, const AutoGenOptions& opti
   const SLXFrame& frame = graphic.Frame(options.Frame);
   const std::string colour_path = graphic.ColourPath(options.Frame);
   cDIBSection colour;
-  if (Status loaded = colour.CreateFromPicture(colour_path); !loaded) {
+  if (Status loaded = LoadFrameBitmap(colour_path, colour); !loaded) {
     result.status = Status::Fail("Cannot read the colour bitmap of frame " +
                                  NumberText(options.Frame) + ": " + colour_path + "\n" +
                                  loaded.message() + "\nThe frame was left as it was.");

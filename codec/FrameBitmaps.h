@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "codec/DIBSection.h"
+#include "common/Status.h"
 
 namespace zorv {
 
@@ -15,5 +17,11 @@ struct FrameBitmaps {
   int32_t CenterX = 0;
   int32_t CenterY = 0;
 };
+
+// Loads the BMP file of a frame (or an icon). Its size is read from its
+// headers first: a picture larger than a frame may be (kMaxSLPFramePixels,
+// the most an SLP frame holds) is refused before any memory is taken for it,
+// however small the file that declares it.
+Status LoadFrameBitmap(const std::string& path, cDIBSection& bitmap);
 
 }  // namespace zorv

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/FileIO.h"
+#include "common/TextLines.h"
 
 namespace zorv {
 namespace {
@@ -185,20 +186,27 @@ Status ParseBuiltInPalette(std::string_view text, PaletteTable& table) {
   return Status::Ok();
 }
 
-Status ParsePaletteFile(std::string_view text, PaletteTable& table) {
-  std::vector<std::string> lines = SplitLines(text);
-  if (lines.empty() || SkipLeadingBlanks(lines[0]) != "JASC-PAL")
+Status ParsePaletteFile(LineSource& lines, PaletteTable& table) {
+  std::string line;
+  if (!lines.Next(line) || SkipLeadingBlanks(line) != "JASC-PAL")
     return Status::Fail("the first line is not \"JASC-PAL\"");
-  if (lines.size() < 3 + 256)
-    return Status::Fail("the file holds fewer than 256 colour lines");
   PaletteTable parsed{};
-  for (int i = 0; i < 256; ++i) {
-    if (!ParseTriple(lines[3 + i], parsed[i]))
-      return Status::Fail("line " + std::to_string(4 + i) +
-                          " is not three numbers 0..255");
+  // Two lines (version and count) say nothing the colours do not.
+  for (int i = -2; i < 256; ++i) {
+    if (!lines.Next(line)) {
+      if (!lines.status()) return lines.status();
+      return Status::Fail("the file holds fewer than 256 colour lines");
+    }
+    if (i >= 0 && !ParseTriple(line, parsed[i]))
+      return Status::Fail("line " + std::to_string(4 + i) + " is not three numbers 0..255");
   }
   table = parsed;
   return Status::Ok();
+}
+
+Status ParsePaletteFile(std::string_view text, PaletteTable& table) {
+  TextLineSource lines(text);
+  return ParsePaletteFile(lines, table);
 }
 
 Status LoadPalette(const std::string& path, Palette& palette) {
@@ -206,10 +214,10 @@ Status LoadPalette(const std::string& path, Palette& palette) {
     palette = Palette::BuiltIn();
     return Status::Ok();
   }
-  std::string contents;
+  FileLineSource lines;
   PaletteTable table{};
-  Status status = ReadWholeFile(path, contents, 1 << 20);
-  if (status) status = ParsePaletteFile(contents, table);
+  Status status = lines.Open(path);
+  if (status) status = ParsePaletteFile(lines, table);
   if (!status) return Status::Fail(kMsgNotValidPalette, AboutFile(path, status.message()));
   palette = Palette(table);
   return Status::Ok();

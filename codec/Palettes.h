@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "common/Status.h"
+#include "common/TextLines.h"
 
 namespace zorv {
 
@@ -97,6 +98,7 @@ Status ParseBuiltInPalette(std::string_view text, PaletteTable& table);
 
 // Parses JASC-PAL text: "JASC-PAL", two ignored lines, then 256 lines of
 // three numbers 0..255.
+Status ParsePaletteFile(LineSource& lines, PaletteTable& table);
 Status ParsePaletteFile(std::string_view text, PaletteTable& table);
 
 inline constexpr const char* kMsgNotValidPalette = "Not valid palette file!";

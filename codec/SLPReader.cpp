@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "codec/DataColours.h"
 #include "codec/SLX.h"
@@ -69,18 +70,49 @@ constexpr std::array<SLPCommand, 256> kCommandOf = [] {
   return table;
 }();
 
-// Draws one frame. All reads go through bytes/size, all writes stay inside
+// The bytes of an SLP file a frame's decoding may read, at the file's own
+// offsets: the whole file when it is held in memory, or for a file on disk
+// the pieces the frame uses (its two tables and each row's commands, as far
+// as a row may reach).
+struct FileBytes {
+  struct Piece {
+    uint64_t offset = 0;
+    std::string_view bytes;
+  };
+  uint64_t size = 0;          // the whole file's
+  std::vector<Piece> pieces;  // by offset, none overlapping another
+
+  // The bytes from offset to the end of the piece that holds it; empty when
+  // no piece does.
+  std::string_view From(uint64_t offset) const {
+    auto after = std::upper_bound(pieces.begin(), pieces.end(), offset,
+                                  [](uint64_t o, const Piece& p) { return o < p.offset; });
+    if (after == pieces.begin()) return {};
+    const Piece& piece = *(after - 1);
+    if (offset - piece.offset >= piece.bytes.size()) return {};
+    return piece.bytes.substr(static_cast<size_t>(offset - piece.offset));
+  }
+};
+
+// How far one row's commands normally reach: a row coded any sensible way
+// takes at most three bytes a pixel. Rows that run on longer (on commands
+// that paint nothing) are still valid; their frames are decoded from the
+// whole file instead.
+uint64_t UsualRowBytes(int32_t width) { return 4 * static_cast<uint64_t>(width) + 64; }
+
+// Draws one frame. All reads go through the file's bytes, each checked
+// against the file's end and the row's reach, and all writes stay inside
 // the rows, so a damaged file can only make it fail.
 class FrameDecoder {
  public:
-  FrameDecoder(std::string_view file, const SLPFrameInfo& frame, const Palette& palette,
+  FrameDecoder(const FileBytes& file, const SLPFrameInfo& frame, const Palette& palette,
                cDIBSection& colour, cDIBSection& data)
-      : bytes_(reinterpret_cast<const uint8_t*>(file.data())),
-        size_(file.size()),
-        frame_(frame),
-        colour_(colour),
-        data_(data),
+      : file_(file), frame_(frame), colour_(colour), data_(data),
         palette_(palette.PixelWords()) {}
+
+  // After a failed Decode: the frame's rows reach further than the pieces
+  // it was given, so it must be decoded from the whole file.
+  bool NeedsWholeFile() const { return needs_whole_file_; }
 
   Status Decode() {
     const int32_t width = frame_.Width, height = frame_.Height;
@@ -89,7 +121,7 @@ class FrameDecoder {
     if (width > cDIBSection::kMaxDimension || height > cDIBSection::kMaxDimension ||
         int64_t{width} * height > kMaxSLPFramePixels)
       return Status::Fail("the frame is too large (" + SizeText() + ")");
-    if (uint64_t{frame_.OutlineTableOffset} + 4 * uint64_t(height) > size_)
+    if (uint64_t{frame_.OutlineTableOffset} + 4 * uint64_t(height) > file_.size)
       return Status::Fail("the frame's row edge table lies outside the file");
     // Bitmaps of the right size are drawn over as they are: every pixel of
     // a row is painted, and rows that end short are made black, as a new
@@ -121,6 +153,12 @@ class FrameDecoder {
     return false;
   }
   bool PastEnd() { return Fault("the commands run past the end of the file"); }
+  // The commands ran out of bytes: the file's, or those read for the row.
+  bool RowEnded() {
+    if (end_is_file_end_) return PastEnd();
+    needs_whole_file_ = true;
+    return Fault("the row reaches beyond the bytes read for it");
+  }
   bool PastWidth() {
     return Fault("the commands run past the row's width of " +
                  std::to_string(frame_.Width) + " pixels");
@@ -129,10 +167,10 @@ class FrameDecoder {
     return Fault("player-colour index " + std::to_string(index) + " lies above 239");
   }
 
-  // The next byte, if the file has one.
+  // The next byte, if the row reaches it.
   bool Next(int32_t& n) {
-    if (pos_ >= size_) return false;
-    n = bytes_[pos_++];
+    if (p_ >= end_) return false;
+    n = *p_++;
     return true;
   }
   // The count in the high nibble, or in the next byte when that is 0.
@@ -148,8 +186,9 @@ class FrameDecoder {
     // Held locally: the pixel stores below could otherwise make the
     // compiler fetch the table's address again for every pixel.
     const uint32_t* const words = palette_.data();
-    const uint8_t* edges = bytes_ + frame_.OutlineTableOffset + 4 * size_t(y);
-    const int32_t left = le::I16(edges), right = le::I16(edges + 2);
+    const std::string_view edges = file_.From(frame_.OutlineTableOffset + 4 * uint64_t(y));
+    if (edges.size() < 4) return Fault("the frame's row edge table lies outside the file");
+    const int32_t left = le::I16(edges, 0), right = le::I16(edges, 2);
     if (left == kSLPEmptyRow) {
       FillSpan(colour, 0, width, kMagenta);
       FillSpan(data, 0, width, kMagenta);
@@ -161,13 +200,20 @@ class FrameDecoder {
     FillSpan(data, 0, left, kMagenta);
 
     const uint64_t entry = uint64_t{frame_.CommandTableOffset} + 4 * uint64_t(y);
-    if (entry + 4 > size_) return Fault("the command offset lies outside the file");
-    pos_ = le::U32(bytes_ + entry);
+    const std::string_view offset = entry + 4 > file_.size ? std::string_view() : file_.From(entry);
+    if (offset.size() < 4) return Fault("the command offset lies outside the file");
+    // The row's commands: from its offset to the end of the bytes held
+    // there (the file's end, when the whole file is held).
+    const uint64_t start = le::U32(offset, 0);
+    const std::string_view row = start < file_.size ? file_.From(start) : std::string_view();
+    end_is_file_end_ = start >= file_.size || start + row.size() == file_.size;
+    p_ = reinterpret_cast<const uint8_t*>(row.data());
+    end_ = p_ + row.size();
 
     int32_t x = left;
     for (;;) {
-      if (pos_ >= size_) return PastEnd();
-      const uint8_t b = bytes_[pos_++];
+      if (p_ >= end_) return RowEnded();
+      const uint8_t b = *p_++;
       int32_t n = 0;
       // Every case reads its count, checks that the pixels fit in the row
       // and the bytes in the file, then paints both bitmaps.
@@ -181,7 +227,7 @@ class FrameDecoder {
           return true;
         case SLPCommand::kPlayerOutlineRun:
         case SLPCommand::kBlackOutlineRun:
-          if (!Next(n)) return PastEnd();
+          if (!Next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
           FillSpan(data, x, n, b == slp::kPlayerOutlineRun ? kBlue : kYellow);
@@ -194,47 +240,47 @@ class FrameDecoder {
           PutPixel(data, x, b == slp::kPlayerOutlinePixel ? kBlue : kYellow);
           break;
         case SLPCommand::kFill:
-          if (!NibbleCount(b, n) || pos_ >= size_) return PastEnd();
+          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, WordBGR(words[bytes_[pos_++]]));
+          FillSpan(colour, x, n, WordBGR(words[*p_++]));
           FillSpan(data, x, n, kWhite);
           break;
         case SLPCommand::kShadow:
-          if (!NibbleCount(b, n)) return PastEnd();
+          if (!NibbleCount(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kRed);
           FillSpan(data, x, n, kRed);
           break;
         case SLPCommand::kLongSkip:
-          if (!Next(n)) return PastEnd();
+          if (!Next(n)) return RowEnded();
           n += (b >> 4) * 256;
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
           FillSpan(data, x, n, kMagenta);
           break;
         case SLPCommand::kPlayerShadeRun:
-          if (!Next(n)) return PastEnd();
+          if (!Next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, WordBGR(words[16 + (b >> 4)]));
           FillSpan(data, x, n, kGreen);
           break;
         case SLPCommand::kPlayerCopy: {
-          if (!NibbleCount(b, n)) return PastEnd();
+          if (!NibbleCount(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          if (size_ - pos_ < size_t(n)) return PastEnd();
-          const uint8_t* index = bytes_ + pos_;
+          if (end_ - p_ < n) return RowEnded();
+          const uint8_t* index = p_;
           for (int32_t k = 0; k < n; ++k) {
             if (index[k] > 239) return BadPlayerIndex(index[k]);
             PutPixel(colour, x + k, WordBGR(words[16 + index[k]]));
           }
-          pos_ += size_t(n);
+          p_ += n;
           FillSpan(data, x, n, kGreen);
           break;
         }
         case SLPCommand::kPlayerFill: {
-          if (!NibbleCount(b, n) || pos_ >= size_) return PastEnd();
+          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
           if (n > width - x) return PastWidth();
-          const uint8_t index = bytes_[pos_++];
+          const uint8_t index = *p_++;
           if (index > 239) return BadPlayerIndex(index);
           FillSpan(colour, x, n, WordBGR(words[16 + index]));
           FillSpan(data, x, n, kGreen);
@@ -242,7 +288,7 @@ class FrameDecoder {
         }
         case SLPCommand::kShortSkip:
           n = b >> 2;
-          if (n == 0 && !Next(n)) return PastEnd();
+          if (n == 0 && !Next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillSpan(colour, x, n, kMagenta);
           FillSpan(data, x, n, kMagenta);
@@ -250,15 +296,15 @@ class FrameDecoder {
         case SLPCommand::kLongCopy:
         case SLPCommand::kShortCopy: {
           if (kCommandOf[b] == SLPCommand::kLongCopy) {
-            if (!Next(n)) return PastEnd();
+            if (!Next(n)) return RowEnded();
             n += (b & 0xF0) * 16;
           } else {
             n = b >> 2;  // no count byte; 0 is a copy of nothing
           }
           if (n > width - x) return PastWidth();
-          if (size_ - pos_ < size_t(n)) return PastEnd();
+          if (end_ - p_ < n) return RowEnded();
           if (n > 0) {
-            const uint8_t* index = bytes_ + pos_;
+            const uint8_t* index = p_;
             uint8_t* p = colour + 3 * static_cast<size_t>(x);
             for (int32_t k = 0; k + 1 < n; ++k, p += 3) {
               const uint32_t word = words[index[k]];
@@ -266,7 +312,7 @@ class FrameDecoder {
             }
             PutPixel(p, 0, WordBGR(words[index[n - 1]]));
           }
-          pos_ += size_t(n);
+          p_ += n;
           FillSpan(data, x, n, kWhite);
           break;
         }
@@ -275,79 +321,89 @@ class FrameDecoder {
     }
   }
 
-  const uint8_t* bytes_;
-  size_t size_;
+  const FileBytes& file_;
   const SLPFrameInfo& frame_;
   cDIBSection& colour_;
   cDIBSection& data_;
-  size_t pos_ = 0;
+  // The row being decoded: the next command byte, and the end of what it
+  // may read.
+  const uint8_t* p_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  bool end_is_file_end_ = false;
+  bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
 };
 
-// Decodes a frame of a file on disk from only the bytes it should use: its
-// row edge table, its command offset table and the span of its rows, each
-// row taking at most two bytes per pixel and an end byte when every command
-// paints something. The three are laid side by side in one buffer, the
-// offsets moved to match. False when the frame needs more than that or
-// fails; the caller then decides.
-bool DecodeFromWindow(const SLPFile& file, const SLPFrameInfo& frame, const Palette& palette,
-                      cDIBSection& colour, cDIBSection& data) {
+// The pieces of a file on disk that frame's decoding reads: its row edge
+// table, its command offset table (as much as the file holds) and, for
+// every row that is coded, its commands as far as a row usually reaches.
+// Pieces that meet are read as one, so a frame costs reads in proportion to
+// its size, wherever its rows lie. What lies outside the file is left out:
+// the decoder then fails as it would on the whole file.
+Status ReadFramePieces(const SLPFile& file, const SLPFrameInfo& frame,
+                       std::vector<std::string>& storage, FileBytes& bytes) {
+  bytes.size = file.Size();
+  bytes.pieces.clear();
+  storage.clear();
   const int32_t width = frame.Width, height = frame.Height;
   if (width < 0 || height < 0 || width > cDIBSection::kMaxDimension ||
       height > cDIBSection::kMaxDimension || int64_t{width} * height > kMaxSLPFramePixels)
-    return false;
-  const uint64_t table_size = 4 * static_cast<uint64_t>(height);
-  std::string tables, offsets;
-  if (!file.Read(frame.OutlineTableOffset, table_size, tables) || tables.size() != table_size ||
-      !file.Read(frame.CommandTableOffset, table_size, offsets) || offsets.size() != table_size)
-    return false;
-  const auto* edge = reinterpret_cast<const uint8_t*>(tables.data());
-  const auto* offset = reinterpret_cast<const uint8_t*>(offsets.data());
-  uint64_t low = UINT64_MAX, high = 0;
-  const uint64_t row_bytes = 2 * static_cast<uint64_t>(width) + 16;
+    return Status::Ok();  // refused by the decoder before it reads anything
+  const uint64_t size = file.Size();
+  const uint64_t table_bytes = 4 * static_cast<uint64_t>(height);
+  auto clipped = [size](uint64_t start, uint64_t length) {
+    return std::pair<uint64_t, uint64_t>{std::min(start, size), std::min(start + length, size)};
+  };
+  std::vector<std::pair<uint64_t, uint64_t>> ranges;
+  ranges.push_back(clipped(frame.OutlineTableOffset, table_bytes));
+  ranges.push_back(clipped(frame.CommandTableOffset, table_bytes));
+  std::string edges, offsets;
+  if (Status read = file.Read(frame.OutlineTableOffset, table_bytes, edges); !read) return read;
+  if (Status read = file.Read(frame.CommandTableOffset, table_bytes, offsets); !read) return read;
+  const uint64_t row_reach = UsualRowBytes(width);
   for (int32_t y = 0; y < height; ++y) {
-    if (le::I16(edge + 4 * size_t(y)) == kSLPEmptyRow) continue;
-    const uint64_t start = le::U32(offset + 4 * size_t(y));
-    low = std::min(low, start);
-    high = std::max(high, start + row_bytes);
+    const size_t at = 4 * static_cast<size_t>(y);
+    if (at + 4 > edges.size() || at + 4 > offsets.size()) break;
+    if (le::I16(edges, at) == kSLPEmptyRow) continue;
+    ranges.push_back(clipped(le::U32(offsets, at), row_reach));
   }
-  high = std::min(high, file.Size());
-  const uint64_t rows_at = 2 * table_size;
-  if (low < high) {
-    for (int32_t y = 0; y < height; ++y)
-      if (le::I16(edge + 4 * size_t(y)) != kSLPEmptyRow)
-        le::SetU32(offsets, 4 * size_t(y),
-                 static_cast<uint32_t>(le::U32(offset + 4 * size_t(y)) - low + rows_at));
-    std::string rows;
-    if (!file.Read(low, high - low, rows)) return false;
-    if (rows_at + rows.size() > UINT32_MAX) return false;
-    tables += offsets;
-    tables += rows;
-  } else if (low != UINT64_MAX) {
-    return false;  // every coded row starts beyond the end of the file
-  } else {
-    tables += offsets;
+  std::sort(ranges.begin(), ranges.end());
+  std::vector<std::pair<uint64_t, uint64_t>> merged;
+  for (const auto& range : ranges) {
+    if (range.first >= range.second) continue;
+    if (!merged.empty() && range.first <= merged.back().second)
+      merged.back().second = std::max(merged.back().second, range.second);
+    else
+      merged.push_back(range);
   }
-  SLPFrameInfo moved = frame;
-  moved.OutlineTableOffset = 0;
-  moved.CommandTableOffset = static_cast<uint32_t>(table_size);
-  return FrameDecoder(tables, moved, palette, colour, data).Decode().ok();
+  storage.resize(merged.size());
+  for (size_t i = 0; i < merged.size(); ++i) {
+    if (Status read = file.Read(merged[i].first, merged[i].second - merged[i].first, storage[i]);
+        !read)
+      return read;
+    bytes.pieces.push_back({merged[i].first, storage[i]});
+  }
+  return Status::Ok();
 }
 
 }  // namespace
 
 Status SLPFile::Open(const std::string& path) {
   Close();
+  std::FILE* opened = nullptr;
+  if (Status status = OpenForReading(path, opened); !status) return status;
+  disk_.reset(opened);
   const int64_t size = FileSize(path);
-  if (size > static_cast<int64_t>(kMaxSLPFileBytes))
-    return Status::Fail(path + ": file is too large");
-  std::string native = NativePath(path);
-  disk_.reset(std::fopen(native.c_str(), "rb"));
-  if (!disk_) return Status::Fail(path + ": " + SystemReason());
   if (size < 0) {
     disk_.reset();
-    return Status::Fail(path + ": not a regular file");
+    return Status::Fail(path + ": is not a regular file");
+  }
+  // What the writer makes, the reader takes: nothing larger.
+  if (size > static_cast<int64_t>(kMaxSLPFileBytes)) {
+    disk_.reset();
+    return Status::Fail(path + ": file is too large (more than " +
+                        std::to_string(kMaxSLPFileBytes >> 20) + " MB)");
   }
   path_ = path;
   size_ = static_cast<uint64_t>(size);
@@ -357,10 +413,28 @@ Status SLPFile::Open(const std::string& path) {
 
 void SLPFile::Close() {
   std::string().swap(bytes_);
+  std::string().swap(whole_);
+  whole_read_ = false;
   disk_.reset();
   path_.clear();
   size_ = 0;
   open_ = false;
+}
+
+Status SLPFile::WholeFile(std::string_view& bytes) const {
+  if (!disk_) {
+    bytes = bytes_;
+    return Status::Ok();
+  }
+  const std::lock_guard<std::mutex> lock(whole_mutex_);
+  if (!whole_read_) {
+    std::string whole;
+    if (Status read = Read(0, size_, whole); !read) return read;
+    whole_ = std::move(whole);
+    whole_read_ = true;
+  }
+  bytes = whole_;
+  return Status::Ok();
 }
 
 Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
@@ -373,7 +447,7 @@ Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
   }
   out.resize(static_cast<size_t>(size));
   const std::lock_guard<std::mutex> lock(disk_mutex_);
-  if (std::fseek(disk_.get(), static_cast<long>(offset), SEEK_SET) != 0 ||
+  if (!SeekTo(disk_.get(), offset) ||
       std::fread(out.data(), 1, out.size(), disk_.get()) != out.size()) {
     out.clear();
     return Status::Fail(path_ + ": read error");
@@ -416,16 +490,29 @@ Status ReadSLPHeader(const std::string& path, SLPFile& file, SLPHeader& header,
 
 Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Palette& palette,
                       cDIBSection& colour, cDIBSection& data) {
+  FileBytes bytes;
+  std::vector<std::string> storage;
   Status decoded = Status::Ok();
   if (!file.OnDisk()) {
-    decoded = FrameDecoder(file.Bytes(), frame, palette, colour, data).Decode();
-  } else if (!DecodeFromWindow(file, frame, palette, colour, data)) {
-    // The frame reaches outside the bytes it was expected to use, or is
-    // damaged: decode it once more from the whole file, which gives the
-    // same picture or the exact reason for the failure.
-    std::string whole;
-    decoded = file.Read(0, file.Size(), whole);
-    if (decoded) decoded = FrameDecoder(whole, frame, palette, colour, data).Decode();
+    bytes.size = file.Bytes().size();
+    bytes.pieces.push_back({0, file.Bytes()});
+  } else {
+    decoded = ReadFramePieces(file, frame, storage, bytes);
+  }
+  if (decoded) {
+    FrameDecoder decoder(bytes, frame, palette, colour, data);
+    decoded = decoder.Decode();
+    if (!decoded && decoder.NeedsWholeFile()) {
+      // A row runs on past what was read for it: decode once more from the
+      // whole file, which the file keeps for any later frame of its kind.
+      std::string_view whole;
+      decoded = file.WholeFile(whole);
+      if (decoded) {
+        bytes.pieces.assign(1, {0, whole});
+        storage.clear();
+        decoded = FrameDecoder(bytes, frame, palette, colour, data).Decode();
+      }
+    }
   }
   if (!decoded) {
     colour.ClearUp();

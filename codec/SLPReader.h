@@ -42,6 +42,9 @@ class SLPFile {
   uint64_t Size() const { return size_; }
   // Up to size bytes from offset, fewer where the file ends first.
   Status Read(uint64_t offset, uint64_t size, std::string& out) const;
+  // The whole file. A file on disk is read at the first call and kept, so
+  // frames that need it all cost one read of the file between them.
+  Status WholeFile(std::string_view& bytes) const;
 
  private:
   struct Closer {
@@ -51,6 +54,9 @@ class SLPFile {
   std::unique_ptr<std::FILE, Closer> disk_;
   // A file on disk has one read position; one read at a time moves it.
   mutable std::mutex disk_mutex_;
+  mutable std::mutex whole_mutex_;
+  mutable std::string whole_;
+  mutable bool whole_read_ = false;
   std::string path_;
   uint64_t size_ = 0;
   bool open_ = false;

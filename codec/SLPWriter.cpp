@@ -359,7 +359,7 @@ std::string EncodeIcon(const cDIBSection& bitmap, int32_t icon_flags, const Pale
 Status ConvertBMPToIcon(const std::string& bmp_path, const std::string& output_path,
                         int32_t icon_flags, const Palette& palette) {
   cDIBSection bitmap;
-  if (Status loaded = bitmap.CreateFromPicture(bmp_path); !loaded)
+  if (Status loaded = LoadFrameBitmap(bmp_path, bitmap); !loaded)
     return Status::Fail(kMsgErrorConvertingIcon, loaded.message());
   if (Status written = WriteFileSafely(output_path, EncodeIcon(bitmap, icon_flags, palette));
       !written)

@@ -1,7 +1,10 @@
 #include "codec/SLX.h"
 
+#include <algorithm>
+
 #include "common/FileIO.h"
 #include "common/Functions.h"
+#include "common/TextLines.h"
 
 namespace zorv {
 namespace {
@@ -30,30 +33,40 @@ std::string SLXGraphic::DataPath(int32_t i) const {
   return GetFolder(Path) + Frame(i).DataFile;
 }
 
-Status ParseSLX(std::string_view text, SLXGraphic& graphic) {
-  std::vector<std::string> lines = SplitLines(text);
-  if (lines.empty() || lines[0] != kSLXHeader)
+Status ParseSLX(LineSource& lines, SLXGraphic& graphic) {
+  std::string line;
+  // A read that failed (a line far too long, say) says why; a file that
+  // ended says what it lacks.
+  auto missing = [&lines](const char* what) {
+    return lines.status() ? Status::Fail(what) : lines.status();
+  };
+  if (!lines.Next(line) || line != kSLXHeader)
     return Status::Fail("the first line is not \"SLX 0.5\"");
-  if (lines.size() < 2) return Status::Fail("the frame count is missing");
-  auto count = ParseNumberLine(lines[1], 0, kMaxFrames);
+  if (!lines.Next(line)) return missing("the frame count is missing");
+  auto count = ParseNumberLine(line, 0, kMaxFrames);
   if (!count) return Status::Fail("the frame count is not a number of frames");
-  if (lines.size() < 2 + 3 * static_cast<size_t>(*count))
-    return Status::Fail("the file lists fewer frames than its count says");
   SLXGraphic parsed;
   parsed.FrameCount = *count;
-  parsed.Frames.resize(static_cast<size_t>(*count));
+  // Filled as the lines come, so a count the file does not back up costs
+  // nothing.
+  parsed.Frames.reserve(std::min<size_t>(static_cast<size_t>(*count), 4096));
   for (int32_t i = 0; i < *count; ++i) {
-    SLXFrame& frame = parsed.Frames[static_cast<size_t>(i)];
-    size_t line = 2 + 3 * static_cast<size_t>(i);
-    if (!ParseHotSpot(lines[line], frame.CenterX, frame.CenterY))
+    SLXFrame& frame = parsed.Frames.emplace_back();
+    if (!lines.Next(line)) return missing("the file lists fewer frames than its count says");
+    if (!ParseHotSpot(line, frame.CenterX, frame.CenterY))
       return Status::Fail("the hot spot of frame " + std::to_string(i + 1) +
                           " is not two numbers separated by \",\"");
-    frame.DataFile = lines[line + 1];
-    frame.ColourFile = lines[line + 2];
+    if (!lines.Next(frame.DataFile) || !lines.Next(frame.ColourFile))
+      return missing("the file lists fewer frames than its count says");
   }
   graphic.FrameCount = parsed.FrameCount;
   graphic.Frames = std::move(parsed.Frames);
   return Status::Ok();
+}
+
+Status ParseSLX(std::string_view text, SLXGraphic& graphic) {
+  TextLineSource lines(text);
+  return ParseSLX(lines, graphic);
 }
 
 std::string FormatSLX(const SLXGraphic& graphic) {
@@ -71,10 +84,10 @@ std::string FormatSLX(const SLXGraphic& graphic) {
 }
 
 Status LoadSLX(const std::string& path, SLXGraphic& graphic) {
-  std::string text;
-  Status status = ReadWholeFile(path, text, uint64_t{256} << 20);
+  FileLineSource lines;
+  Status status = lines.Open(path);
   SLXGraphic parsed;
-  if (status) status = ParseSLX(text, parsed);
+  if (status) status = ParseSLX(lines, parsed);
   if (!status) return Status::Fail(kMsgUnrecognisedSLX, AboutFile(path, status.message()));
   parsed.Path = path;
   graphic = std::move(parsed);

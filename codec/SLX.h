@@ -9,6 +9,7 @@
 
 #include "codec/DataColours.h"
 #include "common/Status.h"
+#include "common/TextLines.h"
 
 namespace zorv {
 
@@ -37,6 +38,8 @@ struct SLXGraphic {
 // The text of an SLX file. Rejects anything that is not a whole SLX file:
 // a wrong first line, a count that is not a number or is negative, fewer
 // lines than the count announces, a hot-spot line without two numbers.
+// Lines are read only as far as the frames the count announces.
+Status ParseSLX(LineSource& lines, SLXGraphic& graphic);
 Status ParseSLX(std::string_view text, SLXGraphic& graphic);
 
 // The SLX file text of a graphic, lines ended by CR LF.

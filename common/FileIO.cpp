@@ -42,15 +42,33 @@ std::string AboutFile(std::string_view path, const std::string& reason) {
 
 std::string SystemReason() { return std::strerror(errno); }
 
+Status OpenForReading(std::string_view path, std::FILE*& file) {
+  file = nullptr;
+  const std::string native = NativePath(path);
+  std::error_code ec;
+  const fs::file_status status = fs::status(fs::path(native), ec);
+  if (fs::is_directory(status))
+    return Status::Fail(std::string(path) + ": is a folder, not a file");
+  if (fs::exists(status) && !fs::is_regular_file(status))
+    return Status::Fail(std::string(path) + ": is not a regular file");
+  file = std::fopen(native.c_str(), "rb");
+  if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+  return Status::Ok();
+}
+
+bool SeekTo(std::FILE* file, uint64_t offset) {
+#ifdef _WIN32
+  return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
 Status ReadWholeFile(std::string_view path, std::string& contents,
                      uint64_t max_bytes) {
   contents.clear();
-  std::string native = NativePath(path);
-  std::error_code ec;
-  if (fs::is_directory(fs::path(native), ec))
-    return Status::Fail(std::string(path) + ": is a folder, not a file");
-  std::FILE* file = std::fopen(native.c_str(), "rb");
-  if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+  std::FILE* file = nullptr;
+  if (Status opened = OpenForReading(path, file); !opened) return opened;
   char buffer[65536];
   size_t got;
   while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
@@ -72,12 +90,8 @@ Status ReadWholeFile(std::string_view path, std::string& contents,
 
 Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes) {
   bytes.clear();
-  const std::string native = NativePath(path);
-  std::error_code ec;
-  if (fs::is_directory(fs::path(native), ec))
-    return Status::Fail(std::string(path) + ": is a folder, not a file");
-  std::FILE* file = std::fopen(native.c_str(), "rb");
-  if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+  std::FILE* file = nullptr;
+  if (Status opened = OpenForReading(path, file); !opened) return opened;
   bytes.resize(static_cast<size_t>(count));
   bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
   const bool read_error = std::ferror(file) != 0;
@@ -226,7 +240,7 @@ bool SafeFileWriter::Write(const void* data, size_t size) {
 
 bool SafeFileWriter::WriteAt(uint64_t offset, const void* data, size_t size) {
   if (!file_ || failed_) return false;
-  bool ok = std::fseek(file_, static_cast<long>(offset), SEEK_SET) == 0 &&
+  bool ok = SeekTo(file_, offset) &&
             (size == 0 || std::fwrite(data, 1, size, file_) == size);
   if (ok && offset + size > size_) size_ = offset + size;
   ok = ok && std::fseek(file_, 0, SEEK_END) == 0;

@@ -20,6 +20,14 @@ bool FileExists(std::string_view path);
 // Size of a regular file, or -1 when it is missing or not a regular file.
 int64_t FileSize(std::string_view path);
 
+// Opens a file for reading in binary. Only regular files are opened: a
+// folder, a pipe (which could keep a read waiting for ever) or a device
+// (which could give bytes without end) is refused.
+Status OpenForReading(std::string_view path, std::FILE*& file);
+
+// Moves to an absolute offset, beyond what a long reaches too.
+bool SeekTo(std::FILE* file, uint64_t offset);
+
 // Reads a whole file; refuses files larger than max_bytes.
 Status ReadWholeFile(std::string_view path, std::string& contents,
                      uint64_t max_bytes = uint64_t{1} << 30);

@@ -3,14 +3,11 @@
 #include <algorithm>
 
 #include "common/FileIO.h"
+#include "common/TextLines.h"
 #include "common/Functions.h"
 
 namespace zorv {
 namespace {
-
-// A project file is a few lines per resource; anything near this size is
-// not one, and is refused rather than read into memory.
-constexpr uint64_t kMaxProjectFileBytes = uint64_t{64} << 20;
 
 constexpr size_t kLinesPerResource = 6;
 
@@ -25,41 +22,59 @@ std::string Shortened(const std::string& line) {
 }
 
 // Reads the lines of a project file one after the other, the way the file
-// was written, and says what was wrong with the first line that fails.
+// was written, and says what was wrong with the first line that fails. Only
+// the lines asked for are read: what follows the last resource is never
+// looked at.
 class LineReader {
  public:
-  explicit LineReader(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+  explicit LineReader(LineSource& lines) : lines_(lines) {}
 
   bool Text(std::string& out, const char* what) {
-    if (next_ >= lines_.size()) return Fail(std::string(what) + " is missing");
-    out = lines_[next_++];
+    if (!NextLine(out)) return Missing(what);
     return true;
   }
 
   template <typename Int>
   bool Number(Int& out, int64_t minimum, int64_t maximum, const char* what) {
-    if (next_ >= lines_.size()) return Fail(std::string(what) + " is missing");
-    auto value = ParseNumberLine(lines_[next_], minimum, maximum);
+    std::string line;
+    if (!NextLine(line)) return Missing(what);
+    auto value = ParseNumberLine(line, minimum, maximum);
     if (!value)
-      return Fail(std::string(what) + " \"" + Shortened(lines_[next_]) +
+      return Fail(std::string(what) + " \"" + Shortened(line) +
                   "\" is not a whole number from " + NumberText(minimum) + " to " +
                   NumberText(maximum));
     out = static_cast<Int>(*value);
-    ++next_;
     return true;
   }
 
   const std::string& reason() const { return reason_; }
 
  private:
-  // Says what is wrong with the line at next_.
-  bool Fail(std::string what) {
-    reason_ = "line " + NumberText(static_cast<int64_t>(next_) + 1) + ": " + what;
+  bool NextLine(std::string& line) {
+    if (!lines_.Next(line)) return false;
+    // A file that ends in a lone CR still ends its last line there.
+    if (lines_.LastLineUnterminated() && !line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+  }
+
+  // The line asked for is not there: the file ended, or could not be read.
+  bool Missing(const char* what) {
+    if (!lines_.status()) {
+      reason_ = lines_.status().message();
+      return false;
+    }
+    return FailAt(lines_.LinesRead() + 1, std::string(what) + " is missing");
+  }
+
+  // Says what is wrong with the line just read.
+  bool Fail(std::string what) { return FailAt(lines_.LinesRead(), std::move(what)); }
+
+  bool FailAt(uint64_t line, std::string what) {
+    reason_ = "line " + NumberText(static_cast<int64_t>(line)) + ": " + what;
     return false;
   }
 
-  std::vector<std::string> lines_;
-  size_t next_ = 0;
+  LineSource& lines_;
   std::string reason_;
 };
 
@@ -137,27 +152,27 @@ std::string FormatProjectFile(const ModProject& project) {
   return JoinLinesCRLF(lines);
 }
 
-ProjectFileResult ParseProjectFile(std::string_view text, ModProject& project) {
-  std::vector<std::string> lines = SplitLines(text);
-  // A file that ends in a lone CR still ends its last line there.
-  if (!lines.empty() && !lines.back().empty() && lines.back().back() == '\r')
-    lines.back().pop_back();
-  if (lines.empty()) return Failure(ProjectFileError::Read, "the file is empty");
-  if (lines[0] != kProjectHeader)
+ProjectFileResult ParseProjectFile(LineSource& lines, ModProject& project) {
+  LineReader reader(lines);
+  std::string header;
+  const bool have_header = reader.Text(header, "the header");
+  if (!have_header && lines.status()) return Failure(ProjectFileError::Read, "the file is empty");
+  // A first line too long to read is no header either.
+  if (!have_header || header != kProjectHeader)
     return Failure(ProjectFileError::Format,
                    "the first line is not \"" + std::string(kProjectHeader) + "\"");
 
-  LineReader reader(std::move(lines));
-  std::string header;
   ModProject read;
   int16_t count = 0;
-  if (!reader.Text(header, "the header") || !reader.Text(read.Title, "the title") ||
+  if (!reader.Text(read.Title, "the title") ||
       !reader.Number(count, 0, kMaxResources, "the resource count"))
     return Failure(ProjectFileError::Read, reader.reason());
   read.ResourceCount = count;
-  read.Resources.resize(count == 0 ? 1 : static_cast<size_t>(count));
+  // Filled as the lines come, so a count the file does not back up costs
+  // nothing.
+  read.Resources.reserve(count == 0 ? 1 : std::min<size_t>(static_cast<size_t>(count), 1024));
   for (int32_t i = 1; i <= count; ++i) {
-    ProjectResource& r = read.Resource(i);
+    ProjectResource& r = read.Resources.emplace_back();
     if (!reader.Text(r.Name, "the resource name") ||
         !reader.Text(r.FilePath, "the resource file") ||
         !reader.Number(r.Kind, INT16_MIN, INT16_MAX, "the kind") ||
@@ -167,18 +182,24 @@ ProjectFileResult ParseProjectFile(std::string_view text, ModProject& project) {
       return Failure(ProjectFileError::Read,
                      reader.reason() + " (resource " + NumberText(i) + ")");
   }
+  if (count == 0) read.Resources.resize(1);
   // Lines after the last resource are ignored.
   read.FilePath = project.FilePath;
   project = std::move(read);
   return {};
 }
 
+ProjectFileResult ParseProjectFile(std::string_view text, ModProject& project) {
+  TextLineSource lines(text);
+  return ParseProjectFile(lines, project);
+}
+
 ProjectFileResult LoadProjectFile(const std::string& path, ModProject& project) {
-  std::string text;
-  if (Status status = ReadWholeFile(path, text, kMaxProjectFileBytes); !status)
-    return Failure(ProjectFileError::Read, status.message());
+  FileLineSource lines;
+  if (Status opened = lines.Open(path); !opened)
+    return Failure(ProjectFileError::Read, opened.message());
   ModProject read;
-  ProjectFileResult result = ParseProjectFile(text, read);
+  ProjectFileResult result = ParseProjectFile(lines, read);
   if (!result) return result;
   read.FilePath = path;
   project = std::move(read);

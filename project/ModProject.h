@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Status.h"
+#include "common/TextLines.h"
 
 namespace zorv {
 
@@ -102,8 +103,10 @@ struct ProjectFileResult {
   explicit operator bool() const { return ok(); }
 };
 
-// Reads project file text into project (FilePath is left to the caller).
-// On failure project is left as it was.
+// Reads project file text into project (FilePath is left to the caller),
+// a line at a time and no further than the last resource. On failure
+// project is left as it was.
+ProjectFileResult ParseProjectFile(LineSource& lines, ModProject& project);
 ProjectFileResult ParseProjectFile(std::string_view text, ModProject& project);
 
 // Reads the file at path into project, FilePath included; on failure

@@ -129,12 +129,8 @@ int PrintSLPInfo(const std::string& path) {
 }
 
 int PrintSLXInfo(const std::string& path) {
-  std::string text;
   SLXGraphic graphic;
-  Status status = ReadWholeFile(path, text, uint64_t{256} << 20);
-  if (status) status = ParseSLX(text, graphic);
-  if (!status) return Failed(Status::Fail(kMsgUnrecognisedSLX, status.message()));
-  graphic.Path = path;
+  if (Status loaded = LoadSLX(path, graphic); !loaded) return Failed(loaded);
   std::printf("SLX file %s\n", path.c_str());
   std::printf("frames %d\n", graphic.FrameCount);
   int missing = 0;

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "codec/DIBSection.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLPWriter.h"
@@ -185,7 +186,7 @@ void EditorForm::ShowIconView(const ProjectResource& resource) {
   icon_list_->setEnabled(true);
   icon_list_->show();
   cDIBSection icon;
-  Status loaded = icon.CreateFromPicture(resource.FilePath);
+  Status loaded = LoadFrameBitmap(resource.FilePath, icon);
   if (loaded) {
     icon_picture_->setPixmap(QPixmap::fromImage(ToQImage(icon)));
   } else {

@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "codec/DIBSection.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -260,7 +261,7 @@ bool SLXEditorForm::ShowFrame(bool first) {
   }
   const SLXFrame& frame = graphic.Frame(current);
   cDIBSection colour;
-  Status loaded = colour.CreateFromPicture(graphic.ColourPath(current));
+  Status loaded = LoadFrameBitmap(graphic.ColourPath(current), colour);
   if (!loaded) {
     CurrentPlatform().ShowMessage(Message{
         "Unable to load the colour bitmap of frame " + std::to_string(current) + "!\n" +
@@ -276,7 +277,7 @@ bool SLXEditorForm::ShowFrame(bool first) {
   bool data_shown = false;
   if (FileExists(data_path)) {
     cDIBSection data;
-    Status data_loaded = data.CreateFromPicture(data_path);
+    Status data_loaded = LoadFrameBitmap(data_path, data);
     if (data_loaded) {
       data_view_->SetPicture(ToQImage(data));
       data_shown = true;

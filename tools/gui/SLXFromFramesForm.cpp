@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "codec/DIBSection.h"
+#include "codec/FrameBitmaps.h"
 #include "common/Functions.h"
 #include "common/gui/Controls.h"
 #include "common/gui/Images.h"
@@ -274,7 +275,7 @@ void SLXFromFramesForm::FrameSelected() {
 
 void SLXFromFramesForm::ShowFrameBitmap(const std::string& path) {
   cDIBSection bitmap;
-  const Status loaded = bitmap.CreateFromPicture(path);
+  const Status loaded = LoadFrameBitmap(path, bitmap);
   QImage image = loaded ? ToQImage(bitmap) : QImage();
   if (!loaded || image.isNull()) {
     picture_->SetPicture(Placeholder());
