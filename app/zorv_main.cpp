@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -62,5 +65,16 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
 
-  return action ? action() : kExitUsage;
+  // What escapes a command (memory running out, say) ends it with a
+  // message and the failure status, never with an abort.
+  try {
+    return action ? action() : kExitUsage;
+  } catch (const std::bad_alloc&) {
+    PrintError("There is not enough memory for this; nothing more was done.");
+  } catch (const std::exception& e) {
+    PrintError(std::string("An unexpected error stopped the command: ") + e.what());
+  } catch (...) {
+    PrintError("An unexpected error stopped the command.");
+  }
+  return kExitFailed;
 }

@@ -6,19 +6,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
+#include "common/FileTransaction.h"
 #include "common/Functions.h"
 
 namespace zorv {
 namespace {
 
-
 // Whether two paths name one file: the same text, or an existing file
-// reached both ways.
+// reached both ways (a link, another spelling, a second hard link).
 bool SameFile(const std::string& a, const std::string& b) {
   const std::string native_a = NativePath(a), native_b = NativePath(b);
   if (native_a == native_b) return true;
@@ -26,63 +28,115 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(native_a, native_b, ec) && !ec;
 }
 
-// Writes the whole of a bitmap into a writer that is not yet committed.
-Status PrepareBitmap(SafeFileWriter& writer, const std::string& path,
-                     const cDIBSection& bitmap) {
-  if (Status opened = writer.Open(path); !opened) return opened;
-  writer.Write(bitmap.BMPHeader());
-  writer.Write(bitmap.DIBSectionBitsPtr(), bitmap.ImageSize());
+// The frames that list each colour bitmap, by the name the SLX file gives.
+using SharingFrames = std::unordered_map<std::string, std::vector<int32_t>>;
+
+SharingFrames IndexColourFiles(const SLXGraphic& graphic) {
+  SharingFrames sharing;
+  for (size_t i = 0; i < graphic.Frames.size(); ++i)
+    sharing[graphic.Frames[i].ColourFile].push_back(static_cast<int32_t>(i + 1));
+  return sharing;
+}
+
+void MoveHotSpots(SLXGraphic& graphic, const std::vector<int32_t>& frames, int32_t x, int32_t y) {
+  for (int32_t frame : frames) {
+    graphic.Frame(frame).CenterX = x;
+    graphic.Frame(frame).CenterY = y;
+  }
+}
+
+// Checks the settings and the frame number, loads the colour bitmap and
+// generates; result says what went wrong, or holds the result's size and
+// hot spot.
+bool Generate(const SLXGraphic& graphic, const AutoGenOptions& options,
+              GeneratedFrame& generated, AutoGenResult& result) {
+  result.Frame = options.Frame;
+  if (Status checked = CheckAutoGenOptions(options); !checked) {
+    result.status = Status::Fail("Cannot generate data: " + checked.message() + ".");
+    return false;
+  }
+  const int32_t frame_count =
+      std::min<int64_t>(graphic.FrameCount, static_cast<int64_t>(graphic.Frames.size()));
+  if (options.Frame < 1 || options.Frame > frame_count) {
+    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
+                                 ": the graphic has " + NumberText(frame_count) +
+                                 (frame_count == 1 ? " frame." : " frames."));
+    return false;
+  }
+  const SLXFrame& frame = graphic.Frame(options.Frame);
+  const std::string colour_path = graphic.ColourPath(options.Frame);
+  cDIBSection colour;
+  if (Status loaded = LoadFrameBitmap(colour_path, colour); !loaded) {
+    result.status = Status::Fail("Cannot read the colour bitmap of frame " +
+                                 NumberText(options.Frame) + ": " + colour_path + "\n" +
+                                 loaded.message() + "\nThe frame was left as it was.");
+    return false;
+  }
+  if (Status made = GenerateFrameBitmaps(std::move(colour), options, frame.CenterX,
+                                         frame.CenterY, generated);
+      !made) {
+    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
+                                 ": " + made.message() + ".");
+    return false;
+  }
+  result.Generated = true;
+  result.Cropped = generated.Cropped;
+  result.Width = generated.Colour.Width();
+  result.Height = generated.Colour.Height();
+  result.CenterX = generated.CenterX;
+  result.CenterY = generated.CenterY;
+  return true;
+}
+
+// Writes out both new bitmaps of frame_number beside the files they are to
+// replace, after checking that both may be written: inside the SLX file's
+// folder, neither of them the other, and neither of them the SLX file.
+Status StageBitmaps(const SLXGraphic& graphic, int32_t frame_number,
+                    const GeneratedFrame& generated, FileTransaction& transaction) {
+  const SLXFrame& frame = graphic.Frame(frame_number);
+  const std::string frame_text = NumberText(frame_number);
+  std::string colour_path, data_path;
+  Status writable = FramePathForWriting(graphic, frame.ColourFile, colour_path);
+  if (writable) writable = FramePathForWriting(graphic, frame.DataFile, data_path);
+  if (!writable)
+    return Status::Fail("Frame " + frame_text + " cannot be saved: " + writable.message() + ".",
+                        "Nothing was written.");
+  if (SameFile(colour_path, data_path))
+    return Status::Fail("The colour bitmap and the data bitmap of frame " + frame_text +
+                        " are the same file:\n" + colour_path +
+                        "\nWriting the data bitmap would destroy the picture, so nothing "
+                        "was saved.");
+  for (const std::string* path : {&colour_path, &data_path})
+    if (SameFile(*path, graphic.Path))
+      return Status::Fail("A bitmap of frame " + frame_text + " is the SLX file itself:\n" +
+                          *path + "\nWriting it would destroy the graphic, so nothing was saved.");
+  for (auto [path, bitmap] : {std::pair{&colour_path, &generated.Colour},
+                              std::pair{&data_path, &generated.Data}}) {
+    const std::string header = bitmap->BMPHeader();
+    const std::string_view pixels(reinterpret_cast<const char*>(bitmap->DIBSectionBitsPtr()),
+                                  bitmap->ImageSize());
+    if (Status staged = transaction.Stage(*path, {header, pixels}); !staged)
+      return Status::Fail(kMsgErrorSavingBitmap,
+                          staged.message() + "\nFrame " + frame_text + " was left as it was.");
+  }
   return Status::Ok();
 }
 
-// Writes both bitmaps of frame_number, moves the hot spots and saves the
-// SLX file. Both bitmaps are completely written before either replaces its
-// file, so a failure while writing changes nothing on disk. The hot spots
-// follow the colour bitmap: once it has been replaced, they are moved and
-// saved even if the data bitmap could not be.
-void SaveFrame(SLXGraphic& graphic, int32_t frame_number, const GeneratedFrame& generated,
-               AutoGenResult& result) {
-  const std::string colour_path = graphic.ColourPath(frame_number);
-  const std::string data_path = graphic.DataPath(frame_number);
-  const std::string frame_text = NumberText(frame_number);
-  if (SameFile(colour_path, data_path)) {
-    result.status = Status::Fail(
-        "The colour bitmap and the data bitmap of frame " + frame_text +
-        " are the same file:\n" + colour_path +
-        "\nWriting the data bitmap would destroy the picture, so nothing was saved.");
-    return;
-  }
-  SafeFileWriter colour_writer, data_writer;
-  Status prepared = PrepareBitmap(colour_writer, colour_path, generated.Colour);
-  if (prepared) prepared = PrepareBitmap(data_writer, data_path, generated.Data);
-  if (prepared && colour_writer.failed()) prepared = colour_writer.Commit();
-  if (prepared && data_writer.failed()) prepared = data_writer.Commit();
-  if (prepared) prepared = colour_writer.Commit();
-  if (!prepared) {
-    result.status = Status::Fail(kMsgErrorSavingBitmap, prepared.message() + "\nFrame " +
-                                                            frame_text + " was left as it was.");
-    return;
-  }
-  const Status data_written = data_writer.Commit();
+// Writes out the SLX file's new text beside it.
+Status StageSLX(const SLXGraphic& graphic, FileTransaction& transaction) {
+  if (Status staged = transaction.Stage(graphic.Path, {FormatSLX(graphic)}); !staged)
+    return Status::Fail(kMsgErrorSavingSLX, staged.message());
+  return Status::Ok();
+}
 
-  if (generated.Cropped) {
-    const std::string colour_file = graphic.Frame(frame_number).ColourFile;
-    for (SLXFrame& frame : graphic.Frames) {
-      if (frame.ColourFile != colour_file) continue;
-      frame.CenterX = generated.CenterX;
-      frame.CenterY = generated.CenterY;
-    }
-    result.HotSpotsMoved = true;
-  }
-  const Status slx_saved = SaveSLX(graphic);
-  result.Saved = data_written.ok() && slx_saved.ok();
-  if (!data_written) {
-    std::string detail = data_written.message() + "\nThe colour bitmap of frame " + frame_text +
-                         " was saved, its data bitmap was not.";
-    if (!slx_saved) detail += "\n" + slx_saved.message();
-    result.status = Status::Fail(kMsgErrorSavingBitmap, detail);
-  } else if (!slx_saved) {
-    result.status = slx_saved;
+// The placement of the editor's views for a result.
+void PlaceViews(const ViewAnchors& anchors, AutoGenResult& result) {
+  result.Views.Width = result.Width;
+  result.Views.Height = result.Height;
+  if (result.HotSpotsMoved) {
+    result.Views.Move = true;
+    result.Views.ColourView = PlaceOnAnchor(anchors.ColourAnchor, result.CenterX, result.CenterY);
+    result.Views.DataView = PlaceOnAnchor(anchors.DataAnchor, result.CenterX, result.CenterY);
   }
 }
 
@@ -98,71 +152,110 @@ ViewPoint PlaceOnAnchor(ViewPoint anchor, int32_t center_x, int32_t center_y) {
 AutoGenResult GenerateDataBitmap(SLXGraphic& graphic, const AutoGenOptions& options,
                                  const ViewAnchors& anchors) {
   AutoGenResult result;
-  result.Frame = options.Frame;
-  if (Status checked = CheckAutoGenOptions(options); !checked) {
-    result.status = Status::Fail("Cannot generate data: " + checked.message() + ".");
-    return result;
-  }
-  const int32_t frame_count =
-      std::min<int64_t>(graphic.FrameCount, static_cast<int64_t>(graphic.Frames.size()));
-  if (options.Frame < 1 || options.Frame > frame_count) {
-    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
-                                 ": the graphic has " + NumberText(frame_count) +
-                                 (frame_count == 1 ? " frame." : " frames."));
-    return result;
-  }
-
-  const SLXFrame& frame = graphic.Frame(options.Frame);
-  const std::string colour_path = graphic.ColourPath(options.Frame);
-  cDIBSection colour;
-  if (Status loaded = LoadFrameBitmap(colour_path, colour); !loaded) {
-    result.status = Status::Fail("Cannot read the colour bitmap of frame " +
-                                 NumberText(options.Frame) + ": " + colour_path + "\n" +
-                                 loaded.message() + "\nThe frame was left as it was.");
-    return result;
-  }
   GeneratedFrame generated;
-  if (Status made = GenerateFrameBitmaps(std::move(colour), options, frame.CenterX,
-                                         frame.CenterY, generated);
-      !made) {
-    result.status = Status::Fail("Cannot generate data for frame " + NumberText(options.Frame) +
-                                 ": " + made.message() + ".");
-    return result;
-  }
-  result.Generated = true;
-  result.Cropped = generated.Cropped;
-  result.Width = generated.Colour.Width();
-  result.Height = generated.Colour.Height();
-  result.CenterX = generated.CenterX;
-  result.CenterY = generated.CenterY;
+  if (!Generate(graphic, options, generated, result)) return result;
 
-  if (options.Save) SaveFrame(graphic, options.Frame, generated, result);
-
-  result.Views.Width = result.Width;
-  result.Views.Height = result.Height;
-  if (result.HotSpotsMoved) {
-    result.Views.Move = true;
-    result.Views.ColourView = PlaceOnAnchor(anchors.ColourAnchor, result.CenterX, result.CenterY);
-    result.Views.DataView = PlaceOnAnchor(anchors.DataAnchor, result.CenterX, result.CenterY);
+  if (options.Save) {
+    // The three files as one change: the new hot spots go into a copy of
+    // the graphic, which replaces it only once all three are in place.
+    SLXGraphic changed = graphic;
+    if (generated.Cropped)
+      MoveHotSpots(changed, IndexColourFiles(graphic)[graphic.Frame(options.Frame).ColourFile],
+                   generated.CenterX, generated.CenterY);
+    FileTransaction transaction;
+    Status written = StageBitmaps(graphic, options.Frame, generated, transaction);
+    if (written) {
+      written = StageSLX(changed, transaction);
+      if (!written)
+        written = Status::Fail(written.Headline(), written.Detail() + "\nFrame " +
+                                                       NumberText(options.Frame) +
+                                                       " was left as it was.");
+    }
+    if (written) {
+      if (Status applied = transaction.Apply(); !applied)
+        written = Status::Fail(kMsgErrorSavingBitmap, applied.message() + "\nFrame " +
+                                                          NumberText(options.Frame) +
+                                                          " was left as it was.");
+    }
+    if (written) {
+      transaction.Keep();
+      graphic = std::move(changed);
+      result.Saved = true;
+      result.HotSpotsMoved = generated.Cropped;
+    } else {
+      result.status = written;
+    }
   }
+  PlaceViews(anchors, result);
   result.ColourBitmap = std::move(generated.Colour);
   result.DataBitmap = std::move(generated.Data);
   return result;
 }
 
-int32_t GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
-                               const ProgressSink& progress, const AutoGenFrameDone& each) {
+AutoGenBatch GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
+                                    const ProgressSink& progress, const AutoGenFrameDone& each,
+                                    const ViewAnchors& anchors) {
+  AutoGenBatch batch;
   options.Save = true;
   const int32_t frame_count = graphic.FrameCount;
-  int32_t failed = 0;
+  const SharingFrames sharing = IndexColourFiles(graphic);
+  // The SLX file is written last; one that cannot be written at all is
+  // found before any frame is done.
+  if (frame_count > 0)
+    if (Status replaceable = CanReplace(graphic.Path); !replaceable) {
+      batch.status = Status::Fail(kMsgErrorSavingSLX, replaceable.message() +
+                                                          "\nNothing was written.");
+      return batch;
+    }
+  const std::vector<SLXFrame> frames_before = graphic.Frames;
+  FileTransaction transaction;
   for (int32_t frame = 1; frame <= frame_count; ++frame) {
     Tell(progress, "Generating frame " + NumberText(frame), frame, frame_count);
     options.Frame = frame;
-    const AutoGenResult result = GenerateDataBitmap(graphic, options);
-    if (!result.status) ++failed;
-    if (each) each(result);
+    AutoGenResult result;
+    GeneratedFrame generated;
+    if (Generate(graphic, options, generated, result)) {
+      // Each frame's bitmaps go into place at once, so the next frame that
+      // shares them reads them as they now are.
+      Status written = StageBitmaps(graphic, frame, generated, transaction);
+      if (written) {
+        if (Status applied = transaction.Apply(); !applied)
+          written = Status::Fail(kMsgErrorSavingBitmap, applied.message() + "\nFrame " +
+                                                            NumberText(frame) +
+                                                            " was left as it was.");
+      }
+      if (written) {
+        if (generated.Cropped)
+          MoveHotSpots(graphic, sharing.at(graphic.Frame(frame).ColourFile), generated.CenterX,
+                       generated.CenterY);
+        result.Saved = true;
+        result.HotSpotsMoved = generated.Cropped;
+        ++batch.Done;
+      } else {
+        result.status = written;
+      }
+      PlaceViews(anchors, result);
+      result.ColourBitmap = std::move(generated.Colour);
+      result.DataBitmap = std::move(generated.Data);
+    }
+    if (!result.status) ++batch.Failed;
+    if (each && !each(result)) break;
   }
-  return failed;
+  if (batch.Done > 0) {
+    Status saved = StageSLX(graphic, transaction);
+    if (saved)
+      if (Status applied = transaction.Apply(); !applied)
+        saved = Status::Fail(kMsgErrorSavingSLX, applied.message());
+    if (!saved) {
+      transaction.Undo();
+      graphic.Frames = frames_before;
+      batch.status = Status::Fail(saved.Headline(),
+                                  saved.Detail() + "\nEvery frame was put back as it was.");
+      return batch;
+    }
+  }
+  transaction.Keep();
+  return batch;
 }
 
 }  // namespace zorv

@@ -154,26 +154,42 @@ struct AutoGenResult {
 // placed as result.Views says.
 //
 // When saving: every frame whose ColourFile equals this frame's takes the
-// new hot spot (only when cropped), both bitmaps are written beside the SLX
-// file and the SLX file is saved. A preview writes nothing and moves no hot
-// spot.
+// new hot spot (only when cropped), and both bitmaps and the SLX file are
+// written as one change: all three are replaced, or (after any failure)
+// none is and graphic keeps its hot spots. A preview writes nothing and
+// moves no hot spot.
 //
 // Failures come back in result.status and leave the frame as it was:
 // settings out of range, a frame number outside the graphic, a colour
-// bitmap that is missing or unreadable, colour and data bitmaps that are
-// one file, a failed write (files are replaced only when completely
-// written; if the colour bitmap was replaced, the hot spots follow it).
+// bitmap that is missing, unreadable or larger than a frame may be, frame
+// file names that lead outside the SLX file's folder, two of the three
+// files that are one file, a failed write.
 AutoGenResult GenerateDataBitmap(SLXGraphic& graphic, const AutoGenOptions& options,
                                  const ViewAnchors& anchors = {});
 
-// "Apply to animation" without a window: every frame from 1 to the frame
-// count in turn, each saved at once (options.Frame and options.Save are
-// set for each). Progress hears "Generating frame " + i as step i. Every
-// frame is tried; each hears how its frame went, and the result is the
-// number of frames that failed.
-using AutoGenFrameDone = std::function<void(const AutoGenResult&)>;
-int32_t GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
-                               const ProgressSink& progress = {},
-                               const AutoGenFrameDone& each = {});
+// How "apply to animation" went as a whole.
+struct AutoGenBatch {
+  int32_t Done = 0;    // frames generated and written
+  int32_t Failed = 0;  // frames that failed (each left as it was)
+  // Ok, or why the SLX file could not be written at the end; every frame
+  // was then put back as it was, files and hot spots.
+  Status status = Status::Ok();
+};
+
+// Hears each frame's result as soon as its bitmaps are written; gives
+// whether to go on with the next frame.
+using AutoGenFrameDone = std::function<bool(const AutoGenResult&)>;
+
+// "Apply to animation": every frame from 1 to the frame count in turn, each
+// frame's bitmaps written as it is done and the SLX file once at the end,
+// so that the work grows with the number of frames and no faster. Progress
+// hears "Generating frame " + i as step i before frame i. A frame that
+// fails is left as it was and counted; each frame's result is handed to
+// each, which may stop the run (the frames done stay done). When the SLX
+// file cannot be written at the end, every frame's files are put back.
+AutoGenBatch GenerateAllDataBitmaps(SLXGraphic& graphic, AutoGenOptions options,
+                                    const ProgressSink& progress = {},
+                                    const AutoGenFrameDone& each = {},
+                                    const ViewAnchors& anchors = {});
 
 }  // namespace zorv

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "codec/DataColours.h"
@@ -555,6 +556,15 @@ std::string SLXPathWithExtension(const std::string& slx_path) {
 
 Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
                        const Palette& palette, const ProgressSink& progress) {
+  // A folder is no name for an SLX file (its frames would be hidden files
+  // named "_001.bmp" and so on).
+  if (requested_slx_path.empty() || IsFolderSeparator(requested_slx_path.back()) ||
+      std::filesystem::is_directory(std::filesystem::path(NativePath(requested_slx_path))))
+    return Status::Fail(kMsgErrorCreatingSLX,
+                        (requested_slx_path.empty() ? std::string("no SLX file name was given")
+                                                    : requested_slx_path +
+                                                          ": is the name of a folder, not of "
+                                                          "an SLX file"));
   const std::string slx_path = SLXPathWithExtension(requested_slx_path);
   const std::string folder = GetFolder(slx_path);
   const std::string title = GetFileTitle(slx_path);
@@ -572,6 +582,11 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
   graphic.Path = slx_path;
   graphic.FrameCount = header.FrameCount;
   graphic.Frames.resize(frames.size());
+  // No file written may be the SLP file being read.
+  auto apart = [&slp_path](const std::string& output) {
+    return RefuseOverwritingInput(output, {slp_path});
+  };
+  if (Status separate = apart(slx_path); !separate) return fail(separate.message());
   cDIBSection colour, data;
   for (int32_t i = 1; i <= header.FrameCount; ++i) {
     Tell(progress, "Decoding frame " + NumberText(i), i, header.FrameCount);
@@ -582,9 +597,11 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     frame.CenterX = info.HotSpotX;
     frame.CenterY = info.HotSpotY;
     frame.ColourFile = title + "_" + PadFrameNumber(i) + ".bmp";
+    frame.DataFile = title + "_" + PadFrameNumber(i) + "d.bmp";
+    for (const std::string* name : {&frame.ColourFile, &frame.DataFile})
+      if (Status separate = apart(folder + *name); !separate) return fail(separate.message());
     if (Status saved = colour.SavePicture(folder + frame.ColourFile); !saved)
       return fail(saved.message());
-    frame.DataFile = title + "_" + PadFrameNumber(i) + "d.bmp";
     if (Status saved = data.SavePicture(folder + frame.DataFile); !saved)
       return fail(saved.message());
   }

@@ -16,7 +16,9 @@
 namespace zorv {
 namespace {
 
-constexpr uint64_t kMaxOffset = UINT32_MAX;
+// What the writer makes, the reader takes: no SLP file larger than the
+// reader opens.
+constexpr uint64_t kMaxOffset = kMaxSLPFileBytes;
 
 std::string ColourText(ColourValue v) {
   return std::to_string(RedOf(v)) + " " + std::to_string(GreenOf(v)) + " " +
@@ -176,7 +178,9 @@ class SLPStreamWriter {
  private:
   Status TooLarge() const {
     return Status::Fail(kMsgErrorConvertingFrame,
-                        Where(slp_path_) + "the SLP file would be larger than 4 GB.");
+                        Where(slp_path_) + "the SLP file would be larger than " +
+                            std::to_string(kMaxSLPFileBytes >> 20) +
+                            " MB, the most this program reads.");
   }
 
   SLPRunEncoder encoder_;
@@ -304,6 +308,14 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
     return Status::Fail(kMsgErrorConvertingFrame,
                         graphic.Path +
                             ": the graphic lists fewer frames than its frame count says.");
+  // The SLP file must not be the SLX file or any of its bitmaps.
+  std::vector<std::string> inputs{graphic.Path};
+  for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
+    inputs.push_back(graphic.ColourPath(i));
+    inputs.push_back(graphic.DataPath(i));
+  }
+  if (Status apart = RefuseOverwritingInput(slp_path, inputs); !apart)
+    return Status::Fail(kMsgErrorWritingSLP, apart.message());
   SafeFileWriter out;
   if (Status opened = out.Open(slp_path); !opened)
     return Status::Fail(kMsgErrorWritingSLP, opened.message());
@@ -358,6 +370,8 @@ std::string EncodeIcon(const cDIBSection& bitmap, int32_t icon_flags, const Pale
 
 Status ConvertBMPToIcon(const std::string& bmp_path, const std::string& output_path,
                         int32_t icon_flags, const Palette& palette) {
+  if (Status apart = RefuseOverwritingInput(output_path, {bmp_path}); !apart)
+    return Status::Fail(kMsgErrorConvertingIcon, apart.message());
   cDIBSection bitmap;
   if (Status loaded = LoadFrameBitmap(bmp_path, bitmap); !loaded)
     return Status::Fail(kMsgErrorConvertingIcon, loaded.message());

@@ -1,6 +1,8 @@
 #include "codec/SLX.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -31,6 +33,39 @@ std::string SLXGraphic::ColourPath(int32_t i) const {
 
 std::string SLXGraphic::DataPath(int32_t i) const {
   return GetFolder(Path) + Frame(i).DataFile;
+}
+
+Status FramePathForWriting(const SLXGraphic& graphic, const std::string& name,
+                           std::string& path) {
+  path.clear();
+  auto refuse = [&name](const std::string& why) {
+    return Status::Fail("the frame file name \"" + name + "\" " + why +
+                        "; files are written only inside the SLX file's folder");
+  };
+  if (name.empty()) return refuse("is empty");
+  const bool drive = name.size() >= 2 && name[1] == ':' &&
+                     ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  if (IsFolderSeparator(name[0]) || drive) return refuse("is absolute");
+  size_t start = 0;
+  while (start <= name.size()) {
+    size_t end = start;
+    while (end < name.size() && !IsFolderSeparator(name[end])) ++end;
+    if (name.compare(start, end - start, "..") == 0) return refuse("leads up out of the folder");
+    start = end + 1;
+  }
+  const std::string full = GetFolder(graphic.Path) + name;
+  // Links inside the folder may still lead out of it.
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const std::string folder = GetFolder(graphic.Path);
+  const fs::path base = fs::weakly_canonical(
+      fs::absolute(fs::path(NativePath(folder.empty() ? std::string(".") : folder)), ec), ec);
+  const fs::path target = fs::weakly_canonical(fs::absolute(fs::path(NativePath(full)), ec), ec);
+  if (ec) return refuse("cannot be followed (" + ec.message() + ")");
+  const fs::path inside = target.lexically_relative(base);
+  if (inside.empty() || *inside.begin() == "..") return refuse("leads out of the folder through a link");
+  path = full;
+  return Status::Ok();
 }
 
 Status ParseSLX(LineSource& lines, SLXGraphic& graphic) {

@@ -35,6 +35,15 @@ struct SLXGraphic {
   std::string DataPath(int32_t i) const;
 };
 
+// The full path a frame file name leads to when a file is to be written
+// through it. Names come from the SLX file, which may come from anyone: a
+// name that is absolute, that has a ".." part (with either separator), or
+// that leads out of the SLX file's folder through a link is refused, so that
+// nothing outside the folder (or its subfolders) is ever written. Reading a
+// frame through such a name stays allowed.
+Status FramePathForWriting(const SLXGraphic& graphic, const std::string& name,
+                           std::string& path);
+
 // The text of an SLX file. Rejects anything that is not a whole SLX file:
 // a wrong first line, a count that is not a number or is negative, fewer
 // lines than the count announces, a hot-spot line without two numbers.

@@ -195,13 +195,27 @@ Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
 
 SafeFileWriter::~SafeFileWriter() { Abandon(); }
 
-Status SafeFileWriter::Open(std::string_view destination) {
-  Abandon();
-  destination_ = NativePath(destination);
-  failed_ = false;
-  reason_.clear();
-  size_ = 0;
-  fs::path target(destination_);
+Status RefuseOverwritingInput(std::string_view output, const std::vector<std::string>& inputs) {
+  const fs::path target(NativePath(output));
+  std::error_code ec;
+  // Nothing can be overwritten where nothing is yet.
+  if (!fs::exists(target, ec)) return Status::Ok();
+  for (const std::string& input : inputs) {
+    if (fs::equivalent(target, fs::path(NativePath(input)), ec) && !ec)
+      return Status::Fail(std::string(output) + ": is " +
+                          (input == output ? std::string("a file this reads")
+                                           : "the same file as " + input +
+                                                 ", which this reads") +
+                          "; writing it would destroy it, so nothing was written");
+  }
+  return Status::Ok();
+}
+
+Status CanReplace(std::string_view destination) {
+  if (destination.empty()) return Status::Fail("no file name was given");
+  if (IsFolderSeparator(destination.back()))
+    return Status::Fail(std::string(destination) + ": is the name of a folder, not of a file");
+  const fs::path target(NativePath(destination));
   std::error_code ec;
   if (fs::is_directory(target, ec))
     return Status::Fail(std::string(destination) + ": is a folder");
@@ -209,6 +223,16 @@ Status SafeFileWriter::Open(std::string_view destination) {
     return Status::Fail(std::string(destination) + ": is not a regular file");
   if (IsReadOnly(target))
     return Status::Fail(std::string(destination) + ": the file is read-only");
+  return Status::Ok();
+}
+
+Status SafeFileWriter::Open(std::string_view destination) {
+  Abandon();
+  destination_ = NativePath(destination);
+  failed_ = false;
+  reason_.clear();
+  size_ = 0;
+  if (Status replaceable = CanReplace(destination); !replaceable) return replaceable;
   // Created exclusively: an existing file or link of the name (another
   // writer's, or planted) is never opened, so a retry takes a new name.
   for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
@@ -251,8 +275,11 @@ bool SafeFileWriter::WriteAt(uint64_t offset, const void* data, size_t size) {
   return ok;
 }
 
-Status SafeFileWriter::Commit() {
-  if (!file_) return Status::Fail(destination_ + ": not open for writing");
+Status SafeFileWriter::Finish() {
+  if (!file_) {
+    if (!temporary_.empty() && !failed_) return Status::Ok();  // finished before
+    return Status::Fail(destination_ + ": not open for writing");
+  }
   bool flushed = std::fflush(file_) == 0;
   if (!flushed && reason_.empty()) reason_ = SystemReason();
   bool closed = std::fclose(file_) == 0;
@@ -270,6 +297,19 @@ Status SafeFileWriter::Commit() {
     auto permissions = fs::status(target, ec).permissions();
     if (!ec) fs::permissions(fs::path(temporary_), permissions, ec);
   }
+  return Status::Ok();
+}
+
+std::string SafeFileWriter::ReleaseTemporary() {
+  std::string temporary;
+  temporary.swap(temporary_);
+  return temporary;
+}
+
+Status SafeFileWriter::Commit() {
+  if (Status finished = Finish(); !finished) return finished;
+  std::error_code ec;
+  fs::path target(destination_);
   fs::rename(fs::path(temporary_), target, ec);
   if (ec) {
     std::string reason = ec.message();

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Functions.h"
 #include "common/Status.h"
 
 namespace zorv {
@@ -60,6 +61,17 @@ std::string RandomNamePart();
 Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
                         std::string& folder);
 
+// Whether path is one of the files an operation reads, compared by what
+// they are, not how they are spelt: another spelling, a link or a second
+// hard link of an input all count. A writer refuses such an output, which
+// would destroy its own input; the failure names both.
+Status RefuseOverwritingInput(std::string_view output, const std::vector<std::string>& inputs);
+
+// Whether a file may be written at destination: a name (not empty, not
+// ending in a separator) that is no folder, no device or pipe, and no
+// read-only file. Every writer checks this before it writes anything.
+Status CanReplace(std::string_view destination);
+
 // Writes a file beside its destination and moves it into place only on
 // Commit, so a failure part-way leaves the previous file as it was. Anything
 // not committed is removed when the writer goes.
@@ -78,6 +90,14 @@ class SafeFileWriter {
   bool WriteAt(uint64_t offset, const void* data, size_t size);
   uint64_t Size() const { return size_; }
   bool failed() const { return failed_; }
+  // Completes the new file beside the destination (written out and closed,
+  // with the permissions of the file it is to replace) without replacing
+  // anything yet.
+  Status Finish();
+  // After Finish: hands the finished file's name over to the caller, who
+  // moves it into place or removes it; the writer forgets it.
+  std::string ReleaseTemporary();
+  // Finish, then move the new file into place.
   Status Commit();
   void Abandon();
 

@@ -1,5 +1,6 @@
 #include "package/MPICode.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -70,6 +71,13 @@ class Compiler {
 
   Status Run() {
     Tell(progress_, "Initialising project file", 0, project_.ResourceCount);
+    // The package must not be the project file or any file it packages.
+    std::vector<std::string> inputs{project_.FilePath};
+    const auto listed = static_cast<int32_t>(
+        std::min<int64_t>(project_.ResourceCount, static_cast<int64_t>(project_.Resources.size())));
+    for (int32_t i = 1; i <= listed; ++i) inputs.push_back(project_.Resource(i).FilePath);
+    if (Status apart = RefuseOverwritingInput(package_path_, inputs); !apart)
+      return Status::Fail("Error creating package file!", apart.message());
     if (Status opened = package_.Open(package_path_); !opened)
       return Refuse(Status::Fail("Error creating package file!", opened.message()));
     if (project_.ResourceCount < 0 ||
@@ -191,6 +199,13 @@ class Compiler {
         return RefuseResource(position, loaded,
                               "its SLX file " + resource.FilePath + " was not recognised");
       if (slx_loaded_) slx_loaded_(graphic);
+      std::vector<std::string> frame_files;
+      for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
+        frame_files.push_back(graphic.ColourPath(i));
+        frame_files.push_back(graphic.DataPath(i));
+      }
+      if (Status apart = RefuseOverwritingInput(package_path_, frame_files); !apart)
+        return Refuse(Status::Fail("Error creating package file!", apart.message()));
       const ProgressSink frames = [this](const ProgressStep& step) {
         if (!progress_) return;
         ProgressStep inner = step;
@@ -225,11 +240,11 @@ class Compiler {
   // Appends exactly the length the directory announced, in whole blocks and
   // the rest; a file that changed size since then stops the compile.
   Status CopySource(const PackagedSource& source, std::vector<char>& buffer) {
-    std::unique_ptr<std::FILE, FileCloser> file(
-        std::fopen(NativePath(source.path).c_str(), "rb"));
-    if (!file)
-      return RefuseResource(source.position, "the file " + source.path +
-                                                 " cannot be read (" + SystemReason() + ")");
+    std::FILE* opened = nullptr;
+    if (Status status = OpenForReading(source.path, opened); !status)
+      return RefuseResource(source.position, "the file " + source.path + " cannot be read (" +
+                                                 status.message() + ")");
+    std::unique_ptr<std::FILE, FileCloser> file(opened);
     auto length = static_cast<uint64_t>(source.length);
     uint64_t blocks = length / kPackageCopyBlock;
     size_t rest = static_cast<size_t>(length % kPackageCopyBlock);

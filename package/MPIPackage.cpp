@@ -106,8 +106,7 @@ Status ReadMPIEntryData(const std::string& path, const MPIEntry& entry, std::str
     return Status::Fail(path + ": the entry lies outside the file");
   FilePtr file(std::fopen(NativePath(path).c_str(), "rb"));
   if (!file) return Status::Fail(path + ": " + SystemReason());
-  if (
-      std::fseek(file.get(), static_cast<long>(entry.Offset), SEEK_SET) != 0 ||
+  if (!SeekTo(file.get(), static_cast<uint64_t>(entry.Offset)) ||
       !ReadExactly(file.get(), data, static_cast<size_t>(entry.Length))) {
     data.clear();
     return Status::Fail(path + ": the entry's data cannot be read");

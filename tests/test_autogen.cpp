@@ -557,8 +557,9 @@ class AutoGenFiles : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> Snapshot() const {
     std::vector<std::pair<std::string, std::string>> files;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-      files.emplace_back(entry.path().filename().string(),
-                         test::ReadFileBytes(entry.path().string()));
+      if (entry.is_regular_file())
+        files.emplace_back(entry.path().filename().string(),
+                           test::ReadFileBytes(entry.path().string()));
     std::sort(files.begin(), files.end());
     return files;
   }
@@ -771,23 +772,115 @@ TEST_F(AutoGenFiles, AFailedBitmapWriteLeavesFilesAndHotSpotsAsTheyWere) {
   EXPECT_EQ(graphic.Frame(3).CenterY, 1);
 }
 
-TEST_F(AutoGenFiles, AFailedSLXWriteFailsAfterTheBitmapsAreSaved) {
+TEST_F(AutoGenFiles, AnSLXFileThatCannotBeWrittenLeavesTheFrameExactlyAsItWas) {
+  // The bitmaps and the SLX file go together: cropping the bitmaps without
+  // the hot spots that go with them would put the frame out of step.
   std::filesystem::permissions(slx_path, std::filesystem::perms::owner_read);
-  const std::string slx_before = test::ReadFileBytes(slx_path);
+  auto before = Snapshot();
+  const SLXGraphic graphic_before = graphic;
   AutoGenOptions options;
   options.Save = true;
   AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
   EXPECT_FALSE(result.status.ok());
+  EXPECT_EQ(result.status.Headline(), "Error saving SLX file!");
+  EXPECT_NE(result.status.message().find("left as it was"), std::string::npos)
+      << result.status.message();
   EXPECT_FALSE(result.Saved);
   EXPECT_TRUE(result.Generated);
-  // The bitmaps were replaced, so the hot spots follow them in memory and
-  // the views are placed for them; the old SLX file is intact.
-  EXPECT_TRUE(result.HotSpotsMoved);
-  EXPECT_TRUE(result.Views.Move);
-  EXPECT_EQ(graphic.Frame(1).CenterX, 4);
-  EXPECT_EQ(Load("a.bmp").Width(), 5);
-  EXPECT_EQ(test::ReadFileBytes(slx_path), slx_before);
-  EXPECT_EQ(result.status.Headline(), "Error saving SLX file!");
+  EXPECT_FALSE(result.HotSpotsMoved);
+  EXPECT_FALSE(result.Views.Move);
+  EXPECT_EQ(FormatSLX(graphic), FormatSLX(graphic_before));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(AutoGenFiles, FrameNamesLeadingOutOfTheFolderAreNeverWrittenThrough) {
+  // A folder beside the graphic's, with a file someone keeps there.
+  const std::filesystem::path outside = dir.path().parent_path() /
+                                        (dir.path().filename().string() + "-outside");
+  std::filesystem::create_directories(outside);
+  const std::string notes = (outside / "notes.txt").string();
+  test::WriteFileBytes(notes, "my notes");
+  struct Case {
+    const char* why;
+    std::string data_file;
+  };
+  std::filesystem::create_directories(dir.File("sub"));
+  std::filesystem::create_symlink(outside, dir.File("sub/link"));
+  const std::string up = "../" + outside.filename().string() + "/notes.txt";
+  const std::vector<Case> cases = {
+      {"up and out", up},
+      {"up and out, other separator", "..\\" + outside.filename().string() + "\\notes.txt"},
+      {"up inside a longer name", "sub/../../" + outside.filename().string() + "/notes.txt"},
+      {"absolute", notes},
+      {"out through a link", "sub/link/notes.txt"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.why);
+    graphic.Frame(2).DataFile = c.data_file;
+    auto before = Snapshot();
+    AutoGenOptions options;
+    options.Frame = 2;
+    options.Save = true;
+    AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+    EXPECT_FALSE(result.status.ok());
+    EXPECT_NE(result.status.message().find(c.data_file), std::string::npos)
+        << result.status.message();
+    EXPECT_EQ(test::ReadFileBytes(notes), "my notes");
+    EXPECT_EQ(Snapshot(), before);
+    // A preview reads through the same name and writes nothing.
+    options.Save = false;
+    EXPECT_TRUE(GenerateDataBitmap(graphic, options, kAnchors).status.ok());
+  }
+  // A subfolder below the graphic's folder is fine.
+  graphic.Frame(2).DataFile = "sub/b2d.bmp";
+  AutoGenOptions options;
+  options.Frame = 2;
+  options.Save = true;
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_TRUE(result.status.ok()) << result.status.message();
+  EXPECT_TRUE(FileExists(dir.File("sub/b2d.bmp")));
+  std::filesystem::remove_all(outside);
+}
+
+TEST_F(AutoGenFiles, ABitmapThatIsTheSLXFileItselfIsNotWritten) {
+  graphic.Frame(2).DataFile = "unit.slx";
+  ASSERT_EQ(graphic.DataPath(2), slx_path);
+  auto before = Snapshot();
+  AutoGenOptions options;
+  options.Frame = 2;
+  options.Save = true;
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_FALSE(result.status.ok());
+  EXPECT_NE(result.status.message().find("SLX file itself"), std::string::npos)
+      << result.status.message();
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(AutoGenFiles, AColourBitmapDeclaringAHugePictureIsRefusedBeforeItIsRead) {
+  // A run-length BMP of a few bytes that claims 32767 x 10922 pixels.
+  std::string bmp = "BM";
+  const std::string palette(4 * 256, '\0');
+  const std::string pixels = std::string("\0\1", 2);  // end of bitmap at once
+  const uint32_t offset = 14 + 40 + static_cast<uint32_t>(palette.size());
+  test::PutU32(bmp, offset + static_cast<uint32_t>(pixels.size()));
+  test::PutU32(bmp, 0);
+  test::PutU32(bmp, offset);
+  for (uint32_t v : {40u, 32767u, 10922u}) test::PutU32(bmp, v);
+  test::PutU16(bmp, 1);
+  test::PutU16(bmp, 8);
+  for (uint32_t v : {1u, static_cast<uint32_t>(pixels.size()), 0u, 0u, 256u, 0u})
+    test::PutU32(bmp, v);
+  test::WriteFileBytes(dir.File("b.bmp"), bmp + palette + pixels);
+  auto before = Snapshot();
+  AutoGenOptions options;
+  options.Frame = 2;
+  options.Save = true;
+  options.AutoCrop = false;
+  AutoGenResult result = GenerateDataBitmap(graphic, options, kAnchors);
+  EXPECT_FALSE(result.Generated);
+  EXPECT_NE(result.status.message().find("32767 x 10922"), std::string::npos)
+      << result.status.message();
+  EXPECT_EQ(Snapshot(), before);
 }
 
 // ---- Every frame of a graphic ----------------------------------------------
@@ -801,7 +894,8 @@ TEST_F(AutoGenFiles, GeneratingAllFramesTriesEachOneAndCountsTheFailures) {
   options.Save = false;
   std::vector<std::string> events;
   std::vector<AutoGenResult> results;
-  const int32_t failed = GenerateAllDataBitmaps(
+  const std::string slx_before = test::ReadFileBytes(slx_path);
+  const AutoGenBatch batch = GenerateAllDataBitmaps(
       graphic, options,
       [&](const ProgressStep& step) {
         events.push_back(step.caption + " (" + std::to_string(step.step) + " of " +
@@ -812,8 +906,14 @@ TEST_F(AutoGenFiles, GeneratingAllFramesTriesEachOneAndCountsTheFailures) {
         events.push_back("frame " + std::to_string(result.Frame) +
                          (result.status.ok() ? " done" : " failed"));
         results.push_back(result);
+        // The SLX file is written once, after the last frame, not once a
+        // frame (which made the work grow with the square of the frames).
+        EXPECT_EQ(test::ReadFileBytes(slx_path), slx_before) << result.Frame;
+        return true;
       });
-  EXPECT_EQ(failed, 1);
+  EXPECT_TRUE(batch.status.ok()) << batch.status.message();
+  EXPECT_EQ(batch.Failed, 1);
+  EXPECT_EQ(batch.Done, 2);
   EXPECT_EQ(events, (std::vector<std::string>{
                         "Generating frame 1 (1 of 3, level 0)", "frame 1 done",
                         "Generating frame 2 (2 of 3, level 0)", "frame 2 failed",
@@ -848,10 +948,70 @@ TEST_F(AutoGenFiles, GeneratingAllFramesTriesEachOneAndCountsTheFailures) {
 
 TEST_F(AutoGenFiles, GeneratingAllFramesOfAGoodGraphicFailsNone) {
   // Without listeners too.
-  EXPECT_EQ(GenerateAllDataBitmaps(graphic, AutoGenOptions{}), 0);
+  const AutoGenBatch batch = GenerateAllDataBitmaps(graphic, AutoGenOptions{});
+  EXPECT_TRUE(batch.status.ok()) << batch.status.message();
+  EXPECT_EQ(batch.Failed, 0);
+  EXPECT_EQ(batch.Done, 3);
   for (const char* name : {"a1d.bmp", "b2d.bmp", "a3d.bmp"})
     EXPECT_TRUE(FileExists(dir.File(name))) << name;
   EXPECT_EQ(graphic.Frame(3).CenterX, 4);
+}
+
+TEST_F(AutoGenFiles, GeneratingAllFramesCanBeStoppedAndKeepsTheFramesDone) {
+  std::vector<int32_t> heard;
+  const AutoGenBatch batch = GenerateAllDataBitmaps(
+      graphic, AutoGenOptions{}, {}, [&](const AutoGenResult& result) {
+        heard.push_back(result.Frame);
+        return result.Frame < 2;
+      });
+  EXPECT_TRUE(batch.status.ok()) << batch.status.message();
+  EXPECT_EQ(heard, (std::vector<int32_t>{1, 2}));
+  EXPECT_EQ(batch.Done, 2);
+  EXPECT_TRUE(FileExists(dir.File("a1d.bmp")));
+  EXPECT_TRUE(FileExists(dir.File("b2d.bmp")));
+  EXPECT_FALSE(FileExists(dir.File("a3d.bmp")));
+  // The frames done are in the SLX file: frame 1's crop moved frames 1 and 3.
+  SLXGraphic saved;
+  ASSERT_TRUE(LoadSLX(slx_path, saved).ok());
+  EXPECT_EQ(saved.Frame(1).CenterX, 4);
+  EXPECT_EQ(saved.Frame(3).CenterX, 4);
+}
+
+TEST_F(AutoGenFiles, AnSLXFileThatCannotBeWrittenPutsEveryFrameBack) {
+  // Writable when the run starts, not when it ends: every frame's files
+  // and hot spots go back to what they were.
+  auto before = Snapshot();
+  const std::string colour_before = test::ReadFileBytes(dir.File("a.bmp"));
+  const SLXGraphic graphic_before = graphic;
+  std::vector<std::string> after_each;
+  const AutoGenBatch batch = GenerateAllDataBitmaps(
+      graphic, AutoGenOptions{}, {}, [&](const AutoGenResult& result) {
+        after_each.push_back(test::ReadFileBytes(dir.File("a.bmp")));
+        if (result.Frame == 3)
+          std::filesystem::permissions(slx_path, std::filesystem::perms::owner_read);
+        return true;
+      });
+  EXPECT_FALSE(batch.status.ok());
+  EXPECT_EQ(batch.status.Headline(), "Error saving SLX file!");
+  EXPECT_NE(batch.status.message().find("put back"), std::string::npos)
+      << batch.status.message();
+  // The frames were written on the way (frame 1's crop of a.bmp was there).
+  ASSERT_EQ(after_each.size(), 3u);
+  EXPECT_NE(after_each[0], colour_before);
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(FormatSLX(graphic), FormatSLX(graphic_before));
+
+  // An SLX file that is read-only from the start stops the run before any
+  // frame is done.
+  int frames_done = 0;
+  const AutoGenBatch refused = GenerateAllDataBitmaps(
+      graphic, AutoGenOptions{}, {}, [&](const AutoGenResult&) {
+        ++frames_done;
+        return true;
+      });
+  EXPECT_EQ(refused.status.Headline(), "Error saving SLX file!");
+  EXPECT_EQ(frames_done, 0);
+  EXPECT_EQ(Snapshot(), before);
 }
 
 }  // namespace

@@ -125,8 +125,9 @@ class Concurrency : public ::testing::Test {
                       AutoGenOptions options;
                       options.ShadowTolerance = 30;
                       options.PlayerTolerance = 20;
-                      const int32_t failed = GenerateAllDataBitmaps(graphic, options);
-                      return failed == 0 ? Status::Ok() : Status::Fail("a frame failed");
+                      const AutoGenBatch batch = GenerateAllDataBitmaps(graphic, options);
+                      if (!batch.status) return batch.status;
+                      return batch.Failed == 0 ? Status::Ok() : Status::Fail("a frame failed");
                     }});
     jobs.push_back({"in memory", [this](const fs::path& out) {
                       const SLPFile file(screen_bytes);

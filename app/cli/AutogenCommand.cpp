@@ -156,21 +156,26 @@ int RunApply(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions o
       return UsageError("--frame " + NumberText(args.frame) + ": " + args.slx_path +
                         " has " + NumberText(frame_count) + " frames");
     AutoGenResult result = GenerateDataBitmap(graphic, options);
-    if (!result.status) PrintError(result.status.message());
-    if (result.Generated) PrintFrame(result);
-    return result.status ? kExitOk : kExitFailed;
+    // A frame that could not be saved was left as it was: nothing to show.
+    if (!result.status) return Failed(result.status);
+    PrintFrame(result);
+    return kExitOk;
   }
-  // As "Apply to animation": every frame in turn, each saved at once.
+  // As "Apply to animation": every frame in turn, every frame tried.
   ProgressBar progress;
-  const int32_t failed = GenerateAllDataBitmaps(
+  const AutoGenBatch batch = GenerateAllDataBitmaps(
       graphic, options, progress.Sink(), [&progress](const AutoGenResult& result) {
         progress.Finish();
-        if (!result.status) PrintError(result.status.message());
-        if (result.Generated) PrintFrame(result);
+        if (!result.status)
+          PrintError(result.status.message());
+        else
+          PrintFrame(result);
+        return true;
       });
   progress.Finish();
-  if (failed) {
-    std::fprintf(stderr, "%d of %d frames failed.\n", failed, frame_count);
+  if (!batch.status) return Failed(batch.status);
+  if (batch.Failed) {
+    std::fprintf(stderr, "%d of %d frames failed.\n", batch.Failed, frame_count);
     return kExitFailed;
   }
   return kExitOk;

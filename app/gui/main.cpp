@@ -4,12 +4,13 @@
 
 #include "app/gui/EditorWindows.h"
 #include "common/Functions.h"
+#include "common/gui/GuardedApplication.h"
 #include "common/gui/Look.h"
 #include "common/gui/QtPlatform.h"
 #include "project/gui/EditorForm.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  zorv::gui::GuardedApplication app(argc, argv);
   QApplication::setApplicationName("Zorv Mod Editor");
   QApplication::setOrganizationName("Zorv Mod Editor");
   zorv::gui::QtPlatform platform;

@@ -344,13 +344,39 @@ bool SLXAutoGenForm::ApplyToAnimation() {
   // A graphic loaded for conversion since the editor last opened leaves the
   // slider's range behind; every frame must be reachable on it.
   if (frame_count >= 1) document_.ResetFrameRange();
-  for (int32_t frame = 1; frame <= frame_count; ++frame) {
-    // A frame that fails has been reported; going on would bury that
-    // message under the same one for every later frame. Running again is
-    // safe: frames already done come out the same.
-    if (!RunFrame(frame, true)) return false;
+  int32_t shown_before = document_.CurrentFrame();
+  bool all_done = true;
+  const AutoGenBatch batch = GenerateAllDataBitmaps(
+      document_.Graphic(), ReadOptions(1, true),
+      [&](const ProgressStep& step) {
+        // The editor's slider follows the work, as for one frame.
+        shown_before = document_.CurrentFrame();
+        document_.SelectFrame(static_cast<int32_t>(step.step));
+      },
+      [&](const AutoGenResult& result) {
+        if (result.HotSpotsMoved) document_.HotSpotsChanged();
+        if (result.Generated)
+          document_.ShowGenerated(result);
+        else
+          document_.SelectFrame(shown_before);
+        if (result.status) return true;
+        // A frame that fails is reported and ends the run; going on would
+        // bury that message under the same one for every later frame.
+        // Running again is safe: frames already done come out the same.
+        ShowFailure(result.status, MsgIcon::Exclamation);
+        all_done = false;
+        return false;
+      },
+      document_.Anchors());
+  if (!batch.status) {
+    // The SLX file could not be written: every frame was put back, so the
+    // editor shows its frame again as the files now are.
+    ShowFailure(batch.status, MsgIcon::Exclamation);
+    document_.HotSpotsChanged();
+    document_.RedisplayFrame();
+    return false;
   }
-  return true;
+  return all_done;
 }
 
 void SLXAutoGenForm::paintEvent(QPaintEvent*) {

@@ -59,4 +59,6 @@ void SLXDocument::ResetFrameRange() { emit frameRangeReset(graphic_.FrameCount);
 
 void SLXDocument::ShowGenerated(const AutoGenResult& result) { emit frameGenerated(result); }
 
+void SLXDocument::RedisplayFrame() { emit frameRedisplayRequested(); }
+
 }  // namespace zorv::gui

@@ -61,8 +61,10 @@ class SLXDocument : public QObject {
   // range is another's goes back to frame 1);
   void ResetFrameRange();
   // show the generated frame: the frame as it now is, then the result's
-  // bitmaps placed as the result says.
+  // bitmaps placed as the result says;
   void ShowGenerated(const AutoGenResult& result);
+  // show the current frame again, as its files now are.
+  void RedisplayFrame();
 
  signals:
   void editorRequested(int frame_count);
@@ -73,6 +75,7 @@ class SLXDocument : public QObject {
   void frameSelected(int frame);
   void frameRangeReset(int frame_count);
   void frameGenerated(const zorv::AutoGenResult& result);
+  void frameRedisplayRequested();
 
  private:
   SLXGraphic graphic_;

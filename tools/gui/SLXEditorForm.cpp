@@ -94,6 +94,7 @@ SLXEditorForm::SLXEditorForm(Windows& windows, SLXDocument& document)
     ResetSlider(frame_count);
     document_.SetCurrentFrame(frame_scroll_->value());
   });
+  connect(&document_, &SLXDocument::frameRedisplayRequested, this, [this] { ShowFrame(false); });
   connect(&document_, &SLXDocument::frameGenerated, this, [this](const AutoGenResult& result) {
     // The frame as it now is (hot spot and place), then the generated
     // bitmaps over it.

@@ -1,0 +1,32 @@
+#include "common/gui/GuardedApplication.h"
+
+#include <exception>
+#include <new>
+#include <string>
+
+#include "common/gui/Platform.h"
+
+namespace zorv::gui {
+namespace {
+
+void ShowUnexpected(const std::string& text) {
+  CurrentPlatform().ShowMessage(
+      Message{text, "Error", MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
+}
+
+}  // namespace
+
+bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::bad_alloc&) {
+    ShowUnexpected("There is not enough memory for this; the command was stopped.");
+  } catch (const std::exception& e) {
+    ShowUnexpected(std::string("An unexpected error stopped the command:\n") + e.what());
+  } catch (...) {
+    ShowUnexpected("An unexpected error stopped the command.");
+  }
+  return false;
+}
+
+}  // namespace zorv::gui

@@ -1,0 +1,16 @@
+// The editor's application object: an exception that escapes an event
+// handler (memory running out in a command, say) is shown as one message
+// box and the program carries on, instead of ending it.
+#pragma once
+
+#include <QApplication>
+
+namespace zorv::gui {
+
+class GuardedApplication : public QApplication {
+ public:
+  GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace zorv::gui
