@@ -413,6 +413,7 @@ Status SLPFile::Open(const std::string& path) {
 }
 
 void SLPFile::Close() {
+  bytes_read_ = 0;
   std::string().swap(bytes_);
   std::string().swap(whole_);
   whole_read_ = false;
@@ -448,6 +449,7 @@ Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
   }
   out.resize(static_cast<size_t>(size));
   const std::lock_guard<std::mutex> lock(disk_mutex_);
+  bytes_read_ += size;
   if (!SeekTo(disk_.get(), offset) ||
       std::fread(out.data(), 1, out.size(), disk_.get()) != out.size()) {
     out.clear();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -45,6 +46,8 @@ class SLPFile {
   // The whole file. A file on disk is read at the first call and kept, so
   // frames that need it all cost one read of the file between them.
   Status WholeFile(std::string_view& bytes) const;
+  // How many bytes were read from the file on disk so far.
+  uint64_t BytesRead() const { return bytes_read_; }
 
  private:
   struct Closer {
@@ -55,6 +58,7 @@ class SLPFile {
   // A file on disk has one read position; one read at a time moves it.
   mutable std::mutex disk_mutex_;
   mutable std::mutex whole_mutex_;
+  mutable std::atomic<uint64_t> bytes_read_{0};
   mutable std::string whole_;
   mutable bool whole_read_ = false;
   std::string path_;

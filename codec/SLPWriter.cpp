@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -220,9 +221,13 @@ Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shape
   for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
     const std::string colour_path = graphic.ColourPath(i);
     const std::string data_path = graphic.DataPath(i);
-    if (!FileExists(data_path) || !FileExists(colour_path))
+    if (!FileExists(data_path) || !FileExists(colour_path)) {
+      const std::string& absent = FileExists(data_path) ? colour_path : data_path;
+      std::error_code ec;
+      const bool there = std::filesystem::exists(std::filesystem::path(NativePath(absent)), ec);
       return Status::Fail(kMsgMissingBMPs,
-                          (FileExists(data_path) ? colour_path : data_path) + ": no such file");
+                          absent + (there ? ": is not a regular file" : ": no such file"));
+    }
     FrameShape colour, data;
     if (Status read = ReadBMPSize(colour_path, colour.width, colour.height); !read)
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", read.message());

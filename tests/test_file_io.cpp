@@ -3,8 +3,13 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <set>
+#include <thread>
+#include <vector>
 
 #include "common/FileIO.h"
+#include "common/FileTransaction.h"
+#include "common/TextLines.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorv {
@@ -137,6 +142,243 @@ TEST(UniqueFolders, EachIsNewAndNamedByItsPrefixAndTwelveHexDigits) {
   Status missing = MakeUniqueFolder(dir.File("gone") + "/", "x-", none);
   EXPECT_FALSE(missing);
   EXPECT_NE(missing.message().find(dir.File("gone")), std::string::npos) << missing.message();
+}
+
+// ---- Files that are not files ---------------------------------------------
+
+TEST(Reading, OnlyRegularFilesAreOpened) {
+  test::TempDir dir;
+  const std::string fifo = dir.File("pipe");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // A pipe would keep the read waiting for a writer for ever, a device give
+  // bytes without end; both are refused before they are opened.
+  for (const std::string& path : {fifo, std::string("/dev/zero")}) {
+    SCOPED_TRACE(path);
+    std::string bytes;
+    Status read = ReadWholeFile(path, bytes);
+    EXPECT_FALSE(read);
+    EXPECT_NE(read.message().find("not a regular file"), std::string::npos) << read.message();
+    EXPECT_FALSE(ReadFileStart(path, 16, bytes));
+    FileLineSource lines;
+    EXPECT_FALSE(lines.Open(path));
+  }
+}
+
+// ---- Lines ---------------------------------------------------------------------
+
+// The lines of text as a source gives them.
+std::vector<std::string> LinesOf(LineSource& source) {
+  std::vector<std::string> lines;
+  std::string line;
+  while (source.Next(line)) lines.push_back(line);
+  return lines;
+}
+
+TEST(LineSources, FromTextAndFromAFileGiveTheSameLines) {
+  test::TempDir dir;
+  for (const std::string text :
+       {std::string(""), std::string("\n"), std::string("a"), std::string("a\r\nb\r\n"),
+        std::string("a\nb"), std::string("x\r"), std::string("\r\n\r\n"),
+        std::string(60000, 'q') + "\nend"}) {
+    SCOPED_TRACE(text.substr(0, 20));
+    TextLineSource from_text(text);
+    test::WriteFileBytes(dir.File("t.txt"), text);
+    FileLineSource from_file;
+    ASSERT_TRUE(from_file.Open(dir.File("t.txt")));
+    const std::vector<std::string> expected = SplitLines(text);
+    EXPECT_EQ(LinesOf(from_text), expected);
+    EXPECT_EQ(LinesOf(from_file), expected);
+    EXPECT_TRUE(from_text.status());
+    EXPECT_TRUE(from_file.status());
+    EXPECT_EQ(from_file.LinesRead(), expected.size());
+  }
+}
+
+TEST(LineSources, ALineBeyondTheLimitStopsTheReading) {
+  test::TempDir dir;
+  const std::string text = "short\n" + std::string(kMaxTextLineBytes + 1, 'x') + "\nafter\n";
+  test::WriteFileBytes(dir.File("t.txt"), text);
+  FileLineSource from_file;
+  ASSERT_TRUE(from_file.Open(dir.File("t.txt")));
+  TextLineSource from_text(text);
+  for (LineSource* source : {static_cast<LineSource*>(&from_file),
+                             static_cast<LineSource*>(&from_text)}) {
+    EXPECT_EQ(LinesOf(*source), std::vector<std::string>{"short"});
+    EXPECT_FALSE(source->status());
+    EXPECT_NE(source->status().message().find("line 2 is longer than"), std::string::npos)
+        << source->status().message();
+  }
+  // A line of exactly the limit (and its CR) is a line.
+  const std::string longest = std::string(kMaxTextLineBytes, 'y');
+  test::WriteFileBytes(dir.File("u.txt"), longest + "\r\n");
+  FileLineSource exact;
+  ASSERT_TRUE(exact.Open(dir.File("u.txt")));
+  EXPECT_EQ(LinesOf(exact), std::vector<std::string>{longest});
+  EXPECT_TRUE(exact.status());
+}
+
+TEST(LineSources, OnlyTheLinesAskedForAreRead) {
+  // A file of nothing but line feeds: a reader that needs one line reads one.
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("lf.txt"), std::string(4 << 20, '\n'));
+  FileLineSource lines;
+  ASSERT_TRUE(lines.Open(dir.File("lf.txt")));
+  std::string line;
+  ASSERT_TRUE(lines.Next(line));
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(lines.LinesRead(), 1u);
+}
+
+// ---- Writing only what was asked for --------------------------------------
+
+TEST(SafeWriting, NamesOfFoldersAreRefusedAsOutputFiles) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.File("folder"));
+  for (const std::string& name :
+       {dir.File("folder"), dir.File("folder") + "/", dir.File("new") + "/",
+        dir.File("new") + "\\", std::string()}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(CanReplace(name));
+    SafeFileWriter writer;
+    EXPECT_FALSE(writer.Open(name));
+  }
+  // Nothing was made: no hidden file inside a folder named as an output.
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("folder")));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new")));
+}
+
+TEST(SafeWriting, TemporaryFilesAreNewFilesThatNeverFollowALink) {
+  test::TempDir dir;
+  const std::string target = dir.File("out.bin");
+  // Links planted at every name the old writer used, pointing at a file
+  // that must not come into being.
+  const std::string victim = dir.File("victim.txt");
+  for (int n = 0; n < 4; ++n)
+    std::filesystem::create_symlink(victim, target + ".part" + std::to_string(n));
+  ASSERT_TRUE(WriteFileSafely(target, "bytes"));
+  EXPECT_EQ(test::ReadFileBytes(target), "bytes");
+  EXPECT_FALSE(std::filesystem::exists(victim));
+  // The names are new each time, beside the destination, and gone after.
+  SafeFileWriter first, second;
+  ASSERT_TRUE(first.Open(target));
+  ASSERT_TRUE(second.Open(target));
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.insert(entry.path().filename().string());
+  EXPECT_EQ(names.size(), 1u + 4u + 2u);  // out.bin, the links, two new files
+  first.Abandon();
+  second.Abandon();
+}
+
+TEST(SafeWriting, NamesAsLongAsTheFileSystemTakesCanBeWritten) {
+  test::TempDir dir;
+  for (size_t length : {200u, 249u, 255u}) {
+    SCOPED_TRACE(length);
+    const std::string name = std::string(length - 4, 'n') + ".slp";
+    ASSERT_EQ(name.size(), length);
+    const std::string path = dir.File(name);
+    ASSERT_TRUE(WriteFileSafely(path, "SLP")) << "a name of " << length << " bytes";
+    EXPECT_EQ(test::ReadFileBytes(path), "SLP");
+  }
+}
+
+TEST(SafeWriting, WritersToOneFileAtOnceEachLeaveAWholeFile) {
+  test::TempDir dir;
+  const std::string target = dir.File("shared.bin");
+  const std::string a(200000, 'a'), b(150000, 'b');
+  for (int round = 0; round < 20; ++round) {
+    std::vector<std::thread> writers;
+    for (int i = 0; i < 6; ++i)
+      writers.emplace_back([&, i] { (void)WriteFileSafely(target, i % 2 ? a : b); });
+    for (std::thread& writer : writers) writer.join();
+    const std::string written = test::ReadFileBytes(target);
+    ASSERT_TRUE(written == a || written == b) << "round " << round;
+  }
+  // Only the file itself is left.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(Inputs, AnOutputThatIsAnInputIsRefusedHoweverItIsNamed) {
+  test::TempDir dir;
+  const std::string input = dir.File("in.slx");
+  test::WriteFileBytes(input, "SLX 0.5\r\n0\r\n");
+  std::filesystem::create_hard_link(input, dir.File("hard.slx"));
+  std::filesystem::create_symlink(input, dir.File("soft.slx"));
+  std::filesystem::create_directory(dir.File("sub"));
+  for (const std::string& output :
+       {input, dir.File("hard.slx"), dir.File("soft.slx"), dir.File("sub/../in.slx"),
+        dir.File("./in.slx")}) {
+    SCOPED_TRACE(output);
+    const Status refused = RefuseOverwritingInput(output, {dir.File("other.bmp"), input});
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message().find(output), std::string::npos) << refused.message();
+  }
+  EXPECT_TRUE(RefuseOverwritingInput(dir.File("new.slp"), {input}));
+  test::WriteFileBytes(dir.File("copy.slx"), test::ReadFileBytes(input));
+  EXPECT_TRUE(RefuseOverwritingInput(dir.File("copy.slx"), {input}));
+}
+
+// ---- Several files as one change -----------------------------------------------
+
+TEST(FileTransactions, StagedFilesReplaceTheirFilesTogetherAndOnlyThen) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("a.txt"), "old a");
+  FileTransaction transaction;
+  ASSERT_TRUE(transaction.Stage(dir.File("a.txt"), {"new ", "a"}));
+  ASSERT_TRUE(transaction.Stage(dir.File("b.txt"), {"new b"}));
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.txt")), "old a");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("b.txt")));
+  ASSERT_TRUE(transaction.Apply());
+  EXPECT_EQ(test::ReadFileBytes(dir.File("a.txt")), "new a");
+  EXPECT_EQ(test::ReadFileBytes(dir.File("b.txt")), "new b");
+  transaction.Keep();
+  // Nothing is left beside them.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            2);
+}
+
+TEST(FileTransactions, AMoveThatFailsPutsBackEveryFileOfTheChange) {
+  test::TempDir dir;
+  std::filesystem::create_directory(dir.File("one"));
+  std::filesystem::create_directory(dir.File("two"));
+  test::WriteFileBytes(dir.File("one/a.txt"), "old a");
+  FileTransaction transaction;
+  ASSERT_TRUE(transaction.Stage(dir.File("one/a.txt"), {"new a"}));
+  ASSERT_TRUE(transaction.Stage(dir.File("one/b.txt"), {"new b"}));
+  ASSERT_TRUE(transaction.Stage(dir.File("two/c.txt"), {"new c"}));
+  // The last file's folder goes, and with it the file staged there.
+  std::filesystem::remove_all(dir.File("two"));
+  EXPECT_FALSE(transaction.Apply());
+  EXPECT_EQ(test::ReadFileBytes(dir.File("one/a.txt")), "old a");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("one/b.txt")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("one")),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(FileTransactions, UndoPutsBackEveryApplyNewestFirst) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir.File("shared.bmp"), "original");
+  FileTransaction transaction;
+  ASSERT_TRUE(transaction.Stage(dir.File("shared.bmp"), {"first"}));
+  ASSERT_TRUE(transaction.Apply());
+  ASSERT_TRUE(transaction.Stage(dir.File("shared.bmp"), {"second"}));
+  ASSERT_TRUE(transaction.Stage(dir.File("new.bmp"), {"made"}));
+  ASSERT_TRUE(transaction.Apply());
+  EXPECT_EQ(test::ReadFileBytes(dir.File("shared.bmp")), "second");
+  transaction.Undo();
+  EXPECT_EQ(test::ReadFileBytes(dir.File("shared.bmp")), "original");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("new.bmp")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  // A read-only file is refused when staged, before anything moves.
+  std::filesystem::permissions(dir.File("shared.bmp"), std::filesystem::perms::owner_read);
+  FileTransaction refused;
+  EXPECT_FALSE(refused.Stage(dir.File("shared.bmp"), {"x"}));
 }
 
 }  // namespace

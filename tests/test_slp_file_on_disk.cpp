@@ -152,5 +152,93 @@ TEST_F(SLPFileOnDisk, OpeningSaysWhichFileCouldNotBeRead) {
   EXPECT_EQ(file.Size(), 0u);
 }
 
+TEST_F(SLPFileOnDisk, RowOffsetsNearTheTopOfTheirRangeFailAsInMemory) {
+  // One frame of three rows, the first coded in the header's comment bytes
+  // (offset 8), the second at an offset near 2^32, the third transparent
+  // with the byte 0x0F in its unused right edge. Reading from disk once
+  // moved offsets by a sum that wrapped at 32 bits and decoded the second
+  // row from that 0x0F: a damaged file decoded to a picture.
+  std::string bytes(32 + 32 + 12 + 12, '\0');
+  std::memcpy(bytes.data(), "2.0N", 4);
+  bytes[4] = 1;
+  bytes[8] = 0x04;  // a copy of one pixel
+  bytes[9] = 5;
+  bytes[10] = 0x0F;
+  const uint32_t edges = 64, offsets = 76;
+  auto put32 = [&bytes](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>((v >> (8 * i)) & 255);
+  };
+  put32(32, offsets);
+  put32(36, edges);
+  put32(44, 24);
+  put32(48, 1);  // width
+  put32(52, 3);  // height
+  bytes[edges + 8] = 0x00;  // row 3: transparent from edge to edge
+  bytes[edges + 9] = static_cast<char>(0x80);
+  bytes[edges + 10] = 0x0F;
+  put32(offsets, 8);
+  for (uint32_t far : {0xFFFFFFFAu, 0xFFFFFFF0u, 0xFFFFFFFFu, 0x80000000u}) {
+    SCOPED_TRACE(far);
+    put32(offsets + 4, far);
+    EXPECT_EQ(ExpectSameAsInMemory(bytes), 0);
+  }
+}
+
+TEST_F(SLPFileOnDisk, FramesReachingBeyondTheirPiecesReadTheFileOnceBetweenThem) {
+  // Forty frames whose rows run on through long stretches of commands that
+  // paint nothing: each needs more than its pieces, and reading the whole
+  // file again for each made the work grow with frames times file size.
+  std::vector<test::TestFrame> frames;
+  std::vector<uint8_t> padded(20000, 0x00);
+  for (uint8_t b : {uint8_t(0x04), uint8_t(9), uint8_t(0x0F)}) padded.push_back(b);
+  for (int i = 0; i < 40; ++i) frames.push_back(test::OneRowFrame(1, 0, 0, padded));
+  const std::string bytes = test::BuildSLP(frames);
+  EXPECT_EQ(ExpectSameAsInMemory(bytes), 40);
+
+  SLPFile disk;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
+  for (const SLPFrameInfo& info : infos) {
+    cDIBSection colour, data;
+    ASSERT_TRUE(DecodeSLPFrame(disk, info, palette, colour, data).ok());
+  }
+  EXPECT_LT(disk.BytesRead(), 2 * bytes.size());
+}
+
+TEST_F(SLPFileOnDisk, FramesWhoseRowsLieFarApartReadOnlyTheirRows) {
+  // Every frame's two rows lie at the two ends of a large file: what is read
+  // for a frame is its tables and its rows, never the stretch between them.
+  std::vector<test::TestFrame> frames;
+  for (int i = 0; i < 20; ++i) {
+    test::TestFrame frame;
+    frame.width = 1;
+    frame.height = 2;
+    frame.rows = {{0, 0, {0x04, 1, 0x0F}}, {0, 0, {0x04, 2, 0x0F}}};
+    frames.push_back(frame);
+  }
+  std::string bytes = test::BuildSLP(frames);
+  // Every frame's second row moved to the end of 4 MB of filler.
+  const uint32_t far = static_cast<uint32_t>(bytes.size()) + (4u << 20);
+  bytes.resize(far, '\x0F');
+  bytes += std::string("\x04\x03\x0F", 3);
+  for (int i = 0; i < 20; ++i) {
+    const uint32_t table = test::GetU32(bytes, 32 + 32 * static_cast<size_t>(i));
+    for (int k = 0; k < 4; ++k) bytes[table + 4 + k] = static_cast<char>((far >> (8 * k)) & 255);
+  }
+  EXPECT_EQ(ExpectSameAsInMemory(bytes), 20);
+
+  SLPFile disk;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
+  for (const SLPFrameInfo& info : infos) {
+    cDIBSection colour, data;
+    ASSERT_TRUE(DecodeSLPFrame(disk, info, palette, colour, data).ok());
+    EXPECT_EQ(colour.GetPixel(0, 1), palette.Colour(3));
+  }
+  EXPECT_LT(disk.BytesRead(), 64u * 1024);
+}
+
 }  // namespace
 }  // namespace zorv

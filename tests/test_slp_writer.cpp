@@ -481,6 +481,35 @@ TEST_F(SLPWriterTest, FramesInMemoryThatCannotBeCodedNameTheirFrame) {
   EXPECT_EQ(FilesInDir(), before);
 }
 
+// --- What the writer writes, the reader reads ------------------------------------
+
+TEST_F(SLPWriterTest, NoSLPFileLargerThanTheReaderOpensIsWritten) {
+  // Frames of no width and the greatest height: their row tables alone
+  // (eight bytes a row) pass the largest SLP file the reader opens, so the
+  // writer refuses before it codes a row.
+  FrameBitmaps tall;
+  ASSERT_TRUE(tall.Colour.Create(0, cDIBSection::kMaxDimension));
+  ASSERT_TRUE(tall.Data.Create(0, cDIBSection::kMaxDimension));
+  const uint64_t per_frame = 32 + 8 * static_cast<uint64_t>(cDIBSection::kMaxDimension);
+  const size_t too_many = static_cast<size_t>(kMaxSLPFileBytes / per_frame + 1);
+  std::vector<FrameBitmaps> frames(too_many, tall);
+  std::string bytes = "left over";
+  status = EncodeSLP(frames, palette, bytes);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.Headline(), "Error converting frame to SLP!");
+  EXPECT_NE(status.message().find("256 MB"), std::string::npos) << status.message();
+  EXPECT_TRUE(bytes.empty());
+  // The reader opens a file of just that size, and no larger.
+  std::string head = std::string("2.0N", 4) + std::string(28, '\0');
+  test::WriteFileBytes(slp_path, head);
+  std::filesystem::resize_file(slp_path, kMaxSLPFileBytes);
+  SLPFile file;
+  EXPECT_TRUE(file.Open(slp_path).ok());
+  file.Close();
+  std::filesystem::resize_file(slp_path, kMaxSLPFileBytes + 1);
+  EXPECT_FALSE(file.Open(slp_path).ok());
+}
+
 // --- Icons -------------------------------------------------------------------------
 
 class IconTest : public SLPWriterTest {};
