@@ -338,12 +338,19 @@ class RowDecoder {
   bool plain32_ = false;
 };
 
+// The bytes of uncompressed pixel data a picture needs: every row padded
+// to 32 bits, the last row without its padding.
+uint64_t UncompressedBytes(const Layout& l) {
+  if (l.width == 0 || l.height == 0) return 0;
+  const uint64_t row_bits = uint64_t{static_cast<uint32_t>(l.width)} * l.bits;
+  const uint64_t stride = (row_bits + 31) / 32 * 4;
+  return stride * static_cast<uint64_t>(l.height - 1) + (row_bits + 7) / 8;
+}
+
 Status DecodeRows(std::string_view bytes, const Layout& l, cDIBSection& bitmap) {
   const uint64_t row_bits = uint64_t{static_cast<uint32_t>(l.width)} * l.bits;
   const uint64_t stride = (row_bits + 31) / 32 * 4;
-  // The last row needs its pixels only, not its padding.
-  const uint64_t needed = stride * static_cast<uint64_t>(l.height - 1) + (row_bits + 7) / 8;
-  if (needed > bytes.size() - l.pixel_offset)
+  if (UncompressedBytes(l) > bytes.size() - l.pixel_offset)
     return Status::Fail("the pixel data runs past the end of the file");
   const RowDecoder decoder(bytes, l);
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes.data()) + l.pixel_offset;
@@ -455,6 +462,11 @@ Status DecodeBMP(std::string_view bytes, cDIBSection& bitmap) {
   Layout layout;
   Status status = ReadLayout(bytes, layout);
   if (!status) return status;
+  // Pixels the file does not hold are refused before memory is taken for
+  // them; only run-length pictures may be larger than their bytes.
+  const bool run_lengths = layout.compression == kRLE8 || layout.compression == kRLE4;
+  if (!run_lengths && UncompressedBytes(layout) > bytes.size() - layout.pixel_offset)
+    return Status::Fail("the pixel data runs past the end of the file");
   if (!bitmap.Create(layout.width, layout.height))
     return Status::Fail("there is not enough memory for a picture of " +
                         Number(static_cast<uint64_t>(layout.width)) + " x " +

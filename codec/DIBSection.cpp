@@ -14,18 +14,14 @@ bool cDIBSection::Create(int32_t width, int32_t height) {
     return false;
   uint64_t bytes = static_cast<uint64_t>((width * 3 + 3) & ~3) * static_cast<uint64_t>(height);
   if (bytes > kMaxImageBytes) return false;
-  try {
-    pixels_.assign(static_cast<size_t>(bytes), 0);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!pixels_.Allocate(static_cast<size_t>(bytes))) return false;
   width_ = width;
   height_ = height;
   return true;
 }
 
 void cDIBSection::ClearUp() {
-  std::vector<uint8_t>().swap(pixels_);
+  pixels_.Release();
   width_ = 0;
   height_ = 0;
 }

@@ -4,14 +4,68 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "codec/Palettes.h"
 #include "common/Status.h"
 
 namespace zorv {
+
+// Pixel memory that starts out black. Taken with calloc, so a large block
+// comes straight from the system as zero pages that cost nothing until
+// drawn on: a frame that fails part-way, or is drawn over anyway, never
+// pays for clearing memory it does not use.
+class PixelMemory {
+ public:
+  PixelMemory() = default;
+  ~PixelMemory() { std::free(bytes_); }
+  PixelMemory(const PixelMemory& other) { CopyFrom(other); }
+  PixelMemory& operator=(const PixelMemory& other) {
+    if (this != &other) CopyFrom(other);
+    return *this;
+  }
+  PixelMemory(PixelMemory&& other) noexcept
+      : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+  PixelMemory& operator=(PixelMemory&& other) noexcept {
+    std::swap(bytes_, other.bytes_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
+
+  // size zero bytes; false (and nothing held) when there is no memory.
+  bool Allocate(size_t size) {
+    Release();
+    if (size == 0) return true;
+    bytes_ = static_cast<uint8_t*>(std::calloc(size, 1));
+    if (!bytes_) return false;
+    size_ = size;
+    return true;
+  }
+  void Release() {
+    std::free(bytes_);
+    bytes_ = nullptr;
+    size_ = 0;
+  }
+  uint8_t* data() { return bytes_; }
+  const uint8_t* data() const { return bytes_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  void CopyFrom(const PixelMemory& other) {
+    if (!Allocate(other.size_) && other.size_ != 0) throw std::bad_alloc();
+    if (other.size_ != 0) std::memcpy(bytes_, other.bytes_, other.size_);
+  }
+
+  uint8_t* bytes_ = nullptr;
+  size_t size_ = 0;
+};
 
 class cDIBSection {
  public:
@@ -92,7 +146,7 @@ class cDIBSection {
  private:
   int32_t width_ = 0;
   int32_t height_ = 0;
-  std::vector<uint8_t> pixels_;
+  PixelMemory pixels_;
 };
 
 // The width and height of the picture in a BMP file, read from its headers

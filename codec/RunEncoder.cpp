@@ -1,6 +1,7 @@
 #include "codec/RunEncoder.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "codec/DataColours.h"
 
@@ -186,7 +187,16 @@ bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t 
     case kDataNormal: {
       if (first_x < 0 || y < 0 || y >= colour.Height() || n > colour.Width() - first_x)
         return false;
-      IndicesOf(colour.Row(y) + 3 * static_cast<size_t>(first_x), count, matcher_, indices_);
+      const uint8_t* pixels = colour.Row(y) + 3 * static_cast<size_t>(first_x);
+      // A run of one colour (each pixel equal to the next) is one fill,
+      // found without looking up every pixel: large blank areas cost a
+      // comparison of bytes.
+      if (data_colour == kDataNormal && count >= 4 &&
+          std::memcmp(pixels, pixels + 3, 3 * (count - 1)) == 0) {
+        AppendFill(out, matcher_.Nearest(PixelAt(pixels)), count);
+        return true;
+      }
+      IndicesOf(pixels, count, matcher_, indices_);
       if (data_colour == kDataPlayer)
         AppendPlayerRun(out, indices_);
       else

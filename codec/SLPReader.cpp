@@ -1,6 +1,7 @@
 #include "codec/SLPReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -52,6 +53,18 @@ uint32_t Spread(BGR c) {
     return;
   }
   const uint32_t v = Spread(c);
+  if (n >= 64) {
+    // Long spans: sixteen pixels by hand, then the filled part copied onto
+    // the rest, doubling each time.
+    for (int32_t k = 0; k < 16; ++k) std::memcpy(p + 3 * k, &v, 4);
+    const size_t total = 3 * static_cast<size_t>(n);
+    for (size_t done = 48; done < total;) {
+      const size_t more = std::min(done, total - done);
+      std::memcpy(p + done, p, more);
+      done += more;
+    }
+    return;
+  }
   for (int32_t k = 1; k < n; ++k, p += 3) std::memcpy(p, &v, 4);
   p[0] = c.b;
   p[1] = c.g;
@@ -101,6 +114,15 @@ struct FileBytes {
 // whole file instead.
 uint64_t UsualRowBytes(int32_t width) { return 4 * static_cast<uint64_t>(width) + 64; }
 
+// Why the edges of a coded row do not fit a frame of width; nullptr when
+// they do.
+const char* RowEdgesFault(int32_t left, int32_t right, int32_t width) {
+  if (left < 0 || right < 0) return "negative row edges";
+  if (left > width) return "the left edge lies past the row's width";
+  if (right > width - left) return "the right edge runs past the row's width";
+  return nullptr;
+}
+
 // Draws one frame. All reads go through the file's bytes, each checked
 // against the file's end and the row's reach, and all writes stay inside
 // the rows, so a damaged file can only make it fail.
@@ -127,6 +149,12 @@ class FrameDecoder {
     // Bitmaps of the right size are drawn over as they are: every pixel of
     // a row is painted, and rows that end short are made black, as a new
     // bitmap would be.
+    // Every row's edges and command offset are checked before any pixel
+    // memory is taken: a damaged table fails at once, whatever size the
+    // frame claims.
+    RowHead head;
+    for (int32_t y = 0; y < height; ++y)
+      if (!ReadRowHead(y, head)) return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     for (cDIBSection* bitmap : {&colour_, &data_}) {
       if ((bitmap->Width() != width || bitmap->Height() != height) &&
           !bitmap->Create(width, height))
@@ -180,6 +208,32 @@ class FrameDecoder {
     return n != 0 || Next(n);
   }
 
+  // A row's entries in the two tables.
+  struct RowHead {
+    bool empty = false;  // the whole row is transparent; no commands
+    int32_t left = 0;
+    int32_t right = 0;
+    uint64_t start = 0;  // where its commands begin
+  };
+
+  // Reads row y's edges and command offset and checks that the edges fit
+  // the width and the commands begin inside the file.
+  bool ReadRowHead(int32_t y, RowHead& head) {
+    const std::string_view edges = file_.From(frame_.OutlineTableOffset + 4 * uint64_t(y));
+    if (edges.size() < 4) return Fault("the frame's row edge table lies outside the file");
+    head.left = le::I16(edges, 0);
+    head.right = le::I16(edges, 2);
+    head.empty = head.left == kSLPEmptyRow;
+    if (head.empty) return true;
+    if (const char* fault = RowEdgesFault(head.left, head.right, frame_.Width)) return Fault(fault);
+    const uint64_t entry = uint64_t{frame_.CommandTableOffset} + 4 * uint64_t(y);
+    const std::string_view offset = entry + 4 > file_.size ? std::string_view() : file_.From(entry);
+    if (offset.size() < 4) return Fault("the command offset lies outside the file");
+    head.start = le::U32(offset, 0);
+    if (head.start >= file_.size) return PastEnd();
+    return true;
+  }
+
   bool DecodeRow(int32_t y) {
     const int32_t width = frame_.Width;
     uint8_t* colour = colour_.Row(y);
@@ -187,27 +241,22 @@ class FrameDecoder {
     // Held locally: the pixel stores below could otherwise make the
     // compiler fetch the table's address again for every pixel.
     const uint32_t* const words = palette_.data();
-    const std::string_view edges = file_.From(frame_.OutlineTableOffset + 4 * uint64_t(y));
-    if (edges.size() < 4) return Fault("the frame's row edge table lies outside the file");
-    const int32_t left = le::I16(edges, 0), right = le::I16(edges, 2);
-    if (left == kSLPEmptyRow) {
+    RowHead head;
+    if (!ReadRowHead(y, head)) return false;
+    if (head.empty) {
       FillSpan(colour, 0, width, kMagenta);
       FillSpan(data, 0, width, kMagenta);
       return true;
     }
-    if (left < 0 || right < 0) return Fault("negative row edges");
-    if (left > width) return Fault("the left edge lies past the row's width");
+    const int32_t left = head.left, right = head.right;
     FillSpan(colour, 0, left, kMagenta);
     FillSpan(data, 0, left, kMagenta);
 
-    const uint64_t entry = uint64_t{frame_.CommandTableOffset} + 4 * uint64_t(y);
-    const std::string_view offset = entry + 4 > file_.size ? std::string_view() : file_.From(entry);
-    if (offset.size() < 4) return Fault("the command offset lies outside the file");
     // The row's commands: from its offset to the end of the bytes held
     // there (the file's end, when the whole file is held).
-    const uint64_t start = le::U32(offset, 0);
-    const std::string_view row = start < file_.size ? file_.From(start) : std::string_view();
-    end_is_file_end_ = start >= file_.size || start + row.size() == file_.size;
+    const uint64_t start = head.start;
+    const std::string_view row = file_.From(start);
+    end_is_file_end_ = start + row.size() == file_.size;
     p_ = reinterpret_cast<const uint8_t*>(row.data());
     end_ = p_ + row.size();
 
@@ -336,6 +385,39 @@ class FrameDecoder {
   const std::array<uint32_t, 256>& palette_;
 };
 
+// Bytes of a file already read, at their offset in it.
+struct HeldBytes {
+  uint64_t offset = 0;
+  std::string_view bytes;
+};
+
+// Reads the file's bytes from start to end into out, copying those held
+// already rather than reading them again.
+Status ReadRange(const SLPFile& file, uint64_t start, uint64_t end,
+                 const std::array<HeldBytes, 2>& held, char* out) {
+  uint64_t at = start;
+  while (at < end) {
+    uint64_t next = end;  // where the stretch from at ends
+    const HeldBytes* source = nullptr;
+    for (const HeldBytes& h : held) {
+      if (h.offset <= at && at < h.offset + h.bytes.size()) {
+        source = &h;
+        next = std::min(end, h.offset + h.bytes.size());
+        break;
+      }
+      if (h.offset > at && !h.bytes.empty()) next = std::min(next, h.offset);
+    }
+    char* to = out + (at - start);
+    if (source) {
+      std::memcpy(to, source->bytes.data() + (at - source->offset), next - at);
+    } else if (Status read = file.ReadInto(at, next - at, to); !read) {
+      return read;
+    }
+    at = next;
+  }
+  return Status::Ok();
+}
+
 // The pieces of a file on disk that frame's decoding reads: its row edge
 // table, its command offset table (as much as the file holds) and, for
 // every row that is coded, its commands as far as a row usually reaches.
@@ -343,7 +425,7 @@ class FrameDecoder {
 // its size, wherever its rows lie. What lies outside the file is left out:
 // the decoder then fails as it would on the whole file.
 Status ReadFramePieces(const SLPFile& file, const SLPFrameInfo& frame,
-                       std::vector<std::string>& storage, FileBytes& bytes) {
+                       std::string& storage, FileBytes& bytes) {
   bytes.size = file.Size();
   bytes.pieces.clear();
   storage.clear();
@@ -356,34 +438,52 @@ Status ReadFramePieces(const SLPFile& file, const SLPFrameInfo& frame,
   auto clipped = [size](uint64_t start, uint64_t length) {
     return std::pair<uint64_t, uint64_t>{std::min(start, size), std::min(start + length, size)};
   };
-  std::vector<std::pair<uint64_t, uint64_t>> ranges;
-  ranges.push_back(clipped(frame.OutlineTableOffset, table_bytes));
-  ranges.push_back(clipped(frame.CommandTableOffset, table_bytes));
+  const std::pair<uint64_t, uint64_t> edge_range = clipped(frame.OutlineTableOffset, table_bytes),
+                                     offset_range = clipped(frame.CommandTableOffset, table_bytes);
+  std::vector<std::pair<uint64_t, uint64_t>> ranges{edge_range, offset_range};
   std::string edges, offsets;
   if (Status read = file.Read(frame.OutlineTableOffset, table_bytes, edges); !read) return read;
   if (Status read = file.Read(frame.CommandTableOffset, table_bytes, offsets); !read) return read;
   const uint64_t row_reach = UsualRowBytes(width);
   for (int32_t y = 0; y < height; ++y) {
     const size_t at = 4 * static_cast<size_t>(y);
-    if (at + 4 > edges.size() || at + 4 > offsets.size()) break;
-    if (le::I16(edges, at) == kSLPEmptyRow) continue;
-    ranges.push_back(clipped(le::U32(offsets, at), row_reach));
+    const bool in_tables = at + 4 <= edges.size() && at + 4 <= offsets.size();
+    if (in_tables && le::I16(edges, at) == kSLPEmptyRow) continue;
+    const uint64_t start = in_tables ? le::U32(offsets, at) : size;
+    if (start >= size ||
+        RowEdgesFault(le::I16(edges, at), le::I16(edges, at + 2), width) != nullptr) {
+      // The decoder refuses the frame on its tables alone: no row is read.
+      ranges.resize(2);
+      break;
+    }
+    ranges.push_back(clipped(start, row_reach));
   }
-  std::sort(ranges.begin(), ranges.end());
-  std::vector<std::pair<uint64_t, uint64_t>> merged;
+  // Rows usually follow one another through the file.
+  if (!std::is_sorted(ranges.begin(), ranges.end())) std::sort(ranges.begin(), ranges.end());
+  // Ranges that meet become one piece, in place.
+  size_t pieces = 0;
+  uint64_t total = 0;
   for (const auto& range : ranges) {
     if (range.first >= range.second) continue;
-    if (!merged.empty() && range.first <= merged.back().second)
-      merged.back().second = std::max(merged.back().second, range.second);
-    else
-      merged.push_back(range);
+    if (pieces > 0 && range.first <= ranges[pieces - 1].second) {
+      total -= ranges[pieces - 1].second - ranges[pieces - 1].first;
+      ranges[pieces - 1].second = std::max(ranges[pieces - 1].second, range.second);
+    } else {
+      ranges[pieces++] = range;
+    }
+    total += ranges[pieces - 1].second - ranges[pieces - 1].first;
   }
-  storage.resize(merged.size());
-  for (size_t i = 0; i < merged.size(); ++i) {
-    if (Status read = file.Read(merged[i].first, merged[i].second - merged[i].first, storage[i]);
-        !read)
-      return read;
-    bytes.pieces.push_back({merged[i].first, storage[i]});
+  ranges.resize(pieces);
+  // All pieces share one block of memory. The tables are read already: a
+  // piece holding them copies them.
+  const std::array<HeldBytes, 2> held{HeldBytes{edge_range.first, edges},
+                                      HeldBytes{offset_range.first, offsets}};
+  storage.resize(static_cast<size_t>(total));
+  size_t at = 0;
+  for (const auto& [start, end] : ranges) {
+    if (Status read = ReadRange(file, start, end, held, storage.data() + at); !read) return read;
+    bytes.pieces.push_back({start, std::string_view(storage).substr(at, end - start)});
+    at += static_cast<size_t>(end - start);
   }
   return Status::Ok();
 }
@@ -448,13 +548,23 @@ Status SLPFile::Read(uint64_t offset, uint64_t size, std::string& out) const {
     return Status::Ok();
   }
   out.resize(static_cast<size_t>(size));
+  Status read = ReadInto(offset, size, out.data());
+  if (!read) out.clear();
+  return read;
+}
+
+Status SLPFile::ReadInto(uint64_t offset, uint64_t size, char* out) const {
+  if (offset > size_ || size > size_ - offset)
+    return Status::Fail(path_ + ": read beyond the end of the file");
+  if (!disk_) {
+    std::memcpy(out, bytes_.data() + offset, static_cast<size_t>(size));
+    return Status::Ok();
+  }
   const std::lock_guard<std::mutex> lock(disk_mutex_);
   bytes_read_ += size;
   if (!SeekTo(disk_.get(), offset) ||
-      std::fread(out.data(), 1, out.size(), disk_.get()) != out.size()) {
-    out.clear();
+      std::fread(out, 1, static_cast<size_t>(size), disk_.get()) != size)
     return Status::Fail(path_ + ": read error");
-  }
   return Status::Ok();
 }
 
@@ -494,7 +604,7 @@ Status ReadSLPHeader(const std::string& path, SLPFile& file, SLPHeader& header,
 Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Palette& palette,
                       cDIBSection& colour, cDIBSection& data) {
   FileBytes bytes;
-  std::vector<std::string> storage;
+  std::string storage;
   Status decoded = Status::Ok();
   if (!file.OnDisk()) {
     bytes.size = file.Bytes().size();

@@ -43,6 +43,9 @@ class SLPFile {
   uint64_t Size() const { return size_; }
   // Up to size bytes from offset, fewer where the file ends first.
   Status Read(uint64_t offset, uint64_t size, std::string& out) const;
+  // Exactly size bytes from offset into out; fails when they are not all in
+  // the file.
+  Status ReadInto(uint64_t offset, uint64_t size, char* out) const;
   // The whole file. A file on disk is read at the first call and kept, so
   // frames that need it all cost one read of the file between them.
   Status WholeFile(std::string_view& bytes) const;

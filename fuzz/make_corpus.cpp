@@ -92,38 +92,64 @@ std::string BuildBMP(uint32_t header_size, int32_t width, int32_t height, uint16
   return out + header + pixels;
 }
 
+// The settings bytes fuzz_autogen reads before its bitmap: flags (outlines,
+// crop, player colours, fix purple, through files, magenta mask, no
+// shadow), mask, shadow and player colours, the two tolerances, hot spot.
+std::string AutoGenSettings(uint8_t flags) {
+  std::string s(1, static_cast<char>(flags));
+  s += std::string("\xFF\x00\xFF", 3);  // mask
+  s += std::string("\xFF\x00\x00", 3);  // shadow
+  s += std::string("\x00\x00\xFF", 3);  // player
+  s += std::string("\x0F\x1E\x00\x05", 4);
+  return s;
+}
+
+// A bitmap seeds the BMP reader, icon conversion and auto-generation (in
+// memory with every pass, and saved through files).
+void SeedBitmap(const std::string& name, std::string_view bytes) {
+  Seed("fuzz_bmp_reader", name, bytes);
+  Seed("fuzz_icon", name, bytes);
+  Seed("fuzz_autogen", "memory_" + name, AutoGenSettings(0x2F) + std::string(bytes));
+  Seed("fuzz_autogen", "files_" + name, AutoGenSettings(0x3F) + std::string(bytes));
+}
+
+void SeedSLP(const std::string& name, std::string_view bytes) {
+  Seed("fuzz_slp_reader", name, bytes);
+  Seed("fuzz_slp_file", name, bytes);
+  Seed("fuzz_slp_to_slx", name, bytes);
+}
+
 void BitmapSeeds() {
-  const std::string t = "fuzz_bmp_reader";
   for (auto [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {3, 2}, {5, 7}, {16, 3}}) {
     cDIBSection bitmap;
     bitmap.Create(w, h);
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) bitmap.SetPixel(x, y, RGBColour(x * 40, y * 30, (x + y) * 9));
-    Seed(t, "rgb24_" + std::to_string(w) + "x" + std::to_string(h) + ".bmp", bitmap.BMPBytes());
+    SeedBitmap("rgb24_" + std::to_string(w) + "x" + std::to_string(h) + ".bmp", bitmap.BMPBytes());
   }
   const std::vector<ColourValue> two = {RGBColour(0, 0, 0), RGBColour(255, 255, 255)};
   std::vector<ColourValue> sixteen, many;
   for (int i = 0; i < 16; ++i) sixteen.push_back(RGBColour(i * 16, 255 - i * 16, i));
   for (int i = 0; i < 256; ++i) many.push_back(Palette::BuiltIn().Colour(i));
   // Rows are 4-byte aligned; pixel bytes here are already padded.
-  Seed(t, "mono.bmp", BuildBMP(40, 8, 2, 1, 0, {}, two, std::string("\xA5\0\0\0\x5A\0\0\0", 8)));
-  Seed(t, "four.bmp", BuildBMP(40, 4, 2, 4, 0, {}, sixteen, std::string("\x01\x23\0\0\x45\x67\0\0", 8)));
-  Seed(t, "eight.bmp", BuildBMP(40, 3, 2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
-  Seed(t, "eight_topdown.bmp", BuildBMP(40, 3, -2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
-  Seed(t, "core8.bmp", BuildBMP(12, 2, 2, 8, 0, {}, many, std::string("\x05\x06\0\0\x07\x08\0\0", 8)));
+  SeedBitmap("mono.bmp", BuildBMP(40, 8, 2, 1, 0, {}, two, std::string("\xA5\0\0\0\x5A\0\0\0", 8)));
+  SeedBitmap("four.bmp", BuildBMP(40, 4, 2, 4, 0, {}, sixteen, std::string("\x01\x23\0\0\x45\x67\0\0", 8)));
+  SeedBitmap("eight.bmp", BuildBMP(40, 3, 2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
+  SeedBitmap("eight_topdown.bmp", BuildBMP(40, 3, -2, 8, 0, {}, many, std::string("\x01\x02\x03\0\xFE\xFF\x10\0", 8)));
+  SeedBitmap("core8.bmp", BuildBMP(12, 2, 2, 8, 0, {}, many, std::string("\x05\x06\0\0\x07\x08\0\0", 8)));
   // RLE8: a run, an absolute run, a delta, end of line, end of bitmap.
-  Seed(t, "rle8.bmp", BuildBMP(40, 6, 3, 8, 1, {}, many,
+  SeedBitmap("rle8.bmp", BuildBMP(40, 6, 3, 8, 1, {}, many,
                                std::string("\x03\x07\x00\x03\x01\x02\x03\x00\x00\x00\x02\x01\x01"
                                            "\x02\x09\x00\x00\x00\x01", 19)));
-  Seed(t, "rle4.bmp", BuildBMP(40, 6, 2, 4, 2, {}, sixteen,
+  SeedBitmap("rle4.bmp", BuildBMP(40, 6, 2, 4, 2, {}, sixteen,
                                std::string("\x04\x12\x00\x04\x34\x56\x00\x00\x06\x78\x00\x01", 12)));
-  Seed(t, "rgb16_bitfields.bmp", BuildBMP(40, 2, 1, 16, 3, {0xF800, 0x07E0, 0x001F}, {},
+  SeedBitmap("rgb16_bitfields.bmp", BuildBMP(40, 2, 1, 16, 3, {0xF800, 0x07E0, 0x001F}, {},
                                           std::string("\x1F\xF8\xE0\x07", 4)));
-  Seed(t, "rgb16.bmp", BuildBMP(40, 2, 1, 16, 0, {}, {}, std::string("\x1F\x7C\xE0\x03", 4)));
-  Seed(t, "rgb32.bmp", BuildBMP(40, 2, 1, 32, 0, {}, {}, std::string("\x01\x02\x03\0\x04\x05\x06\0", 8)));
-  Seed(t, "rgb32_v4.bmp", BuildBMP(108, 2, 1, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {},
+  SeedBitmap("rgb16.bmp", BuildBMP(40, 2, 1, 16, 0, {}, {}, std::string("\x1F\x7C\xE0\x03", 4)));
+  SeedBitmap("rgb32.bmp", BuildBMP(40, 2, 1, 32, 0, {}, {}, std::string("\x01\x02\x03\0\x04\x05\x06\0", 8)));
+  SeedBitmap("rgb32_v4.bmp", BuildBMP(108, 2, 1, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {},
                                    std::string("\x01\x02\x03\xFF\x04\x05\x06\x80", 8)));
-  Seed(t, "rgb24_v5.bmp", BuildBMP(124, 1, 1, 24, 0, {}, {}, std::string("\x01\x02\x03\0", 4)));
+  SeedBitmap("rgb24_v5.bmp", BuildBMP(124, 1, 1, 24, 0, {}, {}, std::string("\x01\x02\x03\0", 4)));
 }
 
 // One frame with every kind of pixel: a shadow band, an outlined body with
@@ -185,14 +211,13 @@ void GraphicSeeds(const fs::path& scratch) {
     fs::create_directories(folder);
     Made made = MakeGraphic(folder, s.frames, s.width, s.height);
     const std::string name = "made" + std::to_string(n);
-    Seed("fuzz_slp_reader", name + ".slp", made.slp);
-    Seed("fuzz_slp_to_slx", name + ".slp", made.slp);
+    SeedSLP(name + ".slp", made.slp);
     Seed("fuzz_slx", name + ".slx", made.slx_text);
     std::vector<std::string> parts{made.slx_text};
     parts.insert(parts.end(), made.bitmaps.begin(), made.bitmaps.end());
     if (parts.size() <= fuzz::kMaxBundleParts) Seed("fuzz_slx_to_slp", name + ".bundle", fuzz::JoinBundle(parts));
     for (size_t i = 0; i < made.bitmaps.size() && i < 2; ++i)
-      Seed("fuzz_bmp_reader", name + "_" + std::to_string(i) + ".bmp", made.bitmaps[i]);
+      SeedBitmap(name + "_" + std::to_string(i) + ".bmp", made.bitmaps[i]);
 
     // The SLX the reader writes back from that SLP.
     const std::string slx_path = (folder / "back.slx").string();
@@ -203,6 +228,71 @@ void GraphicSeeds(const fs::path& scratch) {
   // The empty graphic.
   SLXGraphic empty;
   Seed("fuzz_slx", "empty.slx", FormatSLX(empty));
+}
+
+// A sprite as modders paint them: magenta background, a body with blue
+// player shades, a red shadow below.
+cDIBSection PaintedSprite() {
+  cDIBSection colour;
+  colour.Create(12, 10);
+  colour.Fill(kMagenta);
+  for (int32_t y = 2; y < 7; ++y)
+    for (int32_t x = 3; x < 9; ++x)
+      colour.SetPixel(x, y, (x + y) % 4 == 0 ? RGBColour(20, 30, 200) : RGBColour(120, 90, 40));
+  for (int32_t x = 2; x < 10; ++x) colour.SetPixel(x, 8, RGBColour(255, 0, 0));
+  return colour;
+}
+
+void AutoGenSeeds() {
+  const std::string sprite = PaintedSprite().BMPBytes();
+  SeedBitmap("sprite.bmp", sprite);
+  // No crop, no outlines; fix purple alone; no shadow.
+  Seed("fuzz_autogen", "plain_sprite", AutoGenSettings(0x24) + sprite);
+  Seed("fuzz_autogen", "purple_sprite", AutoGenSettings(0x0D) + sprite);
+  Seed("fuzz_autogen", "noshadow_sprite", AutoGenSettings(0x67) + sprite);
+}
+
+// A project using every kind of resource, its files the parts after the
+// project text (resource i uses part i): the readme, an SLX graphic whose
+// frame bitmaps are parts 3 and 4, which are also packaged as an icon and a
+// plain file, and a sound.
+void CompileSeeds() {
+  cDIBSection colour = PaintedSprite(), data;
+  data.Create(colour.Width(), colour.Height());
+  data.Fill(kDataTransparent);
+  for (int32_t y = 2; y < 7; ++y)
+    for (int32_t x = 3; x < 9; ++x) data.SetPixel(x, y, (x + y) % 4 == 0 ? kDataPlayer : kDataNormal);
+  SLXGraphic graphic;
+  graphic.FrameCount = 1;
+  graphic.Frames.push_back(SLXFrame{"3.bmp", "4.bmp", 6, 8});
+
+  ModProject project = MakeNewProject("p.mpr");
+  project.Title = "Seed mod";
+  project.Resources.clear();
+  struct Entry { int16_t kind, target; };
+  const Entry entries[] = {{KindFile, kTargetReadme}, {KindSLX, 1}, {KindBMP, 2}, {KindFile, 3},
+                           {KindWAV, 4}};
+  int32_t id = 50500;
+  for (const Entry& e : entries) {
+    ProjectResource r;
+    r.Name = "resource " + std::to_string(id);
+    r.FilePath = "C:\\mod\\file.dat";
+    r.Kind = e.kind;
+    r.ReplaceTarget = e.target;
+    r.ResourceID = id++;
+    r.IconFlags = e.kind == KindBMP ? IconFlagsValue(0x15, 2) : 0;
+    project.Resources.push_back(r);
+  }
+  project.ResourceCount = static_cast<int16_t>(project.Resources.size());
+  const std::vector<std::string> parts = {
+      FormatProjectFile(project), "Read me first.\r\nA seed mod.\r\n", FormatSLX(graphic),
+      colour.BMPBytes(), data.BMPBytes(), std::string("RIFF\0\0\0\0WAVE", 12)};
+  Seed("fuzz_compile", "every_kind.bundle", fuzz::JoinBundle(parts));
+  // Without a readme, and with no resources at all.
+  project.Resources.erase(project.Resources.begin());
+  project.ResourceCount = static_cast<int16_t>(project.Resources.size());
+  Seed("fuzz_compile", "no_readme.bundle", fuzz::JoinBundle({FormatProjectFile(project), parts[2]}));
+  Seed("fuzz_compile", "new.bundle", FormatProjectFile(MakeNewProject("p.mpr")));
 }
 
 void ProjectSeeds() {
@@ -263,12 +353,11 @@ void SampleSeeds() {
     const std::string name = "sample_" + entry.path().filename().string();
     if (ext == ".slp") {
       std::string bytes = ReadOrDie(entry.path().string());
-      Seed("fuzz_slp_reader", name, bytes);
-      Seed("fuzz_slp_to_slx", name, bytes);
+      SeedSLP(name, bytes);
     } else if (ext == ".pal") {
       Seed("fuzz_palette", name, ReadOrDie(entry.path().string()));
     } else if (ext == ".bmp") {
-      Seed("fuzz_bmp_reader", name, ReadOrDie(entry.path().string()));
+      SeedBitmap(name, ReadOrDie(entry.path().string()));
     }
   }
 }
@@ -284,6 +373,8 @@ int main(int argc, char** argv) {
   fuzz::InitialiseProgramState();
   fuzz::FuzzTempFolder scratch("make_corpus");
   BitmapSeeds();
+  AutoGenSeeds();
+  CompileSeeds();
   GraphicSeeds(scratch.Folder());
   ProjectSeeds();
   PaletteSeeds();

@@ -178,6 +178,31 @@ TEST_F(RunEncoderTest, NormalRunsCodeTheirNearestPaletteIndices) {
             (Bytes{0x04, palette.Nearest(near_12)}));
 }
 
+TEST_F(RunEncoderTest, RunsOfOneColourCodeAsTheirIndicesDo) {
+  // Rows of one colour take a shorter way to their fill; the commands must
+  // be those of the same indices coded one by one, at every length, for a
+  // colour outside the palette, and for a row that differs in one pixel.
+  const ColourValue off_palette = palette.Colour(distinct[9]) ^ 0x010101;
+  const uint8_t nearest = palette.Nearest(off_palette);
+  for (size_t n : {1, 2, 3, 4, 5, 15, 16, 17, 255, 256, 510, 511, 4095, 4096, 9000}) {
+    SCOPED_TRACE("n = " + std::to_string(n));
+    cDIBSection row;
+    row.Create(static_cast<int32_t>(n), 1);
+    row.Fill(off_palette);
+    EXPECT_EQ(EncodeRun(row, 0, 0, static_cast<int32_t>(n), kDataNormal, palette),
+              EncodeIndices(Bytes(n, nearest)));
+    if (n < 2) continue;
+    for (int32_t odd : {0, static_cast<int32_t>(n / 2), static_cast<int32_t>(n) - 1}) {
+      cDIBSection broken = row;
+      broken.SetPixel(odd, 0, palette.Colour(distinct[2]));
+      Bytes indices(n, nearest);
+      indices[static_cast<size_t>(odd)] = distinct[2];
+      EXPECT_EQ(EncodeRun(broken, 0, 0, static_cast<int32_t>(n), kDataNormal, palette),
+                EncodeIndices(indices));
+    }
+  }
+}
+
 TEST_F(RunEncoderTest, NormalAndPlayerRunsMatchAgainstThePaletteGiven) {
   // A palette of black but for three entries: each pixel lies nearest one.
   PaletteTable table{};

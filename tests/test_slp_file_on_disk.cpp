@@ -240,5 +240,53 @@ TEST_F(SLPFileOnDisk, FramesWhoseRowsLieFarApartReadOnlyTheirRows) {
   EXPECT_LT(disk.BytesRead(), 64u * 1024);
 }
 
+TEST_F(SLPFileOnDisk, FramesRefusedOnTheirTablesReadNoRows) {
+  // Wide frames whose last row's edges do not fit: the decoder refuses them
+  // from their tables, before it takes memory for their pixels or reads any
+  // of their rows (each of which could reach four bytes a pixel further).
+  std::vector<test::TestFrame> frames;
+  for (int i = 0; i < 10; ++i) {
+    test::TestFrame frame;
+    frame.width = 30000;
+    frame.height = 3;
+    frame.rows = {{0, 0, {0x0F}}, {0, 0, {0x0F}}, {15001, 15000, {0x0F}}};
+    frames.push_back(frame);
+  }
+  const std::string bytes = test::BuildSLP(frames);
+  EXPECT_EQ(ExpectSameAsInMemory(bytes), 0);
+
+  SLPFile disk;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
+  for (const SLPFrameInfo& info : infos) {
+    cDIBSection colour, data;
+    const Status decoded = DecodeSLPFrame(disk, info, palette, colour, data);
+    EXPECT_EQ(decoded.message(), "row 2: the right edge runs past the row's width");
+    EXPECT_EQ(colour.Width(), 0);
+  }
+  // The header, the frame table and each frame's two tables of three rows.
+  EXPECT_LE(disk.BytesRead(), 32u + 32u * 10 + 10 * 2 * 12);
+}
+
+TEST_F(SLPFileOnDisk, EveryByteOfAFrameIsReadOnce) {
+  // The tables are read first to find the rows; the piece that holds them
+  // and the rows takes them from there instead of reading them again.
+  test::TestFrame frame;
+  frame.width = 3;
+  frame.height = 2;
+  frame.rows = {{0, 0, {0x0C, 1, 2, 3, 0x0F}}, {1, 0, {0x08, 4, 5, 0x0F}}};
+  const std::string bytes = test::BuildSLP({frame});
+  EXPECT_EQ(ExpectSameAsInMemory(bytes), 1);
+
+  SLPFile disk;
+  SLPHeader header;
+  std::vector<SLPFrameInfo> infos;
+  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
+  cDIBSection colour, data;
+  ASSERT_TRUE(DecodeSLPFrame(disk, infos.at(0), palette, colour, data).ok());
+  EXPECT_EQ(disk.BytesRead(), bytes.size());
+}
+
 }  // namespace
 }  // namespace zorv
