@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "codec/SLPReader.h"
 #include "tests/SLPTestFiles.h"
@@ -54,6 +55,23 @@ class SLPFileOnDisk : public ::testing::Test {
       if (from_disk) ++decoded;
     }
     return decoded;
+  }
+
+  // Decodes every frame of the file ExpectSameAsInMemory wrote, once, on
+  // disk through one SLPFile, and gives how many bytes that read; each
+  // hears every frame's outcome and colour bitmap.
+  uint64_t BytesReadDecodingOnDisk(
+      const std::function<void(const Status&, const cDIBSection&)>& each) {
+    SLPFile disk;
+    SLPHeader header;
+    std::vector<SLPFrameInfo> infos;
+    EXPECT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
+    for (const SLPFrameInfo& info : infos) {
+      cDIBSection colour, data;
+      const Status decoded = DecodeSLPFrame(disk, info, palette, colour, data);
+      each(decoded, colour);
+    }
+    return disk.BytesRead();
   }
 
   test::TempDir dir;
@@ -195,15 +213,9 @@ TEST_F(SLPFileOnDisk, FramesReachingBeyondTheirPiecesReadTheFileOnceBetweenThem)
   const std::string bytes = test::BuildSLP(frames);
   EXPECT_EQ(ExpectSameAsInMemory(bytes), 40);
 
-  SLPFile disk;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> infos;
-  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
-  for (const SLPFrameInfo& info : infos) {
-    cDIBSection colour, data;
-    ASSERT_TRUE(DecodeSLPFrame(disk, info, palette, colour, data).ok());
-  }
-  EXPECT_LT(disk.BytesRead(), 2 * bytes.size());
+  const uint64_t read = BytesReadDecodingOnDisk(
+      [](const Status& decoded, const cDIBSection&) { EXPECT_TRUE(decoded.ok()); });
+  EXPECT_LT(read, 2 * bytes.size());
 }
 
 TEST_F(SLPFileOnDisk, FramesWhoseRowsLieFarApartReadOnlyTheirRows) {
@@ -228,16 +240,14 @@ TEST_F(SLPFileOnDisk, FramesWhoseRowsLieFarApartReadOnlyTheirRows) {
   }
   EXPECT_EQ(ExpectSameAsInMemory(bytes), 20);
 
-  SLPFile disk;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> infos;
-  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
-  for (const SLPFrameInfo& info : infos) {
-    cDIBSection colour, data;
-    ASSERT_TRUE(DecodeSLPFrame(disk, info, palette, colour, data).ok());
-    EXPECT_EQ(colour.GetPixel(0, 1), palette.Colour(3));
-  }
-  EXPECT_LT(disk.BytesRead(), 64u * 1024);
+  const uint64_t read =
+      BytesReadDecodingOnDisk([this](const Status& decoded, const cDIBSection& colour) {
+        EXPECT_TRUE(decoded.ok());
+        if (decoded) {
+          EXPECT_EQ(colour.GetPixel(0, 1), palette.Colour(3));
+        }
+      });
+  EXPECT_LT(read, 64u * 1024);
 }
 
 TEST_F(SLPFileOnDisk, FramesRefusedOnTheirTablesReadNoRows) {
@@ -255,18 +265,13 @@ TEST_F(SLPFileOnDisk, FramesRefusedOnTheirTablesReadNoRows) {
   const std::string bytes = test::BuildSLP(frames);
   EXPECT_EQ(ExpectSameAsInMemory(bytes), 0);
 
-  SLPFile disk;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> infos;
-  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
-  for (const SLPFrameInfo& info : infos) {
-    cDIBSection colour, data;
-    const Status decoded = DecodeSLPFrame(disk, info, palette, colour, data);
-    EXPECT_EQ(decoded.message(), "row 2: the right edge runs past the row's width");
-    EXPECT_EQ(colour.Width(), 0);
-  }
+  const uint64_t read =
+      BytesReadDecodingOnDisk([](const Status& decoded, const cDIBSection& colour) {
+        EXPECT_EQ(decoded.message(), "row 2: the right edge runs past the row's width");
+        EXPECT_EQ(colour.Width(), 0);
+      });
   // The header, the frame table and each frame's two tables of three rows.
-  EXPECT_LE(disk.BytesRead(), 32u + 32u * 10 + 10 * 2 * 12);
+  EXPECT_LE(read, 32u + 32u * 10 + 10 * 2 * 12);
 }
 
 TEST_F(SLPFileOnDisk, EveryByteOfAFrameIsReadOnce) {
@@ -279,13 +284,9 @@ TEST_F(SLPFileOnDisk, EveryByteOfAFrameIsReadOnce) {
   const std::string bytes = test::BuildSLP({frame});
   EXPECT_EQ(ExpectSameAsInMemory(bytes), 1);
 
-  SLPFile disk;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> infos;
-  ASSERT_TRUE(ReadSLPHeader(dir.File("file.slp"), disk, header, infos).ok());
-  cDIBSection colour, data;
-  ASSERT_TRUE(DecodeSLPFrame(disk, infos.at(0), palette, colour, data).ok());
-  EXPECT_EQ(disk.BytesRead(), bytes.size());
+  const uint64_t read = BytesReadDecodingOnDisk(
+      [](const Status& decoded, const cDIBSection&) { EXPECT_TRUE(decoded.ok()); });
+  EXPECT_EQ(read, bytes.size());
 }
 
 }  // namespace
