@@ -8,6 +8,12 @@
 #include <system_error>
 #include <thread>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace zorv {
 namespace fs = std::filesystem;
 
@@ -45,6 +51,7 @@ std::string SystemReason() { return std::strerror(errno); }
 Status OpenForReading(std::string_view path, std::FILE*& file) {
   file = nullptr;
   const std::string native = NativePath(path);
+#ifdef _WIN32
   std::error_code ec;
   const fs::file_status status = fs::status(fs::path(native), ec);
   if (fs::is_directory(status))
@@ -53,6 +60,30 @@ Status OpenForReading(std::string_view path, std::FILE*& file) {
     return Status::Fail(std::string(path) + ": is not a regular file");
   file = std::fopen(native.c_str(), "rb");
   if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
+#else
+  // Opened without waiting (a pipe would wait for a writer) and judged by
+  // what was opened, not by the name, which another program may change
+  // in between.
+  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Status::Fail(std::string(path) + ": " + SystemReason());
+  struct stat opened {};
+  const bool known = ::fstat(fd, &opened) == 0;
+  if (!known || !S_ISREG(opened.st_mode)) {
+    const std::string reason = !known                     ? SystemReason()
+                               : S_ISDIR(opened.st_mode) ? "is a folder, not a file"
+                                                          : "is not a regular file";
+    ::close(fd);
+    return Status::Fail(std::string(path) + ": " + reason);
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  file = ::fdopen(fd, "rb");
+  if (!file) {
+    const std::string reason = SystemReason();
+    ::close(fd);
+    return Status::Fail(std::string(path) + ": " + reason);
+  }
+#endif
   return Status::Ok();
 }
 
