@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "common/EightBitText.h"
 #include "common/Functions.h"
 
 namespace zorv {
@@ -48,7 +49,7 @@ std::optional<ProjectResource> ResourceForFile(const std::string& path) {
     if (extension != rule.extension) continue;
     ProjectResource resource;
     resource.FilePath = path;
-    resource.Name = AsciiLower(GetFileTitle(path));
+    resource.Name = AsciiLower(FileNameAsText(GetFileTitle(path)));
     resource.Kind = rule.kind;
     resource.ReplaceTarget = rule.target;
     resource.ResourceID = rule.id_from_name ? LeadingNumberRounded(resource.Name) : 0;

@@ -16,15 +16,23 @@ void ShowUnexpected(const std::string& text) {
 
 }  // namespace
 
+std::string DescribeCurrentException() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return "There is not enough memory for this; the command was stopped.";
+  } catch (const std::exception& e) {
+    return std::string("An unexpected error stopped the command:\n") + e.what();
+  } catch (...) {
+    return "An unexpected error stopped the command.";
+  }
+}
+
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::bad_alloc&) {
-    ShowUnexpected("There is not enough memory for this; the command was stopped.");
-  } catch (const std::exception& e) {
-    ShowUnexpected(std::string("An unexpected error stopped the command:\n") + e.what());
   } catch (...) {
-    ShowUnexpected("An unexpected error stopped the command.");
+    ShowUnexpected(DescribeCurrentException());
   }
   return false;
 }

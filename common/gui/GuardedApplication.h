@@ -4,8 +4,13 @@
 #pragma once
 
 #include <QApplication>
+#include <string>
 
 namespace zorv::gui {
+
+// What the user is told about the exception being handled; call it only
+// inside a catch block.
+std::string DescribeCurrentException();
 
 class GuardedApplication : public QApplication {
  public:

@@ -66,7 +66,9 @@ class Platform {
   virtual std::optional<ColourValue> ChooseColour(ColourValue initial) = 0;
 
   // Starts playing a WAV file and returns at once; a new sound stops the old.
-  virtual void PlaySound(const std::string& path) = 0;
+  // A sound that cannot start (no audio device, a file that is no WAV
+  // sound) is a failure whose message starts "Unable to play sound!".
+  virtual Status PlaySound(const std::string& path) = 0;
 
   // The per-user settings store: application, section, key.
   virtual std::string GetSetting(const std::string& application, const std::string& section,

@@ -1,14 +1,16 @@
 #include "common/gui/QtPlatform.h"
 
 #include <QApplication>
-#include <QAudioOutput>
 #include <QColorDialog>
 #include <QCursor>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QMediaPlayer>
+#include <QFile>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QSoundEffect>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
@@ -127,15 +129,31 @@ std::optional<ColourValue> QtPlatform::ChooseColour(ColourValue initial) {
   return RGBColour(chosen.red(), chosen.green(), chosen.blue());
 }
 
-void QtPlatform::PlaySound(const std::string& path) {
-  if (!player_) {
-    player_ = std::make_unique<QMediaPlayer>();
-    audio_ = std::make_unique<QAudioOutput>();
-    player_->setAudioOutput(audio_.get());
+Status QtPlatform::PlaySound(const std::string& path) {
+  constexpr const char* kCannotPlay = "Unable to play sound!";
+  // The sound is checked here so that what cannot start is told at once;
+  // the player reports only later, and only that it failed.
+  QFile file(Q(path));
+  if (!file.open(QIODevice::ReadOnly))
+    return Status::Fail(kCannotPlay, path + "\nThe file cannot be read.");
+  const QByteArray head = file.read(12);
+  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+    return Status::Fail(kCannotPlay, path + "\nThe file is not a WAV sound.");
+  if (QMediaDevices::defaultAudioOutput().isNull())
+    return Status::Fail(kCannotPlay, "This computer has no audio output device.");
+  if (!sound_) {
+    sound_ = std::make_unique<QSoundEffect>();
+    QObject::connect(sound_.get(), &QSoundEffect::statusChanged, sound_.get(), [this] {
+      if (sound_->status() != QSoundEffect::Error) return;
+      ShowMessage(Message{std::string(kCannotPlay) + "\n" + S(sound_->source().toLocalFile()) +
+                              "\nThe sound could not be decoded or played.",
+                          "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+    });
   }
-  player_->stop();
-  player_->setSource(QUrl::fromLocalFile(Q(path)));
-  player_->play();
+  sound_->stop();
+  sound_->setSource(QUrl::fromLocalFile(Q(path)));
+  sound_->play();
+  return Status::Ok();
 }
 
 std::string QtPlatform::GetSetting(const std::string& application, const std::string& section,

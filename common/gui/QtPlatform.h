@@ -5,8 +5,7 @@
 
 #include "common/gui/Platform.h"
 
-class QMediaPlayer;
-class QAudioOutput;
+class QSoundEffect;
 class QWidget;
 
 namespace zorv::gui {
@@ -26,7 +25,7 @@ class QtPlatform : public Platform {
   std::vector<std::string> OpenFiles(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
   std::optional<ColourValue> ChooseColour(ColourValue initial) override;
-  void PlaySound(const std::string& path) override;
+  Status PlaySound(const std::string& path) override;
   std::string GetSetting(const std::string& application, const std::string& section,
                          const std::string& key, const std::string& fallback) override;
   void SaveSetting(const std::string& application, const std::string& section,
@@ -40,8 +39,8 @@ class QtPlatform : public Platform {
   QWidget* Parent() const;
 
   QWidget* parent_ = nullptr;
-  std::unique_ptr<QMediaPlayer> player_;
-  std::unique_ptr<QAudioOutput> audio_;
+  // Plays WAV files itself, without a decoder plugin of the media backend.
+  std::unique_ptr<QSoundEffect> sound_;
   std::string last_folder_;
 };
 

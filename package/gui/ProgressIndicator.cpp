@@ -60,8 +60,10 @@ void ProgressIndicator::ResetToDesign() {
                         static_cast<QWidget*>(project_label_), static_cast<QWidget*>(file_max_),
                         static_cast<QWidget*>(file_bar_), static_cast<QWidget*>(file_label_)})
     part->setVisible(true);
-  SetBar(project_bar_, project_max_, 1.0);
-  SetBar(file_bar_, file_max_, 1.0);
+  // Bars start empty: an operation that stops before its first step must
+  // not show a bar that looks finished.
+  SetBar(project_bar_, project_max_, 0.0);
+  SetBar(file_bar_, file_max_, 0.0);
 }
 
 void ProgressIndicator::ShowFresh() {

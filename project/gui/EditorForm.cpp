@@ -18,6 +18,7 @@
 
 #include "common/Functions.h"
 #include "common/gui/Controls.h"
+#include "common/gui/EightBitText.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "common/gui/Windows.h"
@@ -101,6 +102,7 @@ EditorForm::EditorForm(Windows& windows, SLXDocument& document)
   setWindowTitle("Zorv Mod Editor - version 0.50 (beta)");
   setWindowIcon(QIcon(":/zorv-mod-editor.png"));
   client_ = new QWidget(this);
+  setAcceptDrops(true);
   StyleWindow(client_);
   setCentralWidget(client_);
   BuildMenus();
@@ -135,10 +137,11 @@ void EditorForm::BuildMenus() {
   };
   QMenu* file = menuBar()->addMenu("File");
   file->setObjectName("menu_file");
-  add(file, "menu_file_new", "New...", &EditorForm::NewProject);
-  add(file, "menu_file_open", "Open...", &EditorForm::OpenProject);
-  add(file, "menu_file_save", "Save", [this] { SaveProject(); });
-  add(file, "menu_file_exit", "Exit", [this] { close(); });
+  add(file, "menu_file_new", "New...", &EditorForm::NewProject)->setShortcut(Qt::CTRL | Qt::Key_N);
+  add(file, "menu_file_open", "Open...", &EditorForm::OpenProject)
+      ->setShortcut(Qt::CTRL | Qt::Key_O);
+  add(file, "menu_file_save", "Save", [this] { SaveProject(); })->setShortcut(Qt::CTRL | Qt::Key_S);
+  add(file, "menu_file_exit", "Exit", [this] { close(); })->setShortcut(Qt::CTRL | Qt::Key_Q);
   project_menu_ = menuBar()->addMenu("Project");
   project_menu_->setObjectName("menu_project");
   add(project_menu_, "menu_project_settings", "Project settings...",
@@ -188,6 +191,7 @@ void EditorForm::BuildResourceControls() {
   name_box_ = new QLineEdit(client_);
   name_box_->setObjectName("ResourceNameBox");
   name_box_->setMaxLength(30);
+  name_box_->setValidator(new EightBitValidator(name_box_));
   StyleBox(name_box_);
   name_box_->setGeometry(TwipsRect(2880, 120, 1815, 285));
   connect(name_box_, &QLineEdit::textChanged, this, &EditorForm::NameEdited);

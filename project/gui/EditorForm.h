@@ -4,12 +4,14 @@
 
 #include <QMainWindow>
 #include <QRgb>
+#include <QStringList>
 #include <optional>
 #include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/LineEnds.h"
 #include "project/ModProject.h"
 
 class QAction;
@@ -53,6 +55,10 @@ class EditorForm : public QMainWindow {
   void ResetResourcePanel();
   void ImportResource();
   void ImportResourceFile(const std::string& path);
+  // Files dropped on the window: a project (.mpr) opens, then files of the
+  // kinds "Add new" takes are added to the open project.
+  bool WouldTakeDrop(const std::vector<std::string>& paths) const;
+  void OpenDroppedFiles(const std::vector<std::string>& paths);
   void RemoveResource();
   void MoveResource(int direction);  // 0 up, 1 down
   void RefreshResourceList();
@@ -122,6 +128,8 @@ class EditorForm : public QMainWindow {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -135,6 +143,8 @@ class EditorForm : public QMainWindow {
   void ShowTextView();
   void ShowIconView(const ProjectResource& resource);
   void LoadTextFile();
+  // The text view's lines, as the document holds them.
+  QStringList ShownTextPieces() const;
   void IconControlClicked();
   void NameEdited();
   void IdEdited();
@@ -157,6 +167,10 @@ class EditorForm : public QMainWindow {
   int current_resource_ = 0;
   std::string dialog_file_name_;
   bool loading_text_ = false;
+  // The shown text file split at its line ends, and whether the view shows
+  // it byte for byte (only then can it be saved from the view).
+  LineSplit text_lines_;
+  bool text_editable_ = true;
   std::vector<std::string> conversion_repaints_;
 
   QWidget* client_;

@@ -1,6 +1,8 @@
 // The main window's commands that open other windows or run the compiler.
 #include "codec/SLX.h"
 #include "common/Functions.h"
+#include "common/gui/EightBitText.h"
+#include "common/gui/LongOperation.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "common/gui/ProgressView.h"
@@ -24,11 +26,20 @@ void EditorForm::CompileProject() {
   progress.SetProjectProgress("Initialising project file", 0.0);
   progress.SetFileStepVisible(false);
   SLXDocument& document = document_;
-  const Status compiled = CompileMPI(
-      project_, *chosen,
+  const std::string mpi_path = *chosen;
+  const ModProject& project = project_;
+  const Status compiled = RunLongOperation(
+      [&](const ProgressSink& sink) {
+        return CompileMPI(project, mpi_path, sink,
+                          // Each SLX resource becomes the graphic the editor
+                          // shows, as loading it does.
+                          [&document](const SLXGraphic& graphic) {
+                            OnWindowThread([&] { document.Load(graphic, false); });
+                          });
+      },
       [&progress](const ProgressStep& step) {
         if (step.level == 0) {
-          progress.SetProjectProgress(ToQ(step.caption), step.Fraction());
+          progress.SetProjectProgress(TextToQ(step.caption), step.Fraction());
           // The file part shows only while a graphic is converted.
           progress.SetFileStepVisible(false);
           return;
@@ -36,10 +47,7 @@ void EditorForm::CompileProject() {
         progress.SetFileStepVisible(true);
         progress.SetFileProgress(ToQ(step.caption), step.Fraction());
         progress.RepaintNow();
-      },
-      // Each SLX resource becomes the graphic the editor shows, as loading
-      // it does.
-      [&document](const SLXGraphic& graphic) { document.Load(graphic, false); });
+      });
   // The message comes while the window still shows where the compile
   // stopped.
   if (!compiled) ShowFailure(compiled, MsgIcon::Critical);

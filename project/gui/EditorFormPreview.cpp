@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <filesystem>
 
@@ -16,8 +17,11 @@
 #include "codec/SLPWriter.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
+#include "common/LineEnds.h"
 #include "common/Functions.h"
 #include "common/gui/Images.h"
+#include "common/gui/EightBitText.h"
+#include "common/gui/LongOperation.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "common/gui/ProgressView.h"
@@ -73,7 +77,7 @@ void EditorForm::ResourceSelected() {
   const ProjectResource resource = project_.Resource(current_resource_);
   {
     const QSignalBlocker name_block(name_box_);
-    if (name_box_->text() != ToQ(resource.Name)) name_box_->setText(ToQ(resource.Name));
+    if (name_box_->text() != TextToQ(resource.Name)) name_box_->setText(TextToQ(resource.Name));
     // A target the list does not hold shows no selection.
     const int target = resource.Kind == KindBMP ? kTargetIcon : resource.ReplaceTarget;
     replace_combo_->setCurrentIndex(target >= 0 && target < replace_combo_->count() ? target : -1);
@@ -134,12 +138,34 @@ void EditorForm::LoadTextFile() {
                                             MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
     }
   }
-  QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  text.replace("\r\n", "\n");
-  text_display_->setPlainText(text);
+  // Each byte shows as the character of its number; line ends are kept
+  // aside and written back as they were.
+  text_lines_ = SplitAtLineEnds(bytes);
+  QStringList pieces;
+  for (const std::string& piece : text_lines_.pieces) pieces << TextToQ(piece);
+  text_display_->setPlainText(pieces.join('\n'));
+  std::vector<std::string> shown;
+  for (const QString& piece : ShownTextPieces()) shown.push_back(TextFromQ(piece).value_or(""));
+  // A file the view cannot show byte for byte is shown but never saved from
+  // it. NUL bytes survive the view but cannot be seen or typed.
+  text_editable_ = shown == text_lines_.pieces && bytes.find('\0') == std::string::npos;
+  text_display_->setReadOnly(!text_editable_);
+  if (!text_editable_) {
+    QString safe = pieces.join('\n');
+    safe.replace(QChar(0), QChar(0x2400));
+    text_display_->setPlainText("[This file holds bytes that are not text, such as NUL, so it is "
+                                "shown here read-only.]\n\n" + safe);
+  }
   loading_text_ = false;
   text_save_->setEnabled(false);
   text_revert_->setEnabled(false);
+}
+
+QStringList EditorForm::ShownTextPieces() const {
+  // Paragraphs, and the line breaks typed with Shift+Enter, both end lines.
+  QString raw = text_display_->document()->toRawText();
+  raw.replace(QChar::LineSeparator, QChar::ParagraphSeparator);
+  return raw.split(QChar::ParagraphSeparator);
 }
 
 void EditorForm::ShowTextView() {
@@ -151,17 +177,28 @@ void EditorForm::ShowTextView() {
 
 void EditorForm::SaveText() {
   const ProjectResource* resource = Selected();
-  if (!resource) return;
-  QString text = text_display_->toPlainText();
-  text.replace("\n", "\r\n");
-  const QByteArray bytes = text.toLocal8Bit();
-  Status written = WriteFileSafely(resource->FilePath,
-                                   std::string_view(bytes.constData(), bytes.size()));
+  if (!resource || !text_editable_) return;
+  std::vector<std::string> pieces;
+  for (const QString& piece : ShownTextPieces()) {
+    std::optional<std::string> bytes = TextFromQ(piece);
+    if (!bytes) {
+      CurrentPlatform().ShowMessage(Message{
+          "Unable to save file!\nThe text holds the character \"" +
+              FromQ(FirstCharacterBeyondEightBits(piece)) +
+              "\", which an 8-bit text file cannot hold. Nothing was saved.",
+          "Error", MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
+      return;
+    }
+    pieces.push_back(std::move(*bytes));
+  }
+  const std::string bytes = JoinWithLineEnds(text_lines_, pieces);
+  Status written = WriteFileSafely(resource->FilePath, bytes);
   if (!written) {
     CurrentPlatform().ShowMessage(Message{"Unable to save file!\n" + written.message(), "Error",
                                           MsgIcon::Critical, MsgButtons::OK, MsgAnswer::OK});
     return;
   }
+  text_lines_ = SplitAtLineEnds(bytes);
   text_save_->setEnabled(false);
   text_revert_->setEnabled(false);
 }
@@ -169,7 +206,10 @@ void EditorForm::SaveText() {
 void EditorForm::RevertText() { LoadTextFile(); }
 
 void EditorForm::PlaySound() {
-  if (const ProjectResource* resource = Selected()) CurrentPlatform().PlaySound(resource->FilePath);
+  const ProjectResource* resource = Selected();
+  if (!resource) return;
+  if (Status played = CurrentPlatform().PlaySound(resource->FilePath); !played)
+    ShowFailure(played, MsgIcon::Exclamation);
 }
 
 void EditorForm::ShowIconView(const ProjectResource& resource) {
@@ -231,8 +271,11 @@ void EditorForm::ConvertToSLX() {
   const std::string slp_path = resource->FilePath;
   const int entry = current_resource_;
   // The main window draws on the built-in palette, as it has since start-up.
-  const Status converted =
-      ConvertSLPToSLX(slp_path, slx_path, Palette::BuiltIn(), [this](const ProgressStep& step) {
+  const Status converted = RunLongOperation(
+      [&](const ProgressSink& sink) {
+        return ConvertSLPToSLX(slp_path, slx_path, Palette::BuiltIn(), sink);
+      },
+      [this](const ProgressStep& step) {
         slp2slx_button_->setText("[converting frame " + QString::number(step.step) + "]");
         if (step.step % 5 == 0) {
           repaint();
@@ -273,17 +316,20 @@ void EditorForm::ConvertToSLP() {
   progress.SetTitle("Converting to SLP...");
   progress.SetProjectPartVisible(false);
   progress.SetFilePartVisible(true);
+  const std::string slp_path = *chosen;
   // SLX graphics are coded against the game's own palette.
-  const Status converted = ConvertSLXToSLP(document.Graphic(), *chosen, Palette::BuiltIn(),
-                                           [&progress](const ProgressStep& step) {
-                                             progress.SetFileProgress(ToQ(step.caption),
-                                                                      step.Fraction());
-                                             progress.RepaintNow();
-                                           });
+  const Status converted = RunLongOperation(
+      [&](const ProgressSink& sink) {
+        return ConvertSLXToSLP(document.Graphic(), slp_path, Palette::BuiltIn(), sink);
+      },
+      [&progress](const ProgressStep& step) {
+        progress.SetFileProgress(ToQ(step.caption), step.Fraction());
+        progress.RepaintNow();
+      });
   if (!converted) ShowFailure(converted, MsgIcon::Critical);
   progress.Unload();
   if (converted) {
-    project_.Resource(entry).FilePath = *chosen;
+    project_.Resource(entry).FilePath = slp_path;
     project_.Resource(entry).Kind = KindSLP;
   }
   ResourceSelected();

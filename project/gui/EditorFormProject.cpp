@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "common/FileIO.h"
+#include "common/gui/EightBitText.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "common/gui/Windows.h"
@@ -63,6 +64,10 @@ void EditorForm::OpenProjectFile(const std::string& path) {
   RefreshResourceList();
   current_resource_ = 0;
   HidePerResourceControls();
+  // Nothing is selected, so nothing can be moved or removed.
+  move_buttons_[0]->setEnabled(false);
+  move_buttons_[1]->setEnabled(false);
+  remove_button_->setEnabled(false);
   if (Status opened = zorv::OpenProject(path, project_); !opened) {
     ShowFailure(opened, MsgIcon::Exclamation);
     return;
@@ -102,7 +107,7 @@ void EditorForm::RefreshResourceList() {
   resource_list_->hide();
   resource_list_->clear();
   for (const std::string& line : ResourceListLines(project_))
-    resource_list_->addItem(ToQ(line));
+    resource_list_->addItem(TextToQ(line));
   resource_list_->setCurrentRow(-1);
   resource_list_->show();
 }
@@ -168,9 +173,9 @@ void EditorForm::MoveResource(int direction) {
 
 void EditorForm::NameEdited() {
   if (!Selected()) return;
-  if (!RenameResource(project_, static_cast<int16_t>(current_resource_),
-                      FromQ(name_box_->text())))
-    return;
+  // The box's validator keeps to characters the 8-bit name can hold.
+  const std::optional<std::string> name = TextFromQ(name_box_->text());
+  if (!name || !RenameResource(project_, static_cast<int16_t>(current_resource_), *name)) return;
   const int position = current_resource_ - 1;
   RefreshResourceList();
   SelectResource(position);

@@ -1,10 +1,12 @@
 #include "project/gui/ProjectSettingsForm.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "common/gui/EightBitText.h"
 #include "common/gui/Look.h"
 
 namespace zorv::gui {
@@ -21,6 +23,7 @@ ProjectSettingsForm::ProjectSettingsForm(QWidget* main_window)
   title_box_ = new QLineEdit(this);
   title_box_->setObjectName("TitleBox");
   title_box_->setMaxLength(50);
+  title_box_->setValidator(new EightBitValidator(title_box_));
   StyleBox(title_box_);
   title_box_->setGeometry(TwipsRect(720, 120, 5055, 315));
   ok_button_ = new QPushButton("Save changes", this);
@@ -34,7 +37,8 @@ ProjectSettingsForm::ProjectSettingsForm(QWidget* main_window)
   setFixedSize(Px(5895), Px(1095));
 
   connect(ok_button_, &QPushButton::clicked, this, [this] {
-    if (on_save_) on_save_(FromQ(title_box_->text()));
+    const std::optional<std::string> title = TextFromQ(title_box_->text());
+    if (on_save_ && title) on_save_(*title);
     close();
   });
   connect(cancel_button_, &QPushButton::clicked, this, &QWidget::close);
@@ -43,11 +47,21 @@ ProjectSettingsForm::ProjectSettingsForm(QWidget* main_window)
 void ProjectSettingsForm::Open(const std::string& title,
                                std::function<void(const std::string&)> on_save) {
   on_save_ = std::move(on_save);
-  title_box_->setText(ToQ(title));
+  title_box_->setText(TextToQ(title));
   if (main_window_) main_window_->setEnabled(false);
   show();
   raise();
   activateWindow();
+}
+
+void ProjectSettingsForm::keyPressEvent(QKeyEvent* event) {
+  // Escape works as "Cancel", as in any dialog; otherwise the main window
+  // would stay disabled until a button is clicked.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void ProjectSettingsForm::closeEvent(QCloseEvent* event) {

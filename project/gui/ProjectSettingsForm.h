@@ -28,6 +28,7 @@ class ProjectSettingsForm : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QWidget* main_window_;

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <filesystem>
 
 #include "app/gui/EditorWindows.h"
@@ -453,7 +454,18 @@ TEST_F(EditorFormTest, FailedConversionToSLPLeavesTheEntryAsItWas) {
   std::filesystem::remove(dir.File("art/f3d.bmp"));
   std::string slp = dir.File("knight.slp");
   platform.file_answers.push_back(slp);
+  // While the message is up the progress window still shows, and its bar
+  // does not look finished: the conversion stopped before its first frame.
+  int bar_width = -1;
+  bool progress_shown = false;
+  platform.on_message = [&](const Message&) {
+    progress_shown = windows.ProgressWindow().isVisible();
+    bar_width = windows.ProgressWindow().FileProgressBar()->width();
+  };
   QTest::mouseClick(editor->SLX2SLPButton(), Qt::LeftButton);
+  platform.on_message = nullptr;
+  EXPECT_TRUE(progress_shown);
+  EXPECT_EQ(bar_width, 0);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.LastFirstLine(),
             "ERROR: Unable to find all BMPs from the SLX! SLP will be corrupted...");
@@ -548,7 +560,12 @@ TEST_F(EditorFormTest, CompileLoadsEverySLXResourceIntoTheDocument) {
 // test whose progress goes to it instead of the progress window.
 class ProgressLog : public ProgressView {
  public:
-  void ShowFresh() override { lines.push_back("fresh"); }
+  // The window thread's events run while the operation works: an event
+  // posted as the window appears is handled before the first step.
+  void ShowFresh() override {
+    lines.push_back("fresh");
+    QTimer::singleShot(0, qApp, [this] { lines.push_back("events ran"); });
+  }
   void Unload() override { lines.push_back("unload"); }
   void SetTitle(const QString& title) override { lines.push_back("title " + title.toStdString()); }
   void SetProjectPartVisible(bool visible) override {
@@ -569,8 +586,12 @@ class ProgressLog : public ProgressView {
   void SetFileProgress(const QString& caption, double fraction) override {
     lines.push_back("file " + caption.toStdString() + " at " + std::to_string(fraction));
   }
-  void RepaintNow() override { lines.push_back("repaint"); }
+  void RepaintNow() override {
+    lines.push_back("repaint");
+    if (on_repaint) on_repaint();
+  }
   std::vector<std::string> lines;
+  std::function<void()> on_repaint;
 
  private:
   bool file_step_visible_ = true;
@@ -581,6 +602,48 @@ class ProgressLoggingWindows : public EditorWindows {
   ProgressView& Progress() override { return log; }
   ProgressLog log;
 };
+
+TEST_F(EditorFormTest, ConversionsLetTheWindowsPaintButNotBeUsedMeanwhile) {
+  ProgressLoggingWindows logging;
+  editor = &logging.Main();
+  editor->show();
+  NewProject();
+  Import(MakeGraphic(dir));
+  Import(MakeFile("second.txt", "text"));
+  editor->SelectResource(0);
+  ASSERT_TRUE(editor->ResAddButton()->isEnabled());
+  const size_t requests = platform.file_requests.size();
+  bool closed_meanwhile = true;
+  logging.log.on_repaint = [&] {
+    // A click on "Add new" and closing the window reach nothing while the
+    // frames are converted.
+    QTest::mouseClick(editor->ResAddButton(), Qt::LeftButton);
+    closed_meanwhile = editor->close();
+  };
+  platform.file_answers.push_back(dir.File("knight.slp"));
+  editor->ConvertToSLP();
+  logging.log.on_repaint = nullptr;
+  EXPECT_FALSE(closed_meanwhile);
+  EXPECT_EQ(platform.file_requests.size(), requests + 1);  // only the save dialog
+  ASSERT_TRUE(std::filesystem::exists(dir.File("knight.slp")));
+  // The window's events ran before the first frame was shown.
+  const auto& lines = logging.log.lines;
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 5),
+            (std::vector<std::string>{"fresh", "title Converting to SLP...", "project part hidden",
+                                      "file part shown", "events ran"}));
+
+  // "Convert to SLX" too: events posted before it are handled while it runs.
+  bool events_ran = false;
+  QTimer::singleShot(0, qApp, [&events_ran] { events_ran = true; });
+  std::filesystem::create_directories(dir.File("back"));
+  platform.file_answers.push_back(dir.File("back/knight.slx"));
+  editor->ConvertToSLX();
+  EXPECT_TRUE(events_ran);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("back/knight.slx")));
+  EXPECT_EQ(editor->ConversionRepaints(),
+            (std::vector<std::string>{"[converting frame 5]", "[converting frame 10]"}));
+}
 
 TEST_F(EditorFormTest, CompileShowsTheResourceAndEachFrameOfAGraphicInProgress) {
   ProgressLoggingWindows logging;
@@ -599,7 +662,7 @@ TEST_F(EditorFormTest, CompileShowsTheResourceAndEachFrameOfAGraphicInProgress) 
   EXPECT_EQ(logging.log.lines,
             (std::vector<std::string>{
                 "fresh", "title Compiling MPI file...",
-                "project Initialising project file" + at(0.0), "file step hidden",
+                "project Initialising project file" + at(0.0), "file step hidden", "events ran",
                 "project Initialising project file" + at(0.0),
                 "project Adding file knight" + at(1.0 / 3), "file step shown",
                 "file Converting frame 1" + at(0.0), "repaint",

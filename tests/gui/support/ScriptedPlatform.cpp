@@ -19,6 +19,7 @@ std::string ScriptedPlatform::LastFirstLine() const {
 
 MsgAnswer ScriptedPlatform::ShowMessage(const Message& message) {
   messages.push_back(message);
+  if (on_message) on_message(message);
   if (message_answers.empty()) return message.default_answer;
   MsgAnswer answer = message_answers.front();
   message_answers.pop_front();
@@ -67,7 +68,10 @@ std::optional<ColourValue> ScriptedPlatform::ChooseColour(ColourValue) {
   return answer;
 }
 
-void ScriptedPlatform::PlaySound(const std::string& path) { sounds_played.push_back(path); }
+Status ScriptedPlatform::PlaySound(const std::string& path) {
+  sounds_played.push_back(path);
+  return sound_failure.empty() ? Status::Ok() : Status::Fail(sound_failure);
+}
 
 std::string ScriptedPlatform::GetSetting(const std::string&, const std::string& section,
                                          const std::string& key, const std::string& fallback) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +34,11 @@ class ScriptedPlatform : public gui::Platform {
   std::map<std::pair<int, int>, ColourValue> screen;
   gui::Point cursor{0, 0};
   gui::Point screen_size{1024, 768};
+  // When set, playing a sound fails with this message.
+  std::string sound_failure;
+  // Called with each message box as it is shown, while the windows still
+  // show what they showed when it was asked.
+  std::function<void(const Message&)> on_message;
 
   bool Said(const std::string& first_line) const;
   std::string LastFirstLine() const;
@@ -44,7 +50,7 @@ class ScriptedPlatform : public gui::Platform {
   std::vector<std::string> OpenFiles(const gui::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const gui::FileDialogRequest& request) override;
   std::optional<ColourValue> ChooseColour(ColourValue initial) override;
-  void PlaySound(const std::string& path) override;
+  Status PlaySound(const std::string& path) override;
   std::string GetSetting(const std::string& application, const std::string& section,
                          const std::string& key, const std::string& fallback) override;
   void SaveSetting(const std::string& application, const std::string& section,
