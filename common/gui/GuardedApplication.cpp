@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 
 namespace zorv::gui {
@@ -15,6 +16,10 @@ void ShowUnexpected(const std::string& text) {
 }
 
 }  // namespace
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  InstallLook();
+}
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {
   try {
