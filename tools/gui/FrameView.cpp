@@ -43,14 +43,12 @@ FrameView::FrameView(QWidget* parent) : QWidget(parent) {}
 
 void FrameView::SetPicture(const QImage& picture) {
   picture_ = picture.convertToFormat(QImage::Format_RGB32);
-  placeholder_ = false;
   resize(picture_.size());
   update();
 }
 
 void FrameView::ShowPlaceholder(QSize size) {
   picture_ = PlaceholderPicture(size);
-  placeholder_ = true;
   resize(picture_.size());
   update();
 }

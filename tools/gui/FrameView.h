@@ -30,7 +30,6 @@ class FrameView : public QWidget {
   // Shows that there is no picture to show (a bitmap that could not be
   // loaded), at the given size, instead of whatever was shown before.
   void ShowPlaceholder(QSize size);
-  bool ShowsPlaceholder() const { return placeholder_; }
 
   // A mark drawn over the picture until the next ClearMark.
   void SetMark(QPoint centre);
@@ -54,7 +53,6 @@ class FrameView : public QWidget {
   QRegion CoveredByControls() const;
 
   QImage picture_;
-  bool placeholder_ = false;
   std::optional<QPoint> mark_;
 };
 

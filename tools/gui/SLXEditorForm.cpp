@@ -2,8 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QLabel>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
