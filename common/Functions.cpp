@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <system_error>
 
 namespace zorv {
 
@@ -48,7 +49,18 @@ double ParseScanned(std::string_view number) {
   // the windowing library has switched the C locale.
   if (!number.empty() && number.front() == '+') number.remove_prefix(1);
   double value = 0.0;
-  std::from_chars(number.data(), number.data() + number.size(), value);
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  (void)end;
+  if (error == std::errc::result_out_of_range) {
+    // from_chars leaves the value alone when it does not fit a double: a
+    // whole part of hundreds of digits is beyond every limit, not 0; only a
+    // fraction too small to hold is 0.
+    const bool negative = !number.empty() && number.front() == '-';
+    const std::string_view whole = number.substr(0, number.find('.'));
+    const bool huge = whole.find_first_of("123456789") != std::string_view::npos;
+    value = huge ? std::numeric_limits<double>::infinity() : 0.0;
+    if (negative) value = -value;
+  }
   return value;
 }
 

@@ -52,6 +52,27 @@ TEST(FramesSLX, NamesComeFromTheFrameFileTitle) {
             "12,-7\r\nstanddata.bmp\r\nstand.bmp\r\n");
 }
 
+TEST(FramesSLX, ListLinesTellFilesOfOneNameApartByTheirFolders) {
+  // Alone, or the same file twice: the base name.
+  EXPECT_EQ(FrameListLines({"/f/a.bmp", "/g/b.bmp", "/f/a.bmp"}),
+            (std::vector<std::string>{"a", "b", "a"}));
+  // As many folder names as tell them apart, written as the path writes them.
+  EXPECT_EQ(FrameListLines({"/m/north/x/walk.bmp", "/m/south/x/walk.bmp", "/m/east/walk.bmp"}),
+            (std::vector<std::string>{"walk (north/x)", "walk (south/x)", "walk (m/east)"}));
+  EXPECT_EQ(FrameListLines({"C:\\frames\\north\\stand.bmp", "D:\\stand.BMP"}),
+            (std::vector<std::string>{"stand (north)", "stand (D:)"}));
+  // Letter case does not tell copies apart; folders do.
+  EXPECT_EQ(FrameListLines({"/a/Walk.bmp", "/b/walk.bmp"}),
+            (std::vector<std::string>{"Walk (a)", "walk (b)"}));
+  // One folder, one name in two spellings: the whole paths.
+  EXPECT_EQ(FrameListLines({"/f/walk.bmp", "/f/walk.BMP"}),
+            (std::vector<std::string>{"walk (/f/walk.bmp)", "walk (/f/walk.BMP)"}));
+  // A file without a folder has nothing before its name.
+  EXPECT_EQ(FrameListLines({"walk.bmp", "/f/walk.bmp"}),
+            (std::vector<std::string>{"walk ()", "walk (f)"}));
+  EXPECT_TRUE(FrameListLines({}).empty());
+}
+
 TEST(FramesSLX, AnEmptySuffixNamesTheDataBitmapLikeTheColourBitmap) {
   const SLXGraphic graphic = BuildFramesSLX("new.slx", {"/f/a.bmp"}, 30, 30, "");
   EXPECT_EQ(graphic.Frame(1).DataFile, graphic.Frame(1).ColourFile);
@@ -208,18 +229,41 @@ TEST_F(CreateFromFrames, AnExistingSLXOfTheChosenNameMakesTheFolderNotEmpty) {
   EXPECT_EQ(test::ReadFileBytes(Out("walk.slx")), "mine");
 }
 
-TEST_F(CreateFromFrames, FramesOfTheSameNameShareOneCopyTheLastWins) {
+TEST_F(CreateFromFrames, TwoFilesOfOneNameAreRefusedRatherThanOneCopyReplacingTheOther) {
   FramesToSLXJob job;
   job.slx_path = Out("walk.slx");
-  job.frames = {source.File("walk1.BMP"), source.File("other/walk1.bmp")};
+  job.frames = {source.File("walk2.bmp"), source.File("walk1.BMP"), source.File("other/walk1.bmp")};
+  const Status created = CreateSLXFromFrames(job);
+  EXPECT_FALSE(created.ok());
+  EXPECT_EQ(created.Headline(), kFramesShareACopyNameText);
+  EXPECT_NE(created.Detail().find("Frames 2 and 3 would both be copied as walk1.bmp"),
+            std::string::npos)
+      << created.message();
+  EXPECT_NE(created.Detail().find(source.File("other/walk1.bmp")), std::string::npos);
+  EXPECT_TRUE(Listing(target.path()).empty());
+  // Names that differ only in letter case are one file on the game's system.
+  Frame("other/WALK2.bmp", "upper case");
+  job.frames = {source.File("walk2.bmp"), source.File("other/WALK2.bmp")};
+  EXPECT_EQ(CreateSLXFromFrames(job).Headline(), kFramesShareACopyNameText);
+  EXPECT_TRUE(Listing(target.path()).empty());
+}
+
+TEST_F(CreateFromFrames, OneFileListedTwiceIsCopiedOnce) {
+  FramesToSLXJob job;
+  job.slx_path = Out("walk.slx");
+  const std::string walk = source.File("walk2.bmp");
+  // Also by another way to the same file.
+  const std::string same_by_another_way = source.File("other/../walk2.bmp");
+  job.frames = {walk, source.File("walk1.BMP"), walk, same_by_another_way};
   const Status created = CreateSLXFromFrames(job);
   ASSERT_TRUE(created.ok()) << created.message();
-  EXPECT_EQ(test::ReadFileBytes(Out("walk1.bmp")), "same name, other folder");
+  EXPECT_EQ(test::ReadFileBytes(Out("walk2.bmp")), "second frame");
+  EXPECT_EQ(Listing(target.path()), (std::vector<std::string>{"walk.slx", "walk1.bmp", "walk2.bmp"}));
   SLXGraphic read;
   ASSERT_TRUE(ParseSLX(test::ReadFileBytes(Out("walk.slx")), read).ok());
-  EXPECT_EQ(read.Frame(1).ColourFile, "walk1.bmp");
-  EXPECT_EQ(read.Frame(2).ColourFile, "walk1.bmp");
-  EXPECT_EQ(Listing(target.path()), (std::vector<std::string>{"walk.slx", "walk1.bmp"}));
+  ASSERT_EQ(read.FrameCount, 4);
+  EXPECT_EQ(read.Frame(1).ColourFile, "walk2.bmp");
+  EXPECT_EQ(read.Frame(4).ColourFile, "walk2.bmp");
 }
 
 TEST_F(CreateFromFrames, AMissingFrameIsNamedAndLeavesTheFolderAsItWas) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+
 #include "common/Functions.h"
 
 namespace zorv {
@@ -58,6 +61,15 @@ TEST(LeadingNumberRule, WholeNumberBoxesTakeTheFloor) {
   EXPECT_EQ(LeadingNumberFloor("x"), 0);
   EXPECT_EQ(LeadingNumberFloor("99999999999999"), INT32_MAX);
   EXPECT_EQ(LeadingNumberFloor("-99999999999999"), INT32_MIN);
+}
+
+TEST(LeadingNumberRule, NumbersTooLongForADoubleAreBeyondEveryLimitNotZero) {
+  const std::string huge(400, '9');
+  EXPECT_EQ(LeadingNumber(huge), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LeadingNumberFloor(huge), INT32_MAX);
+  EXPECT_EQ(LeadingNumberFloor("-" + huge + ".5"), INT32_MIN);
+  // A fraction too small to hold is no number of any size.
+  EXPECT_EQ(LeadingNumberFloor("0." + std::string(400, '0') + "1"), 0);
 }
 
 TEST(LeadingNumberRule, FileNameNumbersRoundHalfToEven) {

@@ -20,6 +20,14 @@ namespace zorv {
 // and data bitmap are named.
 std::string FrameBaseName(std::string_view frame_path);
 
+// The lines of the frame list, one per frame: the base name, and for frames
+// whose copies would share a name with another file's (base names that
+// differ only in letter case count as the same, as they do on the game's
+// system) the end of the folder the file lies in, as many folder names as
+// tell those files apart, in brackets: "walk1 (north)", "walk1 (south)".
+// The same file added twice gives the same line twice.
+std::vector<std::string> FrameListLines(const std::vector<std::string>& frames);
+
 // The graphic the frames make: one SLX frame per frame file in order, all
 // with the central point (center_x, center_y), colour bitmap base name +
 // ".bmp", data bitmap base name + suffix + ".bmp".
@@ -57,10 +65,16 @@ inline constexpr const char* kFolderNotEmptyText =
     "with existing files, and because it's just good organisation)";
 inline constexpr const char* kSLXNamedLikeAFrameText =
     "The SLX file cannot have the same name as a frame bitmap!";
+inline constexpr const char* kFramesShareACopyNameText =
+    "Two different frame files would be copied to the same file name!";
 
 // Checks that the SLX's folder is empty, copies every frame into it and
-// writes the SLX file. A refusal (kFolderNotEmptyText,
-// kSLXNamedLikeAFrameText) writes nothing; after any other failure the
+// writes the SLX file. Each copy keeps the frame file's base name, so two
+// different files of one base name (from different folders, or differing
+// only in letter case) are refused rather than one copy replacing the
+// other; the same file listed twice is copied once. A refusal
+// (kFolderNotEmptyText, kSLXNamedLikeAFrameText, kFramesShareACopyNameText)
+// writes nothing; after any other failure the
 // copies made so far are removed again (the folder was empty) and no SLX
 // file is left.
 Status CreateSLXFromFrames(const FramesToSLXJob& job);

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 
 namespace zorv::gui {
@@ -26,6 +27,10 @@ std::string DescribeCurrentException() {
   } catch (...) {
     return "An unexpected error stopped the command.";
   }
+}
+
+GuardedApplication::GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  InstallLook();
 }
 
 bool GuardedApplication::notify(QObject* receiver, QEvent* event) {

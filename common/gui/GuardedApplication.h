@@ -1,6 +1,7 @@
-// The editor's application object: an exception that escapes an event
-// handler (memory running out in a command, say) is shown as one message
-// box and the program carries on, instead of ending it.
+// The editor's application object: it draws in the program's look, and an
+// exception that escapes an event handler (memory running out in a command,
+// say) is shown as one message box and the program carries on, instead of
+// ending it.
 #pragma once
 
 #include <QApplication>
@@ -14,7 +15,7 @@ std::string DescribeCurrentException();
 
 class GuardedApplication : public QApplication {
  public:
-  GuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+  GuardedApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 };
 

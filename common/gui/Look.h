@@ -31,10 +31,17 @@ QFont ArialFont(double points, bool bold = false);
 // "Tahoma" or the nearest sans font.
 QFont TahomaFont(double points = 8.25);
 
+// Makes the application draw in the program's look where a window's own
+// colours cannot say it: every scroll bar's arrows in black, on every
+// window. The application object calls it once; later calls do nothing.
+void InstallLook();
+
 void StyleWindow(QWidget* window);        // navy background
 void StyleLabel(QLabel* label);           // white text on navy
 void StyleCheck(QAbstractButton* check);  // white text on navy
-void StyleBox(QWidget* box);              // light grey, fixed-pitch font
+// Light grey, fixed-pitch font. A drop-down list is light grey all over,
+// its face and its open list alike.
+void StyleBox(QWidget* box);
 void StyleButton(QAbstractButton* button, double points = 9.75);
 // Where Arial is missing its stand-in runs wider: shrinks the control's
 // font until the caption fits its width less reserved pixels (the margin

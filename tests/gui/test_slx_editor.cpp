@@ -25,6 +25,17 @@ struct FrameSpec {
   int width, height, center_x, center_y;
 };
 
+// Frame i's data bitmap is filled with a data colour of its own.
+ColourValue DataColourOf(size_t i) {
+  constexpr ColourValue kColours[] = {kDataNormal, kDataPlayer, kDataShadow, kDataPlayerOutline,
+                                      kDataBlackOutline};
+  return kColours[i % std::size(kColours)];
+}
+
+QRgb Rgb(ColourValue colour) {
+  return qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
 class SLXEditorTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -35,7 +46,7 @@ class SLXEditorTest : public ::testing::Test {
   }
 
   // Writes an SLX graphic whose frame i has the given size and hot spot; the
-  // colour bitmaps are filled with a colour of their own.
+  // colour and data bitmaps are filled with colours of their own.
   std::string WriteGraphic(const std::string& name, const std::vector<FrameSpec>& frames) {
     SLXGraphic graphic;
     graphic.Path = dir.File(name + ".slx");
@@ -45,7 +56,7 @@ class SLXEditorTest : public ::testing::Test {
       colour.Create(frames[i].width, frames[i].height);
       data.Create(frames[i].width, frames[i].height);
       colour.Fill(RGBColour(10 * static_cast<int>(i), 50, 60));
-      data.Fill(kDataNormal);
+      data.Fill(DataColourOf(i));
       std::string c = name + std::to_string(i + 1) + ".bmp";
       std::string d = name + std::to_string(i + 1) + "d.bmp";
       EXPECT_TRUE(colour.SavePicture(dir.File(c)));
@@ -84,7 +95,7 @@ TEST_F(SLXEditorTest, FramesLineUpOnTheirHotSpots) {
   std::string path = WriteGraphic("walk", {{40, 30, 10, 20}, {25, 50, 3, 44}, {60, 12, -5, -5}});
   SLXEditorForm& editor = Load(path);
   EXPECT_TRUE(editor.isVisible());
-  EXPECT_EQ(editor.windowTitle(), "SLX Editor");
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor - frame 1 of 3");
   EXPECT_EQ(editor.FrameScroll()->maximum(), 3);
   // First display: the colour view stays at its place, the data view starts
   // 25 pixels right of it.
@@ -105,15 +116,49 @@ TEST_F(SLXEditorTest, FramesLineUpOnTheirHotSpots) {
   EXPECT_FALSE(editor.Changed());  // showing a frame is no edit
 }
 
-TEST_F(SLXEditorTest, MissingDataBitmapKeepsThePictureAtTheColourSize) {
-  std::string path = WriteGraphic("run", {{20, 20, 1, 1}, {30, 10, 2, 2}});
+TEST_F(SLXEditorTest, AViewWhoseBitmapIsMissingShowsNoOtherFramesPicture) {
+  std::string path = WriteGraphic("run", {{20, 20, 1, 1}, {30, 10, 2, 2}, {16, 12, 5, 6}});
   std::filesystem::remove(dir.File("run2d.bmp"));
+  std::filesystem::remove(dir.File("run3.bmp"));
   SLXEditorForm& editor = Load(path);
+  const QImage first_colour = editor.SLXColourPicBox()->Picture();
   const QImage first_data = editor.SLXDataPicBox()->Picture();
+  const QPoint colour_anchor = ColourHotSpotOnWindow(editor);
+  const QPoint data_anchor = DataHotSpotOnWindow(editor);
+
+  // No data bitmap: an empty data view at the colour view's size, quietly.
   editor.FrameScroll()->setValue(2);
   EXPECT_TRUE(platform.messages.empty());
   EXPECT_EQ(editor.SLXDataPicBox()->size(), QSize(30, 10));
-  EXPECT_EQ(editor.SLXDataPicBox()->Picture(), first_data);
+  EXPECT_NE(editor.SLXDataPicBox()->Picture(), first_data);
+  EXPECT_NE(editor.SLXDataPicBox()->Picture().pixel(0, 0), first_data.pixel(0, 0));
+  EXPECT_EQ(DataHotSpotOnWindow(editor), data_anchor);
+
+  // No colour bitmap: said once; the colour view is empty, the data view
+  // shows this frame's data bitmap, and both lie where this frame's hot spot
+  // puts them, as the boxes say.
+  editor.FrameScroll()->setValue(3);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_NE(platform.messages[0].text.find("run3.bmp"), std::string::npos);
+  EXPECT_NE(editor.SLXColourPicBox()->Picture(), first_colour);
+  EXPECT_NE(editor.SLXColourPicBox()->Picture().pixel(0, 0), first_colour.pixel(0, 0));
+  EXPECT_EQ(editor.SLXDataPicBox()->size(), QSize(16, 12));
+  EXPECT_EQ(editor.SLXDataPicBox()->Picture().pixel(0, 0), Rgb(DataColourOf(2)));
+  EXPECT_EQ(editor.CenterXBox()->text(), "5");
+  EXPECT_EQ(editor.CenterYBox()->text(), "6");
+  EXPECT_EQ(ColourHotSpotOnWindow(editor), colour_anchor);
+  EXPECT_EQ(DataHotSpotOnWindow(editor), data_anchor);
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor - frame 3 of 3");
+
+  // Another graphic without a data bitmap shows nothing of this one.
+  editor.FrameScroll()->setValue(1);
+  const QImage data_before = editor.SLXDataPicBox()->Picture();
+  std::string other = WriteGraphic("bare", {{8, 8, 0, 0}});
+  std::filesystem::remove(dir.File("bare1d.bmp"));
+  Load(other);
+  EXPECT_EQ(editor.SLXDataPicBox()->size(), QSize(8, 8));
+  EXPECT_NE(editor.SLXDataPicBox()->Picture(), data_before.copy(0, 0, 8, 8));
+  EXPECT_NE(editor.SLXDataPicBox()->Picture().pixel(0, 0), data_before.pixel(0, 0));
 }
 
 TEST_F(SLXEditorTest, UnreadableFramesAreReportedAndTheEditorStaysUsable) {
@@ -204,7 +249,6 @@ TEST_F(SLXEditorTest, RightButtonSetsTheHotSpotAndReleaseMovesTheView) {
   editor.ColourPress(Qt::RightButton, QPoint(20, 31), QPoint(300, 300));
   EXPECT_EQ(editor.CenterXBox()->text(), "20");
   EXPECT_EQ(editor.CenterYBox()->text(), "31");
-  EXPECT_FALSE(editor.Changed());  // mouse edits are not counted
   editor.ColourRelease(Qt::RightButton);
   EXPECT_EQ(editor.SLXColourPicBox()->pos(), QPoint(anchor.X - 20, anchor.Y - 31));
 }
@@ -316,6 +360,170 @@ TEST_F(SLXEditorTest, ZoomButtonsShowTheFrameBitmapsWithoutTheMark) {
   QTest::mouseClick(editor.ZoomButton(1), Qt::LeftButton);
   EXPECT_EQ(zoom.OriginalDIB.GetPixel(5, 10), kDataPlayer);
   zoom.close();
+}
+
+TEST_F(SLXEditorTest, EveryHotSpotChangeByMouseCountsAsAChange) {
+  std::string path = WriteGraphic("m", {{60, 60, 10, 10}, {60, 60, 10, 10}});
+  SLXEditorForm& editor = Load(path);
+  // A right click on the hot spot itself changes nothing.
+  editor.ColourPress(Qt::RightButton, QPoint(10, 10), QPoint(300, 300));
+  editor.ColourRelease(Qt::RightButton);
+  EXPECT_FALSE(editor.Changed());
+  // A right-button drag moves it, and that is a change to save.
+  editor.ColourPress(Qt::RightButton, QPoint(10, 10), QPoint(300, 300));
+  editor.ColourMove(QPoint(14, 17), QPoint(304, 307));
+  editor.ColourRelease(Qt::RightButton);
+  EXPECT_TRUE(editor.Changed());
+  platform.message_answers = {MsgAnswer::Yes};
+  editor.close();
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text, "Do you want to save any changes to this graphic?");
+  ASSERT_TRUE(windows.Document().LoadFile(path, false));
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 14);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, 17);
+
+  // So is a fine drag, on any frame.
+  Load(path);
+  EXPECT_FALSE(editor.Changed());
+  editor.FrameScroll()->setValue(2);
+  editor.MenuAction("menu_center_precision_option(2)")->trigger();
+  editor.ColourPress(Qt::RightButton, QPoint(10, 10), QPoint(300, 300));
+  editor.ColourMove(QPoint(40, 10), QPoint(330, 300));  // 30 pixels at 15: 2
+  editor.ColourRelease(Qt::RightButton);
+  EXPECT_EQ(Graphic().Frame(2).CenterX, 12);
+  EXPECT_TRUE(editor.Changed());
+  platform.message_answers = {MsgAnswer::Yes};
+  editor.close();
+  ASSERT_TRUE(windows.Document().LoadFile(path, false));
+  EXPECT_EQ(Graphic().Frame(2).CenterX, 12);
+}
+
+TEST_F(SLXEditorTest, DisplayStartsUncheckedAtEveryOpening) {
+  std::string path = WriteGraphic("d", {{30, 30, 10, 10}});
+  SLXEditorForm& editor = Load(path);
+  EXPECT_FALSE(editor.DisplayChecked());
+  editor.CenterXBox()->setText("12");
+  EXPECT_TRUE(editor.DisplayChecked());
+  platform.message_answers = {MsgAnswer::No};
+  editor.close();
+  Load(path);
+  EXPECT_FALSE(editor.DisplayChecked());
+  EXPECT_FALSE(editor.MenuAction("menu_center_display")->isChecked());
+  EXPECT_FALSE(editor.SurfaceMark());
+  EXPECT_FALSE(editor.SLXColourPicBox()->Mark());
+}
+
+TEST_F(SLXEditorTest, HotSpotsStayWithinTheLimitAndTheBoxesShowWhatIsSaved) {
+  std::string path = WriteGraphic("h", {{30, 30, 10, 10}});
+  SLXEditorForm& editor = Load(path);
+  editor.CenterXBox()->setText("99999999999");
+  EXPECT_EQ(editor.CenterXBox()->text(), "100000000");
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 100000000);
+  // A spin at the limit stays there instead of wrapping round.
+  editor.CenterXScroll()->setValue(2);
+  EXPECT_EQ(editor.CenterXBox()->text(), "100000000");
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 100000000);
+  editor.CenterYBox()->setText("-99999999999");
+  EXPECT_EQ(editor.CenterYBox()->text(), "-100000000");
+  editor.CenterYScroll()->setValue(0);
+  EXPECT_EQ(editor.CenterYBox()->text(), "-100000000");
+  EXPECT_EQ(Graphic().Frame(1).CenterY, -100000000);
+  // Back inside, spins count as ever.
+  editor.CenterXScroll()->setValue(0);
+  EXPECT_EQ(editor.CenterXBox()->text(), "99999999");
+  editor.MenuAction("menu_save")->trigger();
+  EXPECT_NE(test::ReadFileBytes(path).find("\r\n99999999,-100000000\r\n"), std::string::npos)
+      << test::ReadFileBytes(path);
+
+  // A file's hot spot beyond the limit is shown, kept and saved as the limit,
+  // which makes the graphic differ from its file.
+  std::string far = WriteGraphic(
+      "far", {{30, 30, 2147483647, -2147483647 - 1}, {30, 30, -2147483647 - 1, 2147483647}});
+  Load(far);
+  EXPECT_EQ(editor.CenterXBox()->text(), "100000000");
+  EXPECT_EQ(editor.CenterYBox()->text(), "-100000000");
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 100000000);
+  EXPECT_EQ(Graphic().Frame(1).CenterY, -100000000);
+  EXPECT_TRUE(editor.Changed());
+  // Frames at opposite ends still line up on their hot spots.
+  const QPoint anchor = ColourHotSpotOnWindow(editor);
+  editor.FrameScroll()->setValue(2);
+  EXPECT_EQ(editor.CenterXBox()->text(), "-100000000");
+  EXPECT_EQ(ColourHotSpotOnWindow(editor), anchor);
+}
+
+TEST_F(SLXEditorTest, CtrlSSavesChanges) {
+  std::string path = WriteGraphic("k", {{30, 30, 10, 10}});
+  SLXEditorForm& editor = Load(path);
+  editor.CenterXBox()->setText("12");
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  QTest::keyClick(&editor, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().text, "Changes saved");
+  ASSERT_TRUE(windows.Document().LoadFile(path, false));
+  EXPECT_EQ(Graphic().Frame(1).CenterX, 12);
+}
+
+TEST_F(SLXEditorTest, TheTitleAndTheFrameSliderTellWhichFrameIsShown) {
+  std::string path = WriteGraphic("n", {{5, 5, 0, 0}, {5, 5, 0, 0}, {5, 5, 0, 0}, {5, 5, 0, 0}});
+  SLXEditorForm& editor = Load(path);
+  std::vector<QRect> places;
+  for (QWidget* control : editor.Surface()->findChildren<QWidget*>())
+    places.push_back(control->geometry());
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor - frame 1 of 4");
+  EXPECT_EQ(editor.FrameScroll()->toolTip(), "Frame 1 of 4");
+  editor.FrameScroll()->setValue(3);
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor - frame 3 of 4");
+  EXPECT_EQ(editor.FrameScroll()->toolTip(), "Frame 3 of 4");
+  editor.AnimationTick();
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor - frame 4 of 4");
+  EXPECT_EQ(editor.FrameScroll()->toolTip(), "Frame 4 of 4");
+  // Telling it moves no control (the views move only with the frames).
+  size_t i = 0;
+  for (QWidget* control : editor.Surface()->findChildren<QWidget*>()) {
+    if (!dynamic_cast<FrameView*>(control)) {
+      EXPECT_EQ(control->geometry(), places[i]) << i;
+    }
+    ++i;
+  }
+  // A graphic loaded for conversion has no frame 4: no number is claimed.
+  std::string shorter = WriteGraphic("o", {{5, 5, 0, 0}});
+  ASSERT_TRUE(windows.Document().LoadFile(shorter, false));
+  EXPECT_EQ(editor.windowTitle(), "SLX Editor");
+  EXPECT_EQ(editor.FrameScroll()->toolTip(), "");
+}
+
+TEST_F(SLXEditorTest, ControlsStayAboveAFrameLargerThanTheWindow) {
+  // One frame far larger than the window, set by a point far inside it, so
+  // that on release the frame moves up and left over every control.
+  std::string path = WriteGraphic("big", {{1200, 800, 10, 10}});
+  SLXEditorForm& editor = Load(path);
+  editor.ColourPress(Qt::RightButton, QPoint(700, 500), QPoint(600, 500));
+  editor.ColourRelease(Qt::RightButton);
+  QWidget* surface = editor.Surface();
+  ASSERT_TRUE(editor.SLXColourPicBox()->geometry().contains(QRect(0, 0, 400, 200)));
+  const QRgb frame_colour = Rgb(RGBColour(0, 50, 60));
+  const QImage shown = surface->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.pixel(300, 250), frame_colour);  // the frame is there
+  int controls = 0;
+  for (QObject* child : surface->children()) {
+    auto* control = qobject_cast<QWidget*>(child);
+    if (!control || control->isHidden() || dynamic_cast<FrameView*>(control)) continue;
+    ++controls;
+    const QRect place = control->geometry();
+    // The mouse reaches the control (or the one covering the spin cross),
+    // not the frame.
+    QWidget* hit = surface->childAt(place.center());
+    ASSERT_NE(hit, nullptr) << FromQ(control->objectName());
+    EXPECT_EQ(dynamic_cast<FrameView*>(hit), nullptr) << FromQ(control->objectName());
+    int frame_pixels = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y)
+      for (int x = place.left(); x <= place.right(); ++x)
+        frame_pixels += shown.pixel(x, y) == frame_colour;
+    EXPECT_EQ(frame_pixels, 0) << FromQ(control->objectName());
+  }
+  EXPECT_EQ(controls, 11);
 }
 
 TEST(Crosshair, StampInvertsTheTwoLinesOnly) {

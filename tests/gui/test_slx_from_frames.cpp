@@ -274,6 +274,108 @@ TEST_F(FramesFormTest, MovingSwapsNeighboursAndKeepsTheMovedFrameSelected) {
   EXPECT_EQ(form->FramePaths(), (std::vector<std::string>{a, b, c}));
 }
 
+TEST_F(FramesFormTest, MoveAndRemoveDoNothingWithoutASelectedLine) {
+  const std::string a = Bitmap("a.bmp", 8, 8, RGBColour(10, 10, 10));
+  const std::string b = Bitmap("b.bmp", 9, 9, RGBColour(20, 20, 20));
+  const std::string c = Bitmap("c.bmp", 10, 10, RGBColour(30, 30, 30));
+  Add({a, b, c});
+  QListWidget* list = form->FramesListBox();
+  Select(1);
+  // A Ctrl+click takes the selection away; the line stays current.
+  list->clearSelection();
+  ASSERT_EQ(list->currentRow(), 1);
+  QTest::mouseClick(form->FileMoveButton(0), Qt::LeftButton);
+  QTest::mouseClick(form->FileMoveButton(1), Qt::LeftButton);
+  QTest::mouseClick(form->FileRemoveButton(), Qt::LeftButton);
+  EXPECT_EQ(form->FramePaths(), (std::vector<std::string>{a, b, c}));
+  // Focus arriving by keyboard makes a line current without selecting it.
+  list->selectionModel()->setCurrentIndex(list->model()->index(2, 0),
+                                          QItemSelectionModel::NoUpdate);
+  ASSERT_EQ(list->currentRow(), 2);
+  QTest::mouseClick(form->FileMoveButton(0), Qt::LeftButton);
+  QTest::mouseClick(form->FileRemoveButton(), Qt::LeftButton);
+  EXPECT_EQ(form->FramePaths(), (std::vector<std::string>{a, b, c}));
+  EXPECT_EQ(form->FramePicBox()->size(), QSize(9, 9));  // still the last one selected
+  // Selected, it moves.
+  Select(2);
+  QTest::mouseClick(form->FileMoveButton(0), Qt::LeftButton);
+  EXPECT_EQ(form->FramePaths(), (std::vector<std::string>{a, c, b}));
+  EXPECT_TRUE(list->item(1)->isSelected());
+}
+
+TEST_F(FramesFormTest, FramesOfOneNameFromDifferentFoldersAreToldApart) {
+  Add({"/home/a/x/walk1.bmp", "/home/b/x/walk1.BMP", "/home/c/walk1.bmp", "/home/a/x/walk1.bmp",
+       "/home/d/run.bmp"});
+  EXPECT_EQ(ListLines(), (std::vector<std::string>{"walk1 (a/x)", "walk1 (b/x)",
+                                                   "walk1 (home/c)", "walk1 (a/x)", "run"}));
+  // Every line names its whole path when pointed at.
+  EXPECT_EQ(FromQ(form->FramesListBox()->item(1)->toolTip()), "/home/b/x/walk1.BMP");
+  EXPECT_EQ(FromQ(form->FramesListBox()->item(4)->toolTip()), "/home/d/run.bmp");
+  Add({"C:\\frames\\north\\stand.bmp", "C:\\frames\\south\\stand.bmp"});
+  EXPECT_EQ(ListLines()[5], "stand (north)");
+  EXPECT_EQ(ListLines()[6], "stand (south)");
+  EXPECT_EQ(form->FrameCountLabel()->text(), "Frames: 7");
+}
+
+TEST_F(FramesFormTest, CreateRefusesTwoFilesOfOneNameButCopiesOneFileListedTwice) {
+  fs::create_directory(frames.path() / "north");
+  fs::create_directory(frames.path() / "south");
+  const std::string north = Bitmap("north/walk1.bmp", 6, 6, RGBColour(1, 1, 1));
+  const std::string south = Bitmap("south/walk1.bmp", 7, 7, RGBColour(2, 2, 2));
+  Add({north, south});
+  platform.file_answers.push_back(out.File("walk.slx"));
+  QTest::mouseClick(form->CreateSLXButton(), Qt::LeftButton);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.LastFirstLine(),
+            "Two different frame files would be copied to the same file name!");
+  EXPECT_NE(platform.messages[0].text.find(north), std::string::npos);
+  EXPECT_NE(platform.messages[0].text.find(south), std::string::npos);
+  EXPECT_EQ(platform.messages[0].title, "Error");
+  EXPECT_EQ(platform.messages[0].icon, MsgIcon::Exclamation);
+  EXPECT_TRUE(fs::is_empty(out.path()));
+
+  // The same file twice is one copy, named in both frames.
+  Select(1);
+  QTest::mouseClick(form->FileRemoveButton(), Qt::LeftButton);
+  Add({north});
+  platform.file_answers.push_back(out.File("walk.slx"));
+  QTest::mouseClick(form->CreateSLXButton(), Qt::LeftButton);
+  EXPECT_EQ(platform.messages.back().text, "SLX created");
+  EXPECT_EQ(test::ReadFileBytes(out.File("walk1.bmp")), test::ReadFileBytes(north));
+  EXPECT_EQ(test::ReadFileBytes(out.File("walk.slx")),
+            "SLX 0.5\r\n2\r\n30,30\r\nwalk1data.bmp\r\nwalk1.bmp\r\n"
+            "30,30\r\nwalk1data.bmp\r\nwalk1.bmp\r\n");
+}
+
+TEST_F(FramesFormTest, ControlsStayAboveADraggedPicture) {
+  const QRgb picture_colour = qRgb(200, 30, 40);
+  Add({Bitmap("wide.bmp", 380, 390, RGBColour(200, 30, 40))});
+  Select(0);
+  // Held by its central point (30, 30) and dragged to the dialog's corner.
+  Press(Qt::LeftButton, {100, 100});
+  Move(QPoint(30, 30) - form->FramePicBox()->pos());
+  Release();
+  ASSERT_EQ(form->FramePicBox()->pos(), QPoint(0, 0));
+  const QImage shown = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(shown.pixel(150, 250), picture_colour);  // the picture is there
+  int controls = 0;
+  for (QObject* child : form->children()) {
+    auto* control = qobject_cast<QWidget*>(child);
+    if (!control || control->isHidden() || control == form->FramePicBox()) continue;
+    ++controls;
+    const QRect place = control->geometry();
+    QWidget* hit = form->childAt(place.center());
+    ASSERT_NE(hit, nullptr) << FromQ(control->objectName());
+    EXPECT_NE(hit, form->FramePicBox()) << FromQ(control->objectName());
+    int picture_pixels = 0;
+    for (int y = place.top(); y <= place.bottom(); ++y)
+      for (int x = place.left(); x <= place.right(); ++x)
+        picture_pixels += shown.pixel(x, y) == picture_colour;
+    EXPECT_EQ(picture_pixels, 0) << FromQ(control->objectName());
+  }
+  EXPECT_EQ(controls, 14);
+}
+
 TEST_F(FramesFormTest, RemovingLeavesNoSelectionAndThePictureAsItWas) {
   const std::string a = Bitmap("a.bmp", 8, 8, RGBColour(10, 10, 10));
   const std::string b = Bitmap("b.bmp", 9, 9, RGBColour(20, 20, 20));

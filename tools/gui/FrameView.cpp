@@ -24,12 +24,31 @@ namespace {
 QPoint Pixel(QPointF position) {
   return QPoint(static_cast<int>(std::floor(position.x())), static_cast<int>(std::floor(position.y())));
 }
+
+// Dark grey crossed by two lighter diagonals: plainly no frame, and unlike
+// any colour the data bitmaps use.
+QImage PlaceholderPicture(QSize size) {
+  QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  image.fill(QColor(64, 64, 64));
+  QPainter painter(&image);
+  painter.setPen(QColor(160, 160, 160));
+  painter.drawLine(0, 0, image.width() - 1, image.height() - 1);
+  painter.drawLine(0, image.height() - 1, image.width() - 1, 0);
+  return image;
+}
+
 }  // namespace
 
 FrameView::FrameView(QWidget* parent) : QWidget(parent) {}
 
 void FrameView::SetPicture(const QImage& picture) {
   picture_ = picture.convertToFormat(QImage::Format_RGB32);
+  resize(picture_.size());
+  update();
+}
+
+void FrameView::ShowPlaceholder(QSize size) {
+  picture_ = PlaceholderPicture(size);
   resize(picture_.size());
   update();
 }
@@ -50,8 +69,26 @@ QImage FrameView::Shown() const {
   return shown;
 }
 
+QRegion FrameView::CoveredByControls() const {
+  QRegion covered;
+  const QWidget* window = parentWidget();
+  if (!window) return covered;
+  for (const QObject* child : window->children()) {
+    const auto* control = qobject_cast<const QWidget*>(child);
+    // Other frame views are pictures too; they overlap by stacking order.
+    if (!control || control->isHidden() || control->isWindow() ||
+        dynamic_cast<const FrameView*>(control))
+      continue;
+    covered += control->geometry().translated(-pos());
+  }
+  return covered;
+}
+
 void FrameView::paintEvent(QPaintEvent*) {
+  const QRegion visible = QRegion(rect()) - CoveredByControls();
+  if (visible.isEmpty()) return;
   QPainter painter(this);
+  painter.setClipRegion(visible);
   if (picture_.isNull()) {
     painter.fillRect(rect(), Qt::black);
     return;

@@ -1,10 +1,15 @@
 // A view of one frame bitmap (the SLX editor's two views, the frames
 // dialog's picture): shows the picture at one screen pixel per bitmap
 // pixel, can carry a transient crosshair mark, and passes its mouse on.
+// Frames may be larger than their window or be dragged anywhere in it, so a
+// view never paints where another control of its window lies: the controls
+// stay readable on top of any frame.
 #pragma once
 
 #include <QImage>
 #include <QPoint>
+#include <QRegion>
+#include <QSize>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -22,6 +27,9 @@ class FrameView : public QWidget {
   // The persistent picture; the view takes its size.
   void SetPicture(const QImage& picture);
   const QImage& Picture() const { return picture_; }
+  // Shows that there is no picture to show (a bitmap that could not be
+  // loaded), at the given size, instead of whatever was shown before.
+  void ShowPlaceholder(QSize size);
 
   // A mark drawn over the picture until the next ClearMark.
   void SetMark(QPoint centre);
@@ -41,6 +49,9 @@ class FrameView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  // The parts of the view that other controls of the window lie over.
+  QRegion CoveredByControls() const;
+
   QImage picture_;
   std::optional<QPoint> mark_;
 };

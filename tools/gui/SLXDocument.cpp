@@ -39,13 +39,14 @@ void SLXDocument::SetAnimationRange(int32_t first, int32_t last) {
   animate_last_ = last;
 }
 
-void SLXDocument::SetHotSpot(int32_t frame, int32_t x, int32_t y) {
-  if (!HasFrame(frame)) return;
+bool SLXDocument::SetHotSpot(int32_t frame, int32_t x, int32_t y) {
+  if (!HasFrame(frame)) return false;
   SLXFrame& target = graphic_.Frame(frame);
-  if (target.CenterX == x && target.CenterY == y) return;
+  if (target.CenterX == x && target.CenterY == y) return false;
   target.CenterX = x;
   target.CenterY = y;
   emit hotSpotChanged(frame);
+  return true;
 }
 
 void SLXDocument::HotSpotsChanged() { emit hotSpotChanged(0); }

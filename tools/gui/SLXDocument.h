@@ -46,8 +46,9 @@ class SLXDocument : public QObject {
   // The editor's slider moved to frame.
   void SetCurrentFrame(int32_t frame);
   void SetAnimationRange(int32_t first, int32_t last);
-  // A frame's hot spot; frames outside the graphic are left alone.
-  void SetHotSpot(int32_t frame, int32_t x, int32_t y);
+  // A frame's hot spot; frames outside the graphic are left alone. True when
+  // the hot spot is now other than it was.
+  bool SetHotSpot(int32_t frame, int32_t x, int32_t y);
   // Hot spots changed by an operation on Graphic().
   void HotSpotsChanged();
   void SetAnchors(const ViewAnchors& anchors) { anchors_ = anchors; }

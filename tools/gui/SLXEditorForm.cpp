@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <optional>
+#include <vector>
 
 #include "codec/DIBSection.h"
 #include "codec/FrameBitmaps.h"
@@ -21,6 +23,7 @@
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
 #include "common/gui/Windows.h"
+#include "tools/HotSpotRange.h"
 #include "tools/gui/FrameView.h"
 #include "tools/gui/SLXDocument.h"
 
@@ -139,6 +142,9 @@ void SLXEditorForm::BuildControls() {
   data_view_ = new FrameView(surface_);
   data_view_->setObjectName("SLXDataPicBox");
   data_view_->setGeometry(184, 104, 40, 40);
+  // The frames lie below every control of the window.
+  data_view_->lower();
+  colour_view_->lower();
   animate_timer_ = new QTimer(this);
   animate_timer_->setObjectName("AnimateTimer");
   animate_timer_->setInterval(100);
@@ -165,6 +171,7 @@ void SLXEditorForm::BuildMenus() {
     return action;
   };
   QAction* save = name(menuBar()->addAction("Save changes"), "menu_save");
+  save->setShortcut(QKeySequence::Save);
   connect(save, &QAction::triggered, this, &SLXEditorForm::SaveChanges);
   QMenu* automation = menuBar()->addMenu("Automation");
   automation->setObjectName("menu_auto");
@@ -215,6 +222,8 @@ void SLXEditorForm::Open() {
     // Every opening starts from the design state.
     changed_ = false;
     SetPrecision(1);
+    display_action_->setChecked(false);
+    ClearMarks();
     colour_drag_ = data_drag_ = 0;
     animate_timer_->stop();
     colour_view_->move(16, 104);
@@ -253,7 +262,11 @@ bool SLXEditorForm::ShowFrame(bool first) {
   const SLXGraphic& graphic = document_.Graphic();
   document_.SetCurrentFrame(frame_scroll_->value());
   const int32_t current = document_.CurrentFrame();
+  ShowFrameNumber();
   if (!CurrentFrameValid()) {
+    // Nothing of another graphic stays in view.
+    colour_view_->ShowPlaceholder(colour_view_->size());
+    data_view_->ShowPlaceholder(colour_view_->size());
     CurrentPlatform().ShowMessage(Message{
         "Frame " + std::to_string(current) + " is not a frame of this graphic (" +
             std::to_string(graphic.FrameCount) + " frames).\n" + graphic.Path,
@@ -261,19 +274,19 @@ bool SLXEditorForm::ShowFrame(bool first) {
     return false;
   }
   const SLXFrame& frame = graphic.Frame(current);
+  // A view whose bitmap cannot be loaded shows the placeholder, never the
+  // picture of the frame shown before; the failures are told once the
+  // views and boxes show this frame.
+  std::vector<std::string> failures;
   cDIBSection colour;
-  Status loaded = LoadFrameBitmap(graphic.ColourPath(current), colour);
-  if (!loaded) {
-    CurrentPlatform().ShowMessage(Message{
-        "Unable to load the colour bitmap of frame " + std::to_string(current) + "!\n" +
-            loaded.message(),
-        "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
-    // The boxes still show this frame's hot spot, so an edit made now goes
-    // to the frame the slider names and no other frame's values do.
-    WriteCenterBoxes(frame.CenterX, frame.CenterY);
-    return false;
+  const Status colour_loaded = LoadFrameBitmap(graphic.ColourPath(current), colour);
+  if (colour_loaded) {
+    colour_view_->SetPicture(ToQImage(colour));
+  } else {
+    colour_view_->ShowPlaceholder(colour_view_->size());
+    failures.push_back("Unable to load the colour bitmap of frame " + std::to_string(current) +
+                       "!\n" + colour_loaded.message());
   }
-  colour_view_->SetPicture(ToQImage(colour));
   const std::string data_path = graphic.DataPath(current);
   bool data_shown = false;
   if (FileExists(data_path)) {
@@ -283,35 +296,54 @@ bool SLXEditorForm::ShowFrame(bool first) {
       data_view_->SetPicture(ToQImage(data));
       data_shown = true;
     } else {
-      CurrentPlatform().ShowMessage(Message{"Unable to load the data bitmap of frame " +
-                                                std::to_string(current) + "!\n" +
-                                                data_loaded.message(),
-                                            "Error", MsgIcon::Exclamation, MsgButtons::OK,
-                                            MsgAnswer::OK});
+      failures.push_back("Unable to load the data bitmap of frame " + std::to_string(current) +
+                         "!\n" + data_loaded.message());
     }
   }
-  // A frame without a readable data bitmap keeps the old picture at the
+  // A frame without a readable data bitmap gets an empty data view at the
   // colour view's size.
-  if (!data_shown) data_view_->resize(colour_view_->size());
+  if (!data_shown) data_view_->ShowPlaceholder(colour_view_->size());
+  // The hot spot as the editor keeps it: one a file holds beyond the limit
+  // is shown, placed and (through SetCenter) stored as the limit.
+  const int32_t center_x = ClampHotSpot(frame.CenterX);
+  const int32_t center_y = ClampHotSpot(frame.CenterY);
   if (first)
     document_.SetAnchors(
-        ViewAnchors{{colour_view_->x() + frame.CenterX, colour_view_->y() + frame.CenterY},
-                    {colour_view_->x() + colour_view_->width() + 25 + frame.CenterX,
-                     data_view_->y() + frame.CenterY}});
+        ViewAnchors{{colour_view_->x() + center_x, colour_view_->y() + center_y},
+                    {colour_view_->x() + colour_view_->width() + 25 + center_x,
+                     data_view_->y() + center_y}});
   const ViewAnchors& anchors = document_.Anchors();
-  ViewPoint colour_place = PlaceOnAnchor(anchors.ColourAnchor, frame.CenterX, frame.CenterY);
-  ViewPoint data_place = PlaceOnAnchor(anchors.DataAnchor, frame.CenterX, frame.CenterY);
+  ViewPoint colour_place = PlaceOnAnchor(anchors.ColourAnchor, center_x, center_y);
+  ViewPoint data_place = PlaceOnAnchor(anchors.DataAnchor, center_x, center_y);
   colour_view_->move(colour_place.X, colour_place.Y);
   data_view_->move(data_place.X, data_place.Y);
-  WriteCenterBoxes(frame.CenterX, frame.CenterY);
+  // The boxes show this frame's hot spot even when its picture is missing,
+  // so an edit made now goes to the frame the slider names.
+  WriteCenterBoxes(center_x, center_y);
   SetCenter();
-  return true;
+  for (const std::string& failure : failures)
+    CurrentPlatform().ShowMessage(
+        Message{failure, "Error", MsgIcon::Exclamation, MsgButtons::OK, MsgAnswer::OK});
+  return colour_loaded.ok();
 }
 
-void SLXEditorForm::WriteCenterBoxes(int x, int y) {
+void SLXEditorForm::ShowFrameNumber() {
+  if (!CurrentFrameValid()) {
+    setWindowTitle("SLX Editor");
+    frame_scroll_->setToolTip(QString());
+    return;
+  }
+  const QString number = QString::number(document_.CurrentFrame()) + " of " +
+                         QString::number(document_.Graphic().FrameCount);
+  setWindowTitle("SLX Editor - frame " + number);
+  frame_scroll_->setToolTip("Frame " + number);
+}
+
+void SLXEditorForm::WriteCenterBoxes(int64_t x, int64_t y) {
+  // The boxes show what SetCenter stores.
   center_x_box_->setProperty("tag", "disabled");
-  center_x_box_->setText(QString::number(x));
-  center_y_box_->setText(QString::number(y));
+  center_x_box_->setText(QString::number(ClampHotSpot(x)));
+  center_y_box_->setText(QString::number(ClampHotSpot(y)));
   center_x_box_->setProperty("tag", "");
 }
 
@@ -322,9 +354,11 @@ void SLXEditorForm::ClearMarks() {
 }
 
 void SLXEditorForm::SetCenter() {
-  const int x = LeadingNumberFloor(FromQ(center_x_box_->text()));
-  const int y = LeadingNumberFloor(FromQ(center_y_box_->text()));
-  document_.SetHotSpot(document_.CurrentFrame(), x, y);
+  const int32_t x = HotSpotFromText(FromQ(center_x_box_->text()));
+  const int32_t y = HotSpotFromText(FromQ(center_y_box_->text()));
+  // However the hot spot was changed (typed, spun, set or dragged with the
+  // mouse), the graphic now differs from its file.
+  if (document_.SetHotSpot(document_.CurrentFrame(), x, y)) changed_ = true;
   if (!DisplayChecked()) return;
   ClearMarks();
   colour_view_->SetMark(QPoint(x, y));
@@ -335,6 +369,15 @@ void SLXEditorForm::SetCenter() {
 void SLXEditorForm::CenterBoxChanged() {
   if (center_x_box_->property("tag").toString() == "disabled") return;
   changed_ = true;
+  // A number beyond the hot-spot limit is replaced by the limit, so the box
+  // never shows other than what is stored.
+  for (QLineEdit* box : {center_x_box_, center_y_box_}) {
+    const std::string text = FromQ(box->text());
+    if (!HotSpotTextBeyondLimit(text)) continue;
+    center_x_box_->setProperty("tag", "disabled");
+    box->setText(QString::number(HotSpotFromText(text)));
+    center_x_box_->setProperty("tag", "");
+  }
   display_action_->setChecked(true);
   SetCenter();
 }
@@ -342,8 +385,9 @@ void SLXEditorForm::CenterBoxChanged() {
 void SLXEditorForm::SpinChanged(QScrollBar* spin, QLineEdit* box) {
   const int value = spin->value();
   if (value == 1) return;
-  const int current = LeadingNumberFloor(FromQ(box->text()));
-  box->setText(QString::number(value == 2 ? current + 1 : current - 1));
+  // At the limit a spin leaves the hot spot where it is instead of wrapping.
+  const int64_t current = HotSpotFromText(FromQ(box->text()));
+  box->setText(QString::number(ClampHotSpot(value == 2 ? current + 1 : current - 1)));
   spin->setValue(1);
 }
 

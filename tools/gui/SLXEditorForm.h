@@ -98,7 +98,10 @@ class SLXEditorForm : public QMainWindow {
   void CenterBoxChanged();
   void SpinChanged(QScrollBar* spin, QLineEdit* box);
   void FrameScrollChanged();
-  void WriteCenterBoxes(int x, int y);
+  // Writes a hot spot into the boxes without running their change handling.
+  void WriteCenterBoxes(int64_t x, int64_t y);
+  // The frame number and count in the title and the slider's tool tip.
+  void ShowFrameNumber();
   void SetSliderQuietly(int value);
   void ClearMarks();
   bool CurrentFrameValid() const;

@@ -160,9 +160,10 @@ SLXFromFramesForm::SLXFromFramesForm() : QWidget(nullptr, Qt::Dialog) {
   crosshair_box_->setPixmap(QPixmap::fromImage(crosshair_));
   crosshair_box_->hide();
 
-  connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
-    if (row >= 0) FrameSelected();
-  });
+  // A line counts as chosen only while it is selected: the list's current
+  // line can outlive its selection (a Ctrl+click takes the selection away,
+  // focus arriving by keyboard makes the first line current unselected).
+  connect(list_, &QListWidget::itemSelectionChanged, this, &SLXFromFramesForm::SelectionChanged);
   connect(move_buttons_[0], &QPushButton::clicked, this, [this] { MoveFrame(0); });
   connect(move_buttons_[1], &QPushButton::clicked, this, [this] { MoveFrame(1); });
   connect(remove_button_, &QPushButton::clicked, this, &SLXFromFramesForm::RemoveFrame);
@@ -210,14 +211,18 @@ void SLXFromFramesForm::Reset() {
 
 void SLXFromFramesForm::RebuildListBox() {
   list_->clear();
-  for (const std::string& frame : frames_) list_->addItem(ToQ(FrameBaseName(frame)));
+  const std::vector<std::string> lines = FrameListLines(frames_);
+  for (size_t i = 0; i < frames_.size(); ++i) {
+    auto* item = new QListWidgetItem(ToQ(lines[i]), list_);
+    item->setToolTip(ToQ(frames_[i]));
+  }
   count_label_->setText(ToQ("Frames: " + NumberText(static_cast<int64_t>(frames_.size()))));
 }
 
 void SLXFromFramesForm::UpdateMoveButtons() {
   // With no line selected both stay usable (and do nothing), as the list
   // has always behaved.
-  const int selected = list_->currentRow();
+  const int selected = SelectedRow();
   const int count = list_->count();
   move_buttons_[0]->setEnabled(selected != 0);
   move_buttons_[1]->setEnabled(selected != count - 1);
@@ -264,10 +269,21 @@ void SLXFromFramesForm::AddFrames() {
   UpdateMoveButtons();
 }
 
-void SLXFromFramesForm::FrameSelected() {
-  const int row = list_->currentRow();
-  if (row < 0 || row >= static_cast<int>(frames_.size())) return;
+int SLXFromFramesForm::SelectedRow() const {
+  const QList<QListWidgetItem*> selected = list_->selectedItems();
+  if (selected.isEmpty()) return -1;
+  const int row = list_->row(selected.front());
+  return row < static_cast<int>(frames_.size()) ? row : -1;
+}
+
+void SLXFromFramesForm::SelectionChanged() {
   UpdateMoveButtons();
+  if (SelectedRow() >= 0) FrameSelected();
+}
+
+void SLXFromFramesForm::FrameSelected() {
+  const int row = SelectedRow();
+  if (row < 0) return;
   remove_button_->setEnabled(true);
   ShowFrameBitmap(frames_[static_cast<size_t>(row)]);
   DrawCentralPoint();
@@ -289,8 +305,8 @@ void SLXFromFramesForm::ShowFrameBitmap(const std::string& path) {
 }
 
 void SLXFromFramesForm::MoveFrame(int direction) {
-  const int row = list_->currentRow();
-  if (row < 0 || row >= static_cast<int>(frames_.size())) return;
+  const int row = SelectedRow();
+  if (row < 0) return;
   const int other = direction == 0 ? row - 1 : row + 1;
   if (other < 0 || other >= static_cast<int>(frames_.size())) return;
   std::swap(frames_[static_cast<size_t>(row)], frames_[static_cast<size_t>(other)]);
@@ -300,8 +316,8 @@ void SLXFromFramesForm::MoveFrame(int direction) {
 }
 
 void SLXFromFramesForm::RemoveFrame() {
-  const int row = list_->currentRow();
-  if (row < 0 || row >= static_cast<int>(frames_.size())) return;
+  const int row = SelectedRow();
+  if (row < 0) return;
   frames_.erase(frames_.begin() + row);
   RebuildListBox();
   UpdateMoveButtons();
@@ -332,7 +348,8 @@ void SLXFromFramesForm::CreateSLX() {
   // A job refused before anything was written is the user's to mend; any
   // other failure stopped a job under way.
   const std::string headline = created.Headline();
-  const bool refused = headline == kFolderNotEmptyText || headline == kSLXNamedLikeAFrameText;
+  const bool refused = headline == kFolderNotEmptyText || headline == kSLXNamedLikeAFrameText ||
+                       headline == kFramesShareACopyNameText;
   ShowFailure(created, refused ? MsgIcon::Exclamation : MsgIcon::Critical);
 }
 

@@ -76,6 +76,9 @@ class SLXFromFramesForm : public QWidget {
  private:
   void Reset();
   void UpdateMoveButtons();
+  // The selected line (from 0), or -1 when no line is selected.
+  int SelectedRow() const;
+  void SelectionChanged();
   void FrameSelected();
   void ShowFrameBitmap(const std::string& path);
   void PicturePressed(Qt::MouseButton button, QPoint global);
