@@ -56,7 +56,10 @@ std::string HelpText() {
          "\n"
          "Qt's own options, such as -platform NAME or -style NAME, are taken too.\n"
          "The windows need a display; batch work without one is for the command\n"
-         "line program zorv (zorv --help).\n";
+         "line program zorv (zorv --help).\n"
+         "\n"
+         "Exit status: 0 once the main window is closed, 1 when no display can be\n"
+         "opened, 2 for a usage error.\n";
 }
 
 std::string VersionText() {
