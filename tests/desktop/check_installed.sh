@@ -23,7 +23,7 @@ esac
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 prefix="$work/prefix"
-cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+env -u DESTDIR cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log" >&2; fail "cmake --install"; }
 share="$prefix/share"
 entry="$share/applications/zorv-mod-editor.desktop"
