@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/cli/Command.h"
+#include "common/Version.h"
 
 namespace zorv::cli {
 namespace {
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
   app.name("zorv");
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Show the help of every command");
+  app.set_version_flag("--version", std::string("zorv ") + zorv::kProgramVersion,
+                       "Show the version and exit");
 
   std::sort(Registry().begin(), Registry().end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -59,6 +62,8 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     app.exit(e);

@@ -6,6 +6,7 @@
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLX.h"
+#include "common/Version.h"
 #include "tests/SLPTestFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -167,6 +168,15 @@ TEST_F(CLIConvertTest, EveryCommandHasHelp) {
   EXPECT_NE(icon.out.find("--flags"), std::string::npos);
   auto slp2slx = Zorv("slp2slx --help");
   EXPECT_NE(slp2slx.out.find("--palette"), std::string::npos);
+}
+
+TEST_F(CLIConvertTest, VersionIsTheOneTheBuildDefines) {
+  auto version = Zorv("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("zorv ") + kProgramVersion + "\n");
+  EXPECT_EQ(version.err, "");
+  // The flag belongs to the program, not to its commands.
+  EXPECT_EQ(Zorv("info --version").status, 2);
 }
 
 TEST_F(CLIConvertTest, FailuresExitWithOneAndSayWhy) {
