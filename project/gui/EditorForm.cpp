@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include "common/Functions.h"
+#include "common/Version.h"
 #include "common/gui/Controls.h"
 #include "common/gui/EightBitText.h"
 #include "common/gui/Look.h"
@@ -99,7 +100,7 @@ QPixmap PlaceholderPicture() {
 EditorForm::EditorForm(Windows& windows, SLXDocument& document)
     : windows_(windows), document_(document) {
   setObjectName("EditorForm");
-  setWindowTitle("Zorv Mod Editor - version 0.50 (beta)");
+  setWindowTitle(kMainWindowCaption);
   setWindowIcon(QIcon(":/zorv-mod-editor.png"));
   client_ = new QWidget(this);
   setAcceptDrops(true);
