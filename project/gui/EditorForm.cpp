@@ -225,6 +225,9 @@ void EditorForm::BuildPreviewControls() {
   text_display_->setObjectName("ResourceTextDisplay");
   text_display_->setAcceptRichText(false);
   StyleBox(text_display_);
+  // Files dropped on the text view open or join the project like files
+  // dropped anywhere else on the window, instead of pasting their names.
+  text_display_->viewport()->installEventFilter(this);
   text_display_->setGeometry(TwipsRect(2880, 480, 6360, 4780));
   text_save_ = Button(client_, "ResourceTextSave", "Save changes", 9.75, TwipsRect(4920, 4800, 1695, 375));
   text_revert_ = Button(client_, "ResourceTextRevert", "Revert to original", 9.75, TwipsRect(6720, 4800, 1695, 375));

@@ -130,6 +130,9 @@ class EditorForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // A drag or drop of files the window takes, wherever on it; true when
+  // handled here.
+  bool TakeFileDrop(QEvent* event);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -191,7 +194,7 @@ class EditorForm : public QMainWindow {
   QPushButton* slx_display_button_;
   QCheckBox* auto_slx_check_;
   QPushButton* slx2slp_button_;
-  QTextEdit* text_display_;
+  QTextEdit* text_display_ = nullptr;
   QPushButton* text_save_;
   QPushButton* text_revert_;
   QComboBox* icon_list_;

@@ -47,15 +47,23 @@ void EditorForm::OpenDroppedFiles(const std::vector<std::string>& paths) {
     if (!IsProjectFile(path) && ResourceForFile(path)) ImportResourceFile(path);
 }
 
-void EditorForm::dragEnterEvent(QDragEnterEvent* event) {
-  if (WouldTakeDrop(DroppedFiles(event->mimeData()))) event->acceptProposedAction();
+bool EditorForm::TakeFileDrop(QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return false;
+  auto* drop = static_cast<QDropEvent*>(event);
+  if (!drop->mimeData() || !drop->mimeData()->hasUrls()) return false;
+  const std::vector<std::string> paths = DroppedFiles(drop->mimeData());
+  if (!WouldTakeDrop(paths)) {
+    drop->ignore();
+    return true;
+  }
+  drop->acceptProposedAction();
+  if (type == QEvent::Drop) OpenDroppedFiles(paths);
+  return true;
 }
 
-void EditorForm::dropEvent(QDropEvent* event) {
-  const std::vector<std::string> paths = DroppedFiles(event->mimeData());
-  if (!WouldTakeDrop(paths)) return;
-  event->acceptProposedAction();
-  OpenDroppedFiles(paths);
-}
+void EditorForm::dragEnterEvent(QDragEnterEvent* event) { TakeFileDrop(event); }
+
+void EditorForm::dropEvent(QDropEvent* event) { TakeFileDrop(event); }
 
 }  // namespace zorv::gui

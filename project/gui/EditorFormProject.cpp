@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTextEdit>
 
 #include "common/FileIO.h"
 #include "common/gui/EightBitText.h"
@@ -201,6 +202,7 @@ void EditorForm::ReplaceLeft() {
 
 bool EditorForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == replace_combo_ && event->type() == QEvent::FocusOut) ReplaceLeft();
+  if (text_display_ && watched == text_display_->viewport() && TakeFileDrop(event)) return true;
   return QMainWindow::eventFilter(watched, event);
 }
 

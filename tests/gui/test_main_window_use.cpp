@@ -266,6 +266,17 @@ TEST_F(MainWindowUse, DroppedProjectsOpenAndDroppedFilesBecomeResources) {
   test::WriteFileBytes(notes, "x");
   EXPECT_FALSE(Drop(editor, {notes}));
   EXPECT_EQ(editor->Project().ResourceCount, 1);
+  // Dropped on the text view of a readme, a file still joins the project
+  // and its name is not pasted into the text.
+  const std::string readme = dir.File("readme.txt");
+  test::WriteFileBytes(readme, "Read me");
+  ASSERT_TRUE(Drop(editor, {readme}));
+  ASSERT_TRUE(editor->ResourceTextDisplay()->isVisible());
+  const std::string second = dir.File("second.wav");
+  test::WriteFileBytes(second, "RIFF");
+  EXPECT_TRUE(Drop(editor->ResourceTextDisplay()->viewport(), {second}));
+  EXPECT_EQ(editor->Project().ResourceCount, 3);
+  EXPECT_EQ(editor->Project().Resource(3).FilePath, second);
 }
 
 }  // namespace
