@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
 #include "app/cli/Info.h"
 #include "app/cli/Progress.h"
@@ -21,81 +22,138 @@ namespace {
 // Icon flags: civilisation bits 0..7 plus 256 x a category 0..3.
 constexpr int kMaxIconFlags = 1023;
 
+// Loads the palette named by --palette, or gives the built-in one.
+Status PaletteFor(const std::string& palette_path, Palette& palette) {
+  if (palette_path.empty()) {
+    palette = Palette::BuiltIn();
+    return Status::Ok();
+  }
+  return LoadPalette(palette_path, palette);
+}
+
+constexpr const char* kPaletteHelp =
+    "A JASC-PAL palette to use instead of the built-in one";
+
 struct SLPToSLXOptions {
-  std::string slp_path, slx_path, palette_path;
+  BatchArguments batch;
+  std::string palette_path;
 };
 
 int RunSLPToSLX(const SLPToSLXOptions& options) {
-  Palette palette;
-  if (Status loaded = LoadPalette(options.palette_path, palette); !loaded) return Failed(loaded);
-  ProgressBar bar;
-  Status converted = ConvertSLPToSLX(options.slp_path, options.slx_path, palette, bar.Sink());
-  bar.Finish();
-  return ExitStatus(converted);
+  auto palette = std::make_shared<Palette>();
+  if (Status loaded = PaletteFor(options.palette_path, *palette); !loaded) return Failed(loaded);
+  if (options.batch.IsSingleFile()) {
+    ProgressBar bar(options.batch.quiet);
+    Status converted =
+        ConvertSLPToSLX(options.batch.paths[0], options.batch.paths[1], *palette, bar.Sink());
+    bar.Finish();
+    return ExitStatus(converted);
+  }
+  return RunBatchCommand(options.batch, InputKind::kSLP, OutputShape::kFolderPerGraphic,
+                         [palette](const BatchJob& job) {
+                           return ConvertSLPToSLX(job.input, job.output, *palette, {});
+                         });
 }
 
 void SetupSLPToSLX(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
-      "slp2slx", "Convert an SLP sprite into an SLX graphic: one colour and one data "
-                 "BMP per frame beside the SLX file");
+      "slp2slx",
+      "Convert SLP sprites into SLX graphics: one colour and one data BMP per frame beside "
+      "the SLX file.\n"
+      "  zorv slp2slx IN.slp OUT.slx      one file (\".slx\" is added to a name without "
+      "extension)\n"
+      "  zorv slp2slx [-o DIR] PATH...    files and folders; folders are searched, "
+      "subfolders too, for SLP files (recognised by their header, whatever their "
+      "extension), and units/archer.slp becomes units/archer/archer.slx, one folder per "
+      "graphic");
   auto options = std::make_shared<SLPToSLXOptions>();
-  command->add_option("IN.slp", options->slp_path, "The SLP file to read")->required();
-  command->add_option("OUT.slx", options->slx_path,
-                      "The SLX file to write (\".slx\" is added to a name without "
-                      "extension)")
+  command->add_option("PATH", options->batch.paths, "SLP files and folders, or IN.slp OUT.slx")
       ->required();
-  command->add_option("--palette", options->palette_path,
-                      "A JASC-PAL palette to decode with instead of the built-in one");
+  AddBatchOptions(*command, options->batch);
+  command->add_option("--palette", options->palette_path, kPaletteHelp);
   command->callback([&action, options] { action = [options] { return RunSLPToSLX(*options); }; });
 }
 
 struct SLXToSLPOptions {
-  std::string slx_path, slp_path;
+  BatchArguments batch;
+  std::string palette_path;
 };
 
 int RunSLXToSLP(const SLXToSLPOptions& options) {
-  SLXGraphic graphic;
-  if (Status loaded = LoadSLX(options.slx_path, graphic); !loaded) return Failed(loaded);
-  ProgressBar bar;
-  Status converted =
-      ConvertSLXToSLP(graphic, options.slp_path, Palette::BuiltIn(), bar.Sink());
-  bar.Finish();
-  return ExitStatus(converted);
+  auto palette = std::make_shared<Palette>();
+  if (Status loaded = PaletteFor(options.palette_path, *palette); !loaded) return Failed(loaded);
+  if (options.batch.IsSingleFile()) {
+    SLXGraphic graphic;
+    if (Status loaded = LoadSLX(options.batch.paths[0], graphic); !loaded) return Failed(loaded);
+    ProgressBar bar(options.batch.quiet);
+    Status converted = ConvertSLXToSLP(graphic, options.batch.paths[1], *palette, bar.Sink());
+    bar.Finish();
+    return ExitStatus(converted);
+  }
+  return RunBatchCommand(options.batch, InputKind::kSLX, OutputShape::kSameNameSLP,
+                         [palette](const BatchJob& job) {
+                           SLXGraphic graphic;
+                           if (Status loaded = LoadSLX(job.input, graphic); !loaded)
+                             return loaded;
+                           return ConvertSLXToSLP(graphic, job.output, *palette, {});
+                         });
 }
 
 void SetupSLXToSLP(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
-      "slx2slp", "Convert an SLX graphic and its BMP files into an SLP sprite "
-                 "(coded against the built-in palette)");
+      "slx2slp",
+      "Convert SLX graphics and their BMP files into SLP sprites, coded against the "
+      "built-in palette or --palette.\n"
+      "  zorv slx2slp IN.slx OUT.slp      one file\n"
+      "  zorv slx2slp [-o DIR] PATH...    files and folders; folders are searched, "
+      "subfolders too, for SLX files (first line \"SLX 0.5\", whatever their extension), "
+      "and units/archer.slx becomes units/archer.slp");
   auto options = std::make_shared<SLXToSLPOptions>();
-  command->add_option("IN.slx", options->slx_path, "The SLX file to read")->required();
-  command->add_option("OUT.slp", options->slp_path, "The SLP file to write")->required();
+  command->add_option("PATH", options->batch.paths, "SLX files and folders, or IN.slx OUT.slp")
+      ->required();
+  AddBatchOptions(*command, options->batch);
+  command->add_option("--palette", options->palette_path, kPaletteHelp);
   command->callback([&action, options] { action = [options] { return RunSLXToSLP(*options); }; });
 }
 
 struct IconOptions {
-  std::string bmp_path, output_path;
+  BatchArguments batch;
+  std::string palette_path;
   int flags = 0;
 };
 
+int RunIcon(const IconOptions& options) {
+  auto palette = std::make_shared<Palette>();
+  if (Status loaded = PaletteFor(options.palette_path, *palette); !loaded) return Failed(loaded);
+  const int flags = options.flags;
+  if (options.batch.IsSingleFile())
+    return ExitStatus(
+        ConvertBMPToIcon(options.batch.paths[0], options.batch.paths[1], flags, *palette));
+  return RunBatchCommand(options.batch, InputKind::kBMP, OutputShape::kSameNameIcon,
+                         [palette, flags](const BatchJob& job) {
+                           return ConvertBMPToIcon(job.input, job.output, flags, *palette);
+                         });
+}
+
 void SetupIcon(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
-      "icon", "Code a BMP icon as icon row data for a mod package");
+      "icon",
+      "Code BMP icons as icon row data for a mod package.\n"
+      "  zorv icon IN.bmp OUT             one file\n"
+      "  zorv icon [-o DIR] PATH...       files and folders; folders are searched, "
+      "subfolders too, for BMP files (starting with \"BM\", whatever their extension), and "
+      "icons/sword.bmp becomes icons/sword.dat");
   auto options = std::make_shared<IconOptions>();
-  command->add_option("IN.bmp", options->bmp_path, "The BMP file to read")->required();
-  command->add_option("OUT", options->output_path, "The icon row data file to write")
+  command->add_option("PATH", options->batch.paths, "BMP files and folders, or IN.bmp OUT")
       ->required();
+  AddBatchOptions(*command, options->batch);
   command
       ->add_option("--flags", options->flags,
                    "Icon flags: civilisation bits 1..128 plus 256 x the category "
                    "(0 unit, 1 building, 2 research, 3 order)")
       ->check(CLI::Range(0, kMaxIconFlags));
-  command->callback([&action, options] {
-    action = [options] {
-      return ExitStatus(ConvertBMPToIcon(options->bmp_path, options->output_path,
-                                         options->flags, Palette::BuiltIn()));
-    };
-  });
+  command->add_option("--palette", options->palette_path, kPaletteHelp);
+  command->callback([&action, options] { action = [options] { return RunIcon(*options); }; });
 }
 
 std::string FixedText(const char* text, size_t size) {

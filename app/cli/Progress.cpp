@@ -7,7 +7,7 @@
 
 namespace zorv::cli {
 
-ProgressBar::ProgressBar() : enabled_(isatty(STDERR_FILENO) == 1) {}
+ProgressBar::ProgressBar(bool quiet) : enabled_(!quiet && isatty(STDERR_FILENO) == 1) {}
 
 ProgressBar::~ProgressBar() { Finish(); }
 

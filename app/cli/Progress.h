@@ -9,7 +9,8 @@ namespace zorv::cli {
 
 class ProgressBar {
  public:
-  ProgressBar();
+  // quiet: never draws, as when standard error is not a terminal.
+  explicit ProgressBar(bool quiet = false);
   ~ProgressBar();
   // fraction 0..1 and a short caption.
   void Show(double fraction, const std::string& caption);
