@@ -1,0 +1,157 @@
+// A batch of 200 SLP files (copies of the real samples, ZORV_SAMPLES)
+// converted by the zorv program to SLX and back, with 1 and with 2 threads,
+// against a plain copy of the bytes the batch writes, all in one run.
+// Wall time, since the point of the threads is the time one waits. Each
+// iteration runs all three, so the ratios compare like with like on a
+// machine whose load changes.
+//
+// The peak memory (maximum resident set size) of the zorv process is read
+// from wait4: a batch of 200 files should need no more than one of 20,
+// since only the jobs running at once hold their frames.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kFiles = 200;
+constexpr int kScreens = 5;  // the rest are copies of unit.slp
+
+std::string SamplesDir() {
+  const char* dir = std::getenv("ZORV_SAMPLES");
+  if (!dir || !*dir) return {};
+  std::string path(dir);
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+struct Run {
+  double seconds = 0;
+  long peak_kb = 0;
+  bool ok = false;
+};
+
+// Runs zorv with arguments, its output thrown away.
+Run Zorv(const std::vector<std::string>& arguments) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDOUT_FILENO);
+    dup2(null, STDERR_FILENO);
+    std::vector<char*> argv{const_cast<char*>(ZORV_CLI_PATH)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    execv(ZORV_CLI_PATH, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
+  Run run;
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.peak_kb = usage.ru_maxrss;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return run;
+}
+
+// A folder of count SLP files, the first kScreens of them screen.slp.
+fs::path MakeInputs(const fs::path& root, int count) {
+  const fs::path in = root / ("in" + std::to_string(count));
+  fs::create_directories(in);
+  for (int i = 0; i < count; ++i)
+    fs::copy_file(SamplesDir() + (i < kScreens ? "screen.slp" : "unit.slp"),
+                  in / ("sprite" + std::to_string(i) + ".slp"),
+                  fs::copy_options::overwrite_existing);
+  return in;
+}
+
+// Both ways with threads threads; true when both succeeded.
+bool BothWays(const fs::path& in, const fs::path& work, int threads, double& seconds) {
+  fs::remove_all(work);
+  const std::string j = std::to_string(threads);
+  Run there = Zorv({"slp2slx", "-q", "-j", j, "-o", (work / "slx").string(), in.string()});
+  Run back = Zorv({"slx2slp", "-q", "-j", j, "-o", (work / "slp").string(), (work / "slx").string()});
+  seconds = there.seconds + back.seconds;
+  return there.ok && back.ok;
+}
+
+// The files below root and their bytes.
+std::map<fs::path, std::string> ReadTree(const fs::path& root) {
+  std::map<fs::path, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().lexically_relative(root)].assign(std::istreambuf_iterator<char>(in), {});
+    }
+  return files;
+}
+
+// Writes the same files afresh: what the batch cannot do faster than.
+double CopySeconds(const std::map<fs::path, std::string>& files, const fs::path& to) {
+  fs::remove_all(to);
+  const auto start = std::chrono::steady_clock::now();
+  for (const auto& [relative, bytes] : files) {
+    fs::create_directories((to / relative).parent_path());
+    std::ofstream out(to / relative, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_Batch200BothWays(benchmark::State& state) {
+  if (SamplesDir().empty()) {
+    state.SkipWithError("ZORV_SAMPLES is not set");
+    return;
+  }
+  const fs::path root = fs::temp_directory_path() / ("zorv-bench-batch-" + std::to_string(getpid()));
+  const fs::path in = MakeInputs(root, kFiles);
+  double one = 0, two = 0, copy = 0;
+  if (!BothWays(in, root / "first", 1, one)) {
+    state.SkipWithError("zorv failed on the batch");
+    fs::remove_all(root);
+    return;
+  }
+  const auto written = ReadTree(root / "first");
+  one = two = copy = 0;
+  for (auto _ : state) {
+    double seconds = 0;
+    BothWays(in, root / "j1", 1, seconds);
+    one += seconds;
+    BothWays(in, root / "j2", 2, seconds);
+    two += seconds;
+    copy += CopySeconds(written, root / "copy");
+    state.SetIterationTime(seconds);
+  }
+  const double n = static_cast<double>(state.iterations());
+  state.counters["j1_s"] = one / n;
+  state.counters["j2_s"] = two / n;
+  state.counters["copy_s"] = copy / n;
+  state.counters["j1_over_j2"] = one / two;
+  state.counters["j1_over_copy"] = one / copy;
+  state.counters["j2_over_copy"] = two / copy;
+
+  // Peak memory of slp2slx -j 2 on 20 files and on 200.
+  const fs::path few = MakeInputs(root, 20);
+  fs::remove_all(root / "mem");
+  state.counters["peak_kb_20"] =
+      static_cast<double>(Zorv({"slp2slx", "-q", "-j", "2", "-o", (root / "mem20").string(), few.string()}).peak_kb);
+  state.counters["peak_kb_200"] =
+      static_cast<double>(Zorv({"slp2slx", "-q", "-j", "2", "-o", (root / "mem200").string(), in.string()}).peak_kb);
+  fs::remove_all(root);
+}
+BENCHMARK(BM_Batch200BothWays)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+}  // namespace
