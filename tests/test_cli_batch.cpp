@@ -11,6 +11,7 @@
 
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
+#include "codec/SLX.h"
 #include "tests/SLPTestFiles.h"
 #include "tests/support/TestSupport.h"
 
@@ -261,6 +262,55 @@ TEST_F(CLIBatchTest, IconsConvertInBatchesWithTheirPalette) {
                  " " + Quote(dir.File("odd.dat"))).status, 0);
   ASSERT_EQ(Zorv("icon " + Quote(dir.File("odd.bmp")) + " " + Quote(dir.File("plain.dat"))).status, 0);
   EXPECT_NE(test::ReadFileBytes(dir.File("odd.dat")), test::ReadFileBytes(dir.File("plain.dat")));
+}
+
+// A graphic of two frames in folder: a magenta frame with a brown block
+// and a red pixel, and a brown one.
+void MakeGraphic(const fs::path& folder, const std::string& name) {
+  fs::create_directories(folder);
+  cDIBSection one = test::FilledBitmap(12, 10, RGBColour(255, 0, 255));
+  for (int32_t y = 4; y <= 6; ++y)
+    for (int32_t x = 3; x <= 7; ++x) one.SetPixel(x, y, RGBColour(120, 80, 40));
+  one.SetPixel(4, 5, RGBColour(255, 0, 0));
+  ASSERT_TRUE(one.SavePicture((folder / (name + "1.bmp")).string()).ok());
+  ASSERT_TRUE(test::FilledBitmap(6, 6, RGBColour(120, 80, 40))
+                  .SavePicture((folder / (name + "2.bmp")).string()).ok());
+  SLXGraphic graphic;
+  graphic.Path = (folder / (name + ".slx")).string();
+  graphic.FrameCount = 2;
+  graphic.Frames = {SLXFrame{name + "1.bmp", name + "1d.bmp", 6, 8},
+                    SLXFrame{name + "2.bmp", name + "2d.bmp", 1, 2}};
+  ASSERT_TRUE(SaveSLX(graphic));
+}
+
+TEST_F(CLIBatchTest, AutogenDoesEveryGraphicInPlaceOrInACopyUnderTheOutputFolder) {
+  MakeGraphic(dir.path() / "src/units", "archer");
+  MakeGraphic(dir.path() / "src/units/foot", "pikeman");
+  fs::copy(dir.path() / "src", dir.path() / "single", fs::copy_options::recursive);
+  fs::copy(dir.path() / "src", dir.path() / "inplace", fs::copy_options::recursive);
+  const auto untouched = Tree(dir.path() / "src");
+  for (const char* slx : {"single/units/archer.slx", "single/units/foot/pikeman.slx"}) {
+    auto one = Zorv("autogen --all " + Quote(dir.File(slx)));
+    ASSERT_EQ(one.status, 0) << one.err;
+  }
+  const auto expected = Tree(dir.path() / "single");
+  ASSERT_NE(expected, untouched);
+
+  auto copied = Zorv("autogen --all -j 2 -o " + Quote(dir.File("out")) + " " + Quote(dir.File("src")));
+  ASSERT_EQ(copied.status, 0) << copied.err;
+  EXPECT_EQ(copied.out, "2 converted, 0 failed, 0 skipped\n");
+  EXPECT_TRUE(Tree(dir.path() / "out") == expected);
+  EXPECT_TRUE(Tree(dir.path() / "src") == untouched);
+
+  auto in_place = Zorv("autogen --all -q " + Quote(dir.File("inplace")));
+  ASSERT_EQ(in_place.status, 0) << in_place.err;
+  EXPECT_TRUE(Tree(dir.path() / "inplace") == expected);
+
+  // One graphic named twice would be changed by two threads at once.
+  auto twice = Zorv("autogen " + Quote(dir.File("inplace/units/archer.slx")) + " " +
+                    Quote(dir.File("inplace/units/archer.slx")));
+  EXPECT_EQ(twice.status, 2);
+  EXPECT_NE(twice.err.find("named twice"), std::string::npos) << twice.err;
 }
 
 // Runs zorv on a pseudo-terminal COLUMNS columns wide and gives what it

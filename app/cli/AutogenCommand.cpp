@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
 #include "app/cli/Progress.h"
 #include "autogen/AutoGen.h"
@@ -22,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 
 struct AutogenArguments {
-  std::string slx_path;
+  BatchArguments batch;
+  std::string slx_path;  // the one graphic of the single form
   int32_t frame = 1;
   bool all = false;
   std::string mask = "255,0,255";
@@ -181,6 +183,60 @@ int RunApply(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions o
   return kExitOk;
 }
 
+// Copies the SLX file and the frame bitmaps there are to to_slx, whose
+// folder then holds them under the same names; copy is the graphic there.
+Status CopyGraphic(const SLXGraphic& source, const std::string& to_slx, SLXGraphic& copy) {
+  copy = source;
+  copy.Path = to_slx;
+  for (const SLXFrame& frame : source.Frames)
+    for (const std::string& name : {frame.ColourFile, frame.DataFile}) {
+      std::string from, to;
+      if (Status inside = FramePathForWriting(source, name, from); !inside) return inside;
+      if (Status inside = FramePathForWriting(copy, name, to); !inside) return inside;
+      if (!FileExists(from)) continue;
+      std::error_code ec;
+      fs::create_directories(fs::path(NativePath(to)).parent_path(), ec);
+      fs::copy_file(fs::path(NativePath(from)), fs::path(NativePath(to)),
+                    fs::copy_options::overwrite_existing, ec);
+      if (ec) return Status::Fail("Cannot copy " + from + " to " + to, ec.message());
+    }
+  return SaveSLX(copy);
+}
+
+// One graphic of a batch: its chosen frame, or every frame with --all,
+// generated and saved; into a copy under the output folder when there is
+// one, else in place.
+Status GenerateInBatch(const AutogenArguments& args, const BatchJob& job) {
+  SLXGraphic graphic;
+  if (Status loaded = LoadSLX(job.input, graphic); !loaded) return loaded;
+  if (!args.batch.out_folder.empty()) {
+    SLXGraphic copy;
+    if (Status copied = CopyGraphic(graphic, job.output, copy); !copied) return copied;
+    graphic = std::move(copy);
+  }
+  AutoGenOptions options = OptionsFrom(args);
+  options.Save = true;
+  if (!args.all) {
+    if (args.frame > graphic.FrameCount)
+      return Status::Fail("--frame " + NumberText(args.frame) + ": " + job.input + " has " +
+                          NumberText(graphic.FrameCount) + " frames");
+    return GenerateDataBitmap(graphic, options).status;
+  }
+  const AutoGenBatch done = GenerateAllDataBitmaps(graphic, options);
+  if (!done.status) return done.status;
+  if (done.Failed)
+    return Status::Fail(job.input + ": " + NumberText(done.Failed) + " of " +
+                        NumberText(graphic.FrameCount) + " frames failed.");
+  return Status::Ok();
+}
+
+// The single form names one SLX file and no output folder.
+bool IsSingleGraphic(const AutogenArguments& args) {
+  std::error_code ec;
+  return args.batch.out_folder.empty() && args.batch.paths.size() == 1 &&
+         !fs::is_directory(fs::path(NativePath(args.batch.paths[0])), ec);
+}
+
 void Setup(CLI::App& app, CommandAction& action) {
   auto args = std::make_shared<AutogenArguments>();
   CLI::App* command = app.add_subcommand(
@@ -188,8 +244,13 @@ void Setup(CLI::App& app, CommandAction& action) {
       "Generate the data bitmaps of an SLX graphic from its colour bitmaps: mask colour "
       "-> transparent, shadow colour -> shadow, player hue -> player colour, the rest "
       "normal; optionally crop each frame and add outlines. Saves the frame (or every "
-      "frame with --all) unless --preview is given.");
-  command->add_option("file", args->slx_path, "The SLX graphic")->required();
+      "frame with --all) unless --preview is given.\n"
+      "Given several SLX files or folders (searched, subfolders too, for files whose first "
+      "line is \"SLX 0.5\"), does the same to every graphic; with -o DIR each graphic is "
+      "first copied to its path under DIR and only the copy is changed.");
+  command->add_option("file", args->batch.paths, "The SLX graphic, or SLX files and folders")
+      ->required();
+  AddBatchOptions(*command, args->batch);
   CLI::Option* frame =
       command->add_option("--frame", args->frame, "Frame to process, from 1 (default 1)")
           ->check(CLI::Range(1, INT32_MAX));
@@ -231,6 +292,14 @@ void Setup(CLI::App& app, CommandAction& action) {
   command->callback([args, command, &action] {
     const bool preview = command->count("--preview") > 0;
     action = [args, preview] {
+      if (!IsSingleGraphic(*args)) {
+        if (preview) return UsageError("--preview works on one SLX file");
+        return RunBatchCommand(args->batch, InputKind::kSLX, OutputShape::kSameNameSLX,
+                               [args](const BatchJob& job) { return GenerateInBatch(*args, job); },
+                               args->batch.out_folder.empty() ? OutputPlace::kInPlace
+                                                              : OutputPlace::kApart);
+      }
+      args->slx_path = args->batch.paths[0];
       AutoGenOptions options = OptionsFrom(*args);
       SLXGraphic graphic;
       if (Status loaded = LoadSLX(args->slx_path, graphic); !loaded) return Failed(loaded);

@@ -126,6 +126,7 @@ std::string OutputPath(const BatchInput& input, const std::string& out_folder,
     case OutputShape::kFolderPerGraphic: output = folder / stem / (stem + ".slx"); break;
     case OutputShape::kSameNameSLP: output = folder / (stem + ".slp"); break;
     case OutputShape::kSameNameIcon: output = folder / (stem + ".dat"); break;
+    case OutputShape::kSameNameSLX: output = folder / relative.filename(); break;
   }
   return output.lexically_normal().generic_string();
 }

@@ -40,6 +40,7 @@ enum class OutputShape {
   kFolderPerGraphic,  // units/archer.slp -> units/archer/archer.slx
   kSameNameSLP,       // units/archer.slx -> units/archer.slp
   kSameNameIcon,      // icons/sword.bmp  -> icons/sword.dat
+  kSameNameSLX,       // units/archer.slx -> units/archer.slx (a copy, or the input itself)
 };
 
 // The output path of input: under out_folder when it is not empty, else

@@ -33,7 +33,7 @@ void AddBatchOptions(CLI::App& command, BatchArguments& arguments) {
 }
 
 int RunBatchCommand(const BatchArguments& arguments, InputKind kind, OutputShape shape,
-                    const BatchAction& action) {
+                    const BatchAction& action, OutputPlace place) {
   const FoundInputs found = FindInputs(arguments.paths, kind);
   if (!found.errors.empty()) {
     for (const std::string& error : found.errors) PrintError(error);
@@ -44,7 +44,7 @@ int RunBatchCommand(const BatchArguments& arguments, InputKind kind, OutputShape
   jobs.reserve(found.inputs.size());
   for (const BatchInput& input : found.inputs)
     jobs.push_back({input.path, OutputPath(input, arguments.out_folder, shape)});
-  if (const std::string clash = ClashingOutputs(jobs); !clash.empty())
+  if (const std::string clash = ClashingOutputs(jobs, place); !clash.empty())
   {
     PrintError(clash + " Nothing was converted.");
     return kExitUsage;

@@ -32,6 +32,6 @@ void AddBatchOptions(CLI::App& command, BatchArguments& arguments);
 // Arguments that name nothing and outputs that clash are usage errors and
 // nothing is converted.
 int RunBatchCommand(const BatchArguments& arguments, InputKind kind, OutputShape shape,
-                    const BatchAction& action);
+                    const BatchAction& action, OutputPlace place = OutputPlace::kApart);
 
 }  // namespace zorv::cli

@@ -53,15 +53,18 @@ Status RunOne(const BatchJob& job, const BatchAction& action) {
 
 }  // namespace
 
-std::string ClashingOutputs(const std::vector<BatchJob>& jobs) {
+std::string ClashingOutputs(const std::vector<BatchJob>& jobs, OutputPlace place) {
   std::map<std::string, const BatchJob*> inputs, outputs;
-  for (const BatchJob& job : jobs) inputs.emplace(Normal(job.input), &job);
+  if (place == OutputPlace::kApart)
+    for (const BatchJob& job : jobs) inputs.emplace(Normal(job.input), &job);
   for (const BatchJob& job : jobs) {
     const std::string output = Normal(job.output);
     if (auto input = inputs.find(output); input != inputs.end())
       return "The output of " + job.input + " would replace the input " + input->second->input +
              ".";
     auto [other, added] = outputs.emplace(output, &job);
+    if (!added && place == OutputPlace::kInPlace)
+      return job.input + " is named twice; it would be changed twice at once.";
     if (!added)
       return other->second->input + " and " + job.input + " would both be written to " +
              job.output + ".";

@@ -28,9 +28,14 @@ struct BatchSettings {
   int skipped = 0;  // inputs left out before the batch began, for the summary
 };
 
+// Whether each job writes a new file apart from every input, or changes
+// its own input (then its output is its input).
+enum class OutputPlace { kApart, kInPlace };
+
 // Why the batch must not start: two inputs written to one output, or an
-// output that is one of the inputs. Empty when the jobs are apart.
-std::string ClashingOutputs(const std::vector<BatchJob>& jobs);
+// output apart from the inputs that is one of them. Empty when the jobs
+// are apart.
+std::string ClashingOutputs(const std::vector<BatchJob>& jobs, OutputPlace place);
 
 // Runs every job, each once, creating its output's folder first; gives
 // the exit status: kExitFailed when any job failed, else kExitOk.
