@@ -2,8 +2,11 @@
 // every time, help for each command, and a mistyped command named as such.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "tests/SLPTestFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorv {
@@ -79,6 +82,48 @@ TEST_F(CLIConventionsTest, HelpCommandShowsWhatTheHelpOptionShows) {
   const test::CommandResult mistyped = Zorv("help project ad");
   EXPECT_EQ(mistyped.status, 2);
   EXPECT_EQ(FirstLine(mistyped.err), "Error: unknown command 'ad'; did you mean 'add'?");
+}
+
+// How often text occurs in what.
+size_t Occurrences(const std::string& what, const std::string& text) {
+  size_t count = 0;
+  for (size_t at = what.find(text); at != std::string::npos; at = what.find(text, at + 1)) ++count;
+  return count;
+}
+
+TEST_F(CLIConventionsTest, NoMessageNamesAPathTwice) {
+  // An SLP whose frame table points beyond the file's end, a graphic whose
+  // colour bitmap is missing, files of the wrong content.
+  std::string slp = test::BuildSLP({test::OneRowFrame(2, 0, 0, {0x2B, 0x0F})});
+  slp[36] = slp[37] = slp[38] = '\x7f';
+  test::WriteFileBytes(dir.File("far.slp"), slp);
+  test::WriteFileBytes(dir.File("g.slx"), "SLX 0.5\r\n1\r\n0,0\r\ngd.bmp\r\ng.bmp\r\n");
+  test::WriteFileBytes(dir.File("junk.slp"), "x");
+  test::WriteFileBytes(dir.File("bad.pal"), "not a palette");
+  test::WriteFileBytes(dir.File("bad.mpr"), "not a project");
+  std::filesystem::create_directory(dir.path() / "folder.slp");
+  const std::string far = Quote(dir.File("far.slp")), g = Quote(dir.File("g.slx"));
+  for (const std::string& arguments :
+       {"info " + far, "slp2slx " + far + " " + Quote(dir.File("o.slx")),
+        "info " + Quote(dir.File("junk.slp")), "info " + Quote(dir.File("none.slp")),
+        "info " + Quote(dir.File("folder.slp")), "info " + Quote(dir.File("bad.pal")),
+        "info " + Quote(dir.File("bad.mpr")), "autogen " + g + " --frame 1",
+        "slx2slp " + g + " " + Quote(dir.File("o.slp")),
+        "slx2slp " + Quote(dir.File("none.slx")) + " " + Quote(dir.File("o.slp")),
+        "compile " + Quote(dir.File("bad.mpr")) + " " + Quote(dir.File("o.mpi")),
+        "icon " + Quote(dir.File("junk.slp")) + " " + Quote(dir.File("o.dat")),
+        "slp2slx " + Quote(dir.File("junk.slp")) + " " + Quote(dir.File("o.slx")) +
+            " --palette " + Quote(dir.File("bad.pal"))}) {
+    SCOPED_TRACE(arguments);
+    const test::CommandResult result = Zorv(arguments);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("Error: ", 0), 0u) << result.err;
+    // Every file of the temporary folder that the message names, once.
+    for (const char* name : {"far.slp", "g.slx", "g.bmp", "junk.slp", "none.slp", "folder.slp",
+                             "bad.pal", "bad.mpr", "none.slx"})
+      EXPECT_LE(Occurrences(result.err, dir.File(name)), 1u) << result.err;
+    EXPECT_GE(Occurrences(result.err, dir.path().string()), 1u) << result.err;
+  }
 }
 
 }  // namespace
