@@ -65,7 +65,7 @@ TEST_F(CLIConventionsTest, EveryUsageErrorStartsWithError) {
 TEST_F(CLIConventionsTest, HelpCommandShowsWhatTheHelpOptionShows) {
   for (const std::string command :
        {"slp2slx", "slx2slp", "icon", "info", "compile", "autogen", "project", "project add",
-        "project set"}) {
+        "project set", "help"}) {
     SCOPED_TRACE(command);
     const test::CommandResult asked = Zorv("help " + command);
     const test::CommandResult option = Zorv(command + " --help");
