@@ -11,6 +11,7 @@
 
 #include "app/cli/Command.h"
 #include "app/cli/CommandNames.h"
+#include "app/cli/InputFiles.h"
 #include "common/Version.h"
 
 namespace zorv::cli {
@@ -53,7 +54,10 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("zorv ") + zorv::kProgramVersion,
                        "Show the version and exit");
   // CLI11's own usage errors read like every other message of the program.
+  // A missing input is a failure of the command, not a mistake in how it
+  // was typed, and the help would not mend it.
   app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+    if (dynamic_cast<const MissingInput*>(&e)) return "Error: " + std::string(e.what()) + "\n";
     return "Error: " + CLI::FailureMessage::simple(failed, e);
   });
 
@@ -76,6 +80,9 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
+  } catch (const MissingInput& e) {
+    app.exit(e);
+    return kExitFailed;
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;

@@ -126,11 +126,23 @@ TEST_F(CLIFramesTest, RefusesWhatTheDialogRefusesAndWritesNothing) {
     EXPECT_EQ(Contents(folder), before);
   }
 
-  // Mistakes in the command: a frame that does not exist, a hot spot that
-  // is no X,Y or lies beyond the editor's limit, no output named.
+  // A frame that does not exist or is a folder fails the command before
+  // anything is written.
+  for (const char* frame : {"north/none.bmp", "north"}) {
+    SCOPED_TRACE(frame);
+    const test::CommandResult result =
+        Zorv("frames2slx" + FrameArguments({"north/walk1.bmp", frame}) + " -o " +
+             Quote(dir.File("cli/n.slx")));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("Error: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find(dir.File(frame)), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("--help"), std::string::npos) << result.err;
+  }
+
+  // Mistakes in the command: a hot spot that is no X,Y or lies beyond the
+  // editor's limit, no output named.
   for (const std::string& arguments :
-       {"frames2slx" + FrameArguments({"north/none.bmp"}) + " -o " + Quote(dir.File("cli/n.slx")),
-        "frames2slx" + FrameArguments({"north/walk1.bmp"}) + " -o " +
+       {"frames2slx" + FrameArguments({"north/walk1.bmp"}) + " -o " +
             Quote(dir.File("cli/n.slx")) + " --hotspot 3",
         "frames2slx" + FrameArguments({"north/walk1.bmp"}) + " -o " +
             Quote(dir.File("cli/n.slx")) + " --hotspot 3,x",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/cli/Command.h"
+#include "app/cli/InputFiles.h"
 #include "common/Functions.h"
 #include "tools/FramesToSLX.h"
 #include "tools/HotSpotRange.h"
@@ -72,7 +73,7 @@ void Setup(CLI::App& app, CommandAction& action) {
   auto args = std::make_shared<FramesArgs>();
   command->add_option("FRAME.bmp", args->frames, "The frame bitmaps, first frame first")
       ->required()
-      ->check(CLI::ExistingFile);
+      ->check(ExistingInputFile());
   command->add_option("-o,--out", args->slx_path,
                       "The SLX file to write, in an empty folder (used as given; no "
                       "extension is added)")
