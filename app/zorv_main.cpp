@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/cli/Command.h"
+#include "app/cli/CommandNames.h"
+#include "app/cli/InputFiles.h"
 #include "common/Version.h"
 
 namespace zorv::cli {
@@ -27,7 +29,7 @@ CommandRegistrar::CommandRegistrar(int order, CommandSetup setup) {
 }
 
 int UsageError(const std::string& text) {
-  std::fprintf(stderr, "%s\nRun with --help for more information.\n", text.c_str());
+  std::fprintf(stderr, "Error: %s\nRun with --help for more information.\n", text.c_str());
   return kExitUsage;
 }
 
@@ -51,11 +53,24 @@ int main(int argc, char** argv) {
   app.set_help_all_flag("--help-all", "Show the help of every command");
   app.set_version_flag("--version", std::string("zorv ") + zorv::kProgramVersion,
                        "Show the version and exit");
+  // CLI11's own usage errors read like every other message of the program.
+  // A missing input is a failure of the command, not a mistake in how it
+  // was typed, and the help would not mend it.
+  app.failure_message([](const CLI::App* failed, const CLI::Error& e) {
+    if (dynamic_cast<const MissingInput*>(&e)) return "Error: " + std::string(e.what()) + "\n";
+    return "Error: " + CLI::FailureMessage::simple(failed, e);
+  });
 
   std::sort(Registry().begin(), Registry().end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
   CommandAction action;
   for (const auto& entry : Registry()) entry.second(app, action);
+
+  // A mistyped command is named as such, with the nearest real one, rather
+  // than being taken for a missing command and a stray argument.
+  std::string unknown;
+  FollowCommandWords(app, std::vector<std::string>(argv + std::min(argc, 1), argv + argc), unknown);
+  if (!unknown.empty()) return UsageError(unknown);
 
   try {
     app.parse(argc, argv);
@@ -65,6 +80,9 @@ int main(int argc, char** argv) {
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
+  } catch (const MissingInput& e) {
+    app.exit(e);
+    return kExitFailed;
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUsage;

@@ -67,9 +67,11 @@ bool Generate(const SLXGraphic& graphic, const AutoGenOptions& options,
   const std::string colour_path = graphic.ColourPath(options.Frame);
   cDIBSection colour;
   if (Status loaded = LoadFrameBitmap(colour_path, colour); !loaded) {
+    // The reason names the bitmap already; the path is given once.
     result.status = Status::Fail("Cannot read the colour bitmap of frame " +
-                                 NumberText(options.Frame) + ": " + colour_path + "\n" +
-                                 loaded.message() + "\nThe frame was left as it was.");
+                                 NumberText(options.Frame) + ".\n" +
+                                 AboutFile(colour_path, loaded.message()) +
+                                 "\nThe frame was left as it was.");
     return false;
   }
   if (Status made = GenerateFrameBitmaps(std::move(colour), options, frame.CenterX,

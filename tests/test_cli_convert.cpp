@@ -128,6 +128,7 @@ TEST_F(CLIConvertTest, InfoDescribesSLPAndSLXFiles) {
   auto bad = Zorv("info " + Quote(dir.File("bad.slp")));
   EXPECT_EQ(bad.status, 1);
   EXPECT_NE(bad.err.find("Error: "), std::string::npos);
+  test::WriteFileBytes(dir.File("notes.txt"), "notes");
   EXPECT_EQ(Zorv("info " + Quote(dir.File("notes.txt"))).status, 2);
 }
 

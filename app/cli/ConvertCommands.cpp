@@ -1,5 +1,4 @@
-// The conversion commands: slp2slx, slx2slp and icon, and the `info`
-// printers for SLP and SLX files.
+// The conversion commands: slp2slx, slx2slp and icon.
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,7 +6,6 @@
 
 #include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
-#include "app/cli/Info.h"
 #include "app/cli/Progress.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
@@ -156,60 +154,9 @@ void SetupIcon(CLI::App& app, CommandAction& action) {
   command->callback([&action, options] { action = [options] { return RunIcon(*options); }; });
 }
 
-std::string FixedText(const char* text, size_t size) {
-  std::string out;
-  for (size_t i = 0; i < size && text[i] != '\0'; ++i)
-    out += (text[i] >= 32 && text[i] < 127) ? text[i] : '?';
-  return out;
-}
-
-int PrintSLPInfo(const std::string& path) {
-  SLPFile file;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> frames;
-  if (Status read = ReadSLPHeader(path, file, header, frames); !read) {
-    PrintError(AboutFile(path, read.message()));
-    return kExitFailed;
-  }
-  std::printf("SLP file %s\n", path.c_str());
-  std::printf("version \"%s\", comment \"%s\", %zu bytes\n",
-              FixedText(header.Version.data(), 4).c_str(),
-              FixedText(header.Comment.data(), 24).c_str(), file.Size());
-  std::printf("frames %d\n", header.FrameCount);
-  std::printf("%6s %6s %6s %7s %7s %10s %10s\n", "frame", "width", "height", "hot x",
-              "hot y", "commands", "edges");
-  for (size_t i = 0; i < frames.size(); ++i) {
-    const SLPFrameInfo& f = frames[i];
-    std::printf("%6zu %6d %6d %7d %7d %10u %10u\n", i + 1, f.Width, f.Height, f.HotSpotX,
-                f.HotSpotY, f.CommandTableOffset, f.OutlineTableOffset);
-  }
-  return kExitOk;
-}
-
-int PrintSLXInfo(const std::string& path) {
-  SLXGraphic graphic;
-  if (Status loaded = LoadSLX(path, graphic); !loaded) return Failed(loaded);
-  std::printf("SLX file %s\n", path.c_str());
-  std::printf("frames %d\n", graphic.FrameCount);
-  int missing = 0;
-  for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
-    const SLXFrame& frame = graphic.Frame(i);
-    const bool colour = FileExists(graphic.ColourPath(i));
-    const bool data = FileExists(graphic.DataPath(i));
-    missing += !colour + !data;
-    std::printf("%6d hot spot %d,%d  colour %s (%s)  data %s (%s)\n", i, frame.CenterX,
-                frame.CenterY, frame.ColourFile.c_str(), colour ? "present" : "missing",
-                frame.DataFile.c_str(), data ? "present" : "missing");
-  }
-  if (missing) std::printf("%d bitmap file(s) missing\n", missing);
-  return kExitOk;
-}
-
 CommandRegistrar slp_to_slx(10, &SetupSLPToSLX);
 CommandRegistrar slx_to_slp(11, &SetupSLXToSLP);
 CommandRegistrar icon(12, &SetupIcon);
-InfoPrinterRegistrar slp_info("slp", &PrintSLPInfo);
-InfoPrinterRegistrar slx_info("slx", &PrintSLXInfo);
 
 }  // namespace
 }  // namespace zorv::cli

@@ -1,60 +1,85 @@
-// The `info` command and the table of printers by file extension.
-#include "app/cli/Info.h"
-
-#include <map>
+// `zorv info FILE [--json]`: finds the file's kind by its content (or by
+// its extension when the content says nothing) and prints its description
+// as text or as JSON.
+#include <cstdio>
+#include <memory>
+#include <string>
 
 #include "app/cli/Command.h"
-#include "common/Functions.h"
+#include "app/cli/FileKind.h"
+#include "app/cli/InfoDescriptions.h"
+#include "common/FileIO.h"
 
 namespace zorv::cli {
 namespace {
 
-std::map<std::string, InfoPrinter>& Printers() {
-  static std::map<std::string, InfoPrinter> printers;
-  return printers;
-}
+constexpr const char* kKnownKinds = "SLP, SLX, MPR, MPI, BMP or PAL";
 
-std::string ExtensionOf(const std::string& path) {
-  const std::string name = GetFileName(path);
-  const size_t dot = name.rfind('.');
-  return dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot + 1));
-}
+struct InfoArgs {
+  std::string path;
+  bool json = false;
+};
 
-std::string KnownExtensions() {
-  std::string list;
-  for (const auto& entry : Printers()) list += (list.empty() ? "." : ", .") + entry.first;
-  return list;
+int RunInfo(const InfoArgs& args) {
+  // Reading the first bytes also refuses what is missing, a folder, a
+  // pipe or a device, each with its reason.
+  std::string start;
+  if (Status read = ReadFileStart(args.path, kKindSignatureBytes, start); !read)
+    return Failed(read);
+  FileKind kind = KindByContent(start, static_cast<uint64_t>(FileSize(args.path)));
+  // Contents that show no kind may still be a damaged file of the kind its
+  // extension names: its describer then says what is wrong.
+  if (kind == FileKind::Unknown) kind = KindByExtension(args.path);
+  const InfoDescriber describer = DescriberFor(kind);
+  if (!describer.describe)
+    return UsageError("info: " + args.path + " is not a file zorv describes (" + kKnownKinds +
+                      ")");
+
+  InfoJson description;
+  description["file"] = args.path;
+  description["kind"] = FileKindName(kind);
+  if (Status described = describer.describe(args.path, description); !described)
+    return Failed(described);
+  if (args.json) {
+    // Names and titles are 8-bit text of the system's code page; bytes
+    // that are no UTF-8 become U+FFFD rather than stopping the output.
+    const std::string text =
+        description.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    std::printf("%s\n", text.c_str());
+  } else {
+    describer.print(description);
+  }
+  return kExitOk;
 }
 
 void Setup(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
-      "info", "Show what a file holds: an SLP's header and frame table, an SLX's "
-              "frames and whether their bitmaps exist");
-  auto path = std::make_shared<std::string>();
-  command->add_option("FILE", *path, "The file to describe")->required();
-  command->callback([&action, path] {
-    action = [path] {
-      InfoPrinter printer = FindInfoPrinter(*path);
-      if (!printer)
-        return UsageError("info: no description for files like " + *path +
-                          " (known: " + KnownExtensions() + ")");
-      return printer(*path);
-    };
-  });
+      "info", "Show what a file holds: an SLP's header and frame table, an SLX's frames and "
+              "whether their bitmaps exist, a project's resources, a package's entries, a "
+              "bitmap's size, a palette's colours. The kind of file is told by its content, "
+              "whatever its extension");
+  auto args = std::make_shared<InfoArgs>();
+  command->add_option("FILE", args->path, "The file to describe")->required();
+  command->add_flag("--json", args->json,
+                    "Print the description as a JSON object, for other programs");
+  command->callback([&action, args] { action = [args] { return RunInfo(*args); }; });
 }
 
 zorv::cli::CommandRegistrar registrar(40, &Setup);
 
 }  // namespace
 
-void RegisterInfoPrinter(std::string extension, InfoPrinter printer) {
-  if (!extension.empty() && extension.front() == '.') extension.erase(0, 1);
-  Printers()[AsciiLower(extension)] = printer;
-}
-
-InfoPrinter FindInfoPrinter(const std::string& path) {
-  auto found = Printers().find(ExtensionOf(path));
-  return found == Printers().end() ? nullptr : found->second;
+InfoDescriber DescriberFor(FileKind kind) {
+  switch (kind) {
+    case FileKind::SLP: return {&DescribeSLP, &PrintSLP};
+    case FileKind::SLX: return {&DescribeSLX, &PrintSLX};
+    case FileKind::MPR: return {&DescribeProject, &PrintProject};
+    case FileKind::MPI: return {&DescribePackage, &PrintPackage};
+    case FileKind::BMP: return {&DescribeBMP, &PrintBMP};
+    case FileKind::PAL: return {&DescribePalette, &PrintPalette};
+    case FileKind::Unknown: break;
+  }
+  return {};
 }
 
 }  // namespace zorv::cli

@@ -1,6 +1,5 @@
 // Mod projects without the editor: `compile` builds the MPI package,
-// `project new|add|remove|set|title` edit a .mpr file, and the `info`
-// printers describe .mpr and .mpi files.
+// `project new|add|remove|set|title` edit a .mpr file.
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -9,12 +8,10 @@
 #include <vector>
 
 #include "app/cli/Command.h"
-#include "app/cli/Info.h"
 #include "app/cli/Progress.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
 #include "package/MPICode.h"
-#include "package/MPIPackage.h"
 #include "project/ModProject.h"
 #include "project/ResourceList.h"
 
@@ -245,64 +242,8 @@ void SetupProject(CLI::App& app, CommandAction& action) {
   set_action(title, &RunTitle);
 }
 
-// --- info ------------------------------------------------------------------
-
-std::string SizeText(const std::string& path) {
-  int64_t size = FileSize(path);
-  return size < 0 ? "missing" : NumberText(size);
-}
-
-int PrintProjectInfo(const std::string& path) {
-  ModProject project;
-  ProjectFileResult result = LoadProjectFile(path, project);
-  if (!result) {
-    std::fprintf(stderr, "Error: %s\n%s: %s\n",
-                 result.error == ProjectFileError::Format ? kMsgUnrecognisedFormat
-                                                          : kMsgErrorOpeningProject,
-                 path.c_str(), result.reason.c_str());
-    return kExitFailed;
-  }
-  std::printf("Mod project %s\n", path.c_str());
-  std::printf("title \"%s\"\n", project.Title.c_str());
-  std::printf("resources %d\n", project.ResourceCount);
-  if (project.ResourceCount == 0) return kExitOk;
-  std::printf("%4s %-16s %-5s %-13s %11s %5s %10s  %s\n", "#", "name", "kind", "target",
-              "ID", "icon", "size", "file");
-  for (int32_t i = 1; i <= project.ResourceCount; ++i) {
-    const ProjectResource& r = project.Resource(i);
-    std::printf("%4d %-16s %-5s %-13s %11d %5d %10s  %s\n", i, r.Name.c_str(),
-                ResourceKindName(r.Kind).c_str(), ReplaceTargetName(r.ReplaceTarget).c_str(),
-                r.ResourceID, r.IconFlags, SizeText(r.FilePath).c_str(), r.FilePath.c_str());
-  }
-  return kExitOk;
-}
-
-int PrintPackageInfo(const std::string& path) {
-  MPIPackage package;
-  if (Status read = ReadMPIPackage(path, package); !read) {
-    std::fprintf(stderr, "Error: %s\n", read.message().c_str());
-    return kExitFailed;
-  }
-  std::printf("MPI package %s, %lld bytes\n", path.c_str(),
-              static_cast<long long>(package.FileSize));
-  std::printf("title \"%s\" (%zu bytes)\n", package.Title.c_str(), package.Title.size());
-  std::printf("readme %zu bytes\n", package.Readme.size());
-  std::printf("entries %zu\n", package.Entries.size());
-  if (package.Entries.empty()) return kExitOk;
-  std::printf("%4s %-5s %-13s %11s %10s %10s\n", "#", "kind", "target", "ID", "length",
-              "offset");
-  for (size_t i = 0; i < package.Entries.size(); ++i) {
-    const MPIEntry& e = package.Entries[i];
-    std::printf("%4zu %-5s %-13s %11d %10d %10d\n", i + 1, ResourceKindName(e.Kind).c_str(),
-                ReplaceTargetName(e.ReplaceTarget).c_str(), e.ResourceID, e.Length, e.Offset);
-  }
-  return kExitOk;
-}
-
 CommandRegistrar compile_command(20, &SetupCompile);
 CommandRegistrar project_command(21, &SetupProject);
-InfoPrinterRegistrar project_info("mpr", &PrintProjectInfo);
-InfoPrinterRegistrar package_info("mpi", &PrintPackageInfo);
 
 }  // namespace
 }  // namespace zorv::cli
