@@ -10,12 +10,14 @@
 #include <memory>
 
 #include <algorithm>
+#include <cmath>
 #include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "codec/DataColours.h"
 #include "codec/Palettes.h"
 #include "codec/SLPFrameEncoder.h"
 #include "codec/SLPReader.h"
@@ -64,6 +66,10 @@ void MeasureAgainst(benchmark::State& state, int64_t sample_pixels, Work& work,
   state.counters[ratio_name] = work_seconds / baseline_seconds;
   state.counters["us_per_pass"] = 1e6 * work_seconds / passes;
 }
+
+struct cDIBSectionPair {
+  zorv::cDIBSection colour, data;
+};
 
 struct Sample {
   std::unique_ptr<zorv::SLPFile> file;
@@ -162,6 +168,68 @@ void Encode(benchmark::State& state, const std::string& name) {
   MeasureAgainst(state, sample.pixels, encode_all, read_all, "ratio_to_read");
 }
 
+// A rendered picture of 1024 x 768 in full colour: a sky gradient behind
+// a lit sphere, with the grain of a renderer's sampling noise, so nearly
+// every pixel differs from its neighbours and hundreds of thousands of
+// colours are new to the palette.
+cDIBSectionPair FullColourRender() {
+  cDIBSectionPair render;
+  const int32_t width = 1024, height = 768;
+  render.colour.Create(width, height);
+  render.data.Create(width, height);
+  render.data.Fill(zorv::kDataNormal);
+  uint32_t seed = 99;
+  auto grain = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>(seed >> 29) - 4;  // -4..3
+  };
+  auto clamp = [](double v) { return std::clamp(static_cast<int>(v), 0, 255); };
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      double r = 60 + 120.0 * y / height, g = 110 + 90.0 * y / height, b = 230 - 60.0 * y / height;
+      const double dx = (x - 512) / 300.0, dy = (y - 384) / 300.0;
+      if (dx * dx + dy * dy < 1) {
+        const double dz = std::sqrt(1 - dx * dx - dy * dy);
+        const double light = std::max(0.0, -0.5 * dx - 0.6 * dy + 0.62 * dz);
+        r = 40 + 200 * light;
+        g = 25 + 150 * light;
+        b = 10 + 90 * light;
+      }
+      const int red = clamp(r + grain()), green = clamp(g + grain()), blue = clamp(b + grain());
+      render.colour.SetPixel(x, y, zorv::RGBColour(red, green, blue));
+    }
+  }
+  return render;
+}
+
+// Encoding the full-colour render against encoding the same picture drawn
+// in the palette's colours (each pixel replaced by the colour it is coded
+// as, so both give the same bytes): the cost of matching new colours. Each
+// pass is one job with an encoder of its own, as a conversion has.
+void BM_EncodeFullColourRender(benchmark::State& state) {
+  const zorv::Palette& palette = zorv::Palette::BuiltIn();
+  static const cDIBSectionPair full = FullColourRender();
+  static const cDIBSectionPair in_palette = [&] {
+    cDIBSectionPair mapped = full;
+    for (int32_t y = 0; y < mapped.colour.Height(); ++y)
+      for (int32_t x = 0; x < mapped.colour.Width(); ++x)
+        mapped.colour.SetPixel(
+            x, y, palette.Colour(zorv::NearestPaletteIndex(palette, full.colour.GetPixel(x, y))));
+    return mapped;
+  }();
+  zorv::SLPEncodedFrame encoded;
+  zorv::SLPRunFault fault;
+  auto encode = [&](const cDIBSectionPair& picture) {
+    zorv::SLPRunEncoder encoder(palette);
+    benchmark::DoNotOptimize(
+        zorv::EncodeSLPFrame(picture.colour, picture.data, encoder, encoded, fault));
+  };
+  auto encode_full = [&] { encode(full); };
+  auto encode_in_palette = [&] { encode(in_palette); };
+  MeasureAgainst(state, int64_t{1024} * 768, encode_full, encode_in_palette,
+                 "ratio_to_palette_colours");
+}
+
 void BM_DecodeUnit(benchmark::State& state) { Decode(state, "unit"); }
 void BM_DecodeScreen(benchmark::State& state) { Decode(state, "screen"); }
 void BM_EncodeUnit(benchmark::State& state) { Encode(state, "unit"); }
@@ -171,5 +239,6 @@ BENCHMARK(BM_DecodeUnit)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeScreen)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeUnit)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodeScreen)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeFullColourRender)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

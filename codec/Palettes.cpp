@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "common/FileIO.h"
@@ -113,12 +114,10 @@ const Palette& Palette::BuiltIn() {
 }
 
 void Palette::BuildTables() {
+  lazy_grid_ = std::make_shared<LazyGrid>();
   exact_colour_.fill(-1);
   for (int i = 0; i < 256; ++i) {
     const ColourValue v = colours_[i];
-    red_[i] = RedOf(v);
-    green_[i] = GreenOf(v);
-    blue_[i] = BlueOf(v);
     pixel_words_[i] = static_cast<uint32_t>(BlueOf(v)) | (static_cast<uint32_t>(GreenOf(v)) << 8) |
                       (static_cast<uint32_t>(RedOf(v)) << 16) |
                       (static_cast<uint32_t>(BlueOf(v)) << 24);
@@ -142,32 +141,40 @@ int Palette::ExactIndex(ColourValue v) const {
 }
 
 uint8_t Palette::Nearest(ColourValue v) const {
+  // The exact pass gives what the search gives (a colour of the palette is
+  // at distance 0 from its lowest index), only sooner.
   const int exact = ExactIndex(v);
   if (exact >= 0) return static_cast<uint8_t>(exact);
-  const int red = RedOf(v), green = GreenOf(v), blue = BlueOf(v);
-  alignas(32) std::array<int32_t, 256> distance;
-  for (int i = 0; i < 256; ++i) {
-    const int dr = red_[i] - red, dg = green_[i] - green, db = blue_[i] - blue;
-    distance[i] = dr * dr + dg * dg + db * db;
-  }
-  int32_t best = 200000;
-  uint8_t result = 0;
-  for (int i = 0; i < 256; ++i) {
-    if (distance[i] < best) {
-      best = distance[i];
-      result = static_cast<uint8_t>(i);
-    }
-  }
-  return result;
+  return Grid()->Nearest(v);
+}
+
+const std::shared_ptr<const NearestColourGrid>& Palette::Grid() const {
+  std::call_once(lazy_grid_->built,
+                 [this] { lazy_grid_->grid = std::make_shared<NearestColourGrid>(colours_); });
+  return lazy_grid_->grid;
 }
 
 PaletteMatcher::PaletteMatcher(const Palette& palette)
-    : palette_(palette), slots_(new Slot[kSlots]) {}
+    : palette_(palette),
+      grid_(palette.Grid()),
+      cubes_(static_cast<uint64_t*>(std::calloc(kCubes, sizeof(uint64_t)))),
+      remembered_(static_cast<uint64_t*>(std::calloc(kRemembered, sizeof(uint64_t)))) {
+  if (!cubes_ || !remembered_) throw std::bad_alloc();
+}
 
-uint8_t PaletteMatcher::Nearest(ColourValue v) {
-  Slot& slot = slots_[HashColour(v) % kSlots];
-  if (slot.colour != v) slot = {v, palette_.Nearest(v)};
-  return slot.index;
+uint8_t PaletteMatcher::FirstInCube(ColourValue v) {
+  const ColourValue low = RGBColour(RedOf(v) & -kCubeSize, GreenOf(v) & -kCubeSize,
+                                    BlueOf(v) & -kCubeSize);
+  NearestColourGrid::Narrow(grid_->CandidatesOf(NearestColourGrid::CellOf(v)), low, kCubeSize,
+                            narrowed_);
+  uint64_t& cube = cubes_[CubeOf(v)];
+  if (narrowed_.size() == 1) {
+    cube = kSingle | (uint64_t{narrowed_[0].index} << 32);
+    return narrowed_[0].index;
+  }
+  cube = narrowed_.size() | (uint64_t{candidates_.size()} << 32);
+  candidates_.insert(candidates_.end(), narrowed_.begin(), narrowed_.end());
+  return NearestColourGrid::NearestAmong(narrowed_, v);
 }
 
 Status ParseBuiltInPalette(std::string_view text, PaletteTable& table) {

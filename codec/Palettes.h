@@ -7,24 +7,20 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "codec/ColourValue.h"
+#include "codec/NearestColourGrid.h"
 #include "common/Status.h"
 #include "common/TextLines.h"
 
 namespace zorv {
-
-// A colour value: red + 256 * green + 65536 * blue, top byte 0.
-using ColourValue = int32_t;
-
-constexpr ColourValue RGBColour(int red, int green, int blue) {
-  return red + 256 * green + 65536 * blue;
-}
-constexpr int RedOf(ColourValue v) { return v & 255; }
-constexpr int GreenOf(ColourValue v) { return (v >> 8) & 255; }
-constexpr int BlueOf(ColourValue v) { return (v >> 16) & 255; }
 
 using PaletteTable = std::array<ColourValue, 256>;
 
@@ -63,31 +59,82 @@ class Palette {
   static constexpr int kExactSlots = 1024;
   std::array<ColourValue, kExactSlots> exact_colour_{};
   std::array<uint8_t, kExactSlots> exact_index_{};
-  // The colours split into channels, so the distance pass vectorises.
-  alignas(32) std::array<int32_t, 256> red_{};
-  alignas(32) std::array<int32_t, 256> green_{};
-  alignas(32) std::array<int32_t, 256> blue_{};
   std::array<uint32_t, 256> pixel_words_{};
+  // The nearest-colour search, built at the first search for a colour not
+  // in the palette (a palette used only for decoding never needs it) and
+  // shared by the palette's copies, on any threads.
+  struct LazyGrid {
+    std::once_flag built;
+    std::shared_ptr<const NearestColourGrid> grid;
+  };
+  std::shared_ptr<LazyGrid> lazy_grid_;
+  // The search over this palette's colours, built at the first call. A
+  // matcher keeps it alive for as long as it lives.
+  const std::shared_ptr<const NearestColourGrid>& Grid() const;
+  friend class PaletteMatcher;
 };
 
-// Nearest matches with a memory of the answers already given, for the many
-// lookups of one job. Each job (each thread) has its own; the palette it
-// matches against may be shared.
+// Nearest matches for the many lookups of one job. Each job (each thread)
+// has its own; the palette it matches against may be shared.
+//
+// It cuts the colour cube into small cubes of kCubeSize on a side and
+// narrows the palette grid's candidates down to each cube the first time a
+// colour falls in it. Most cubes lie wholly inside one entry's region and
+// then answer with one table read; the others keep their few candidates.
 class PaletteMatcher {
  public:
   explicit PaletteMatcher(const Palette& palette);
   const Palette& palette() const { return palette_; }
-  // Palette::Nearest, answered from memory when v was asked before.
-  uint8_t Nearest(ColourValue v);
+  // The same answer as Palette::Nearest.
+  uint8_t Nearest(ColourValue v) {
+    // Colours of cubes on a border are remembered, as their search costs
+    // most; the table is small enough to stay in the processor's cache.
+    uint64_t& remembered = remembered_[(static_cast<uint32_t>(v) * 2654435761u) >> kRememberShift];
+    if ((remembered & ~uint64_t{0xFF}) == Key(v)) return static_cast<uint8_t>(remembered);
+    const uint64_t cube = cubes_[CubeOf(v)];
+    if ((cube & 0xFFFFFFFF) == kSingle) return static_cast<uint8_t>(cube >> 32);
+    const uint8_t index =
+        cube == 0 ? FirstInCube(v) : NearestColourGrid::NearestAmong(CandidatesOf(cube), v);
+    remembered = Key(v) | index;
+    return index;
+  }
 
  private:
-  struct Slot {
-    ColourValue colour = -1;  // -1: empty
-    uint8_t index = 0;
+  static constexpr int kCubeBits = 2;
+  static constexpr int kCubeSize = 1 << kCubeBits;
+  static constexpr int kCubesPerSide = 256 / kCubeSize;
+  static constexpr size_t kCubes = size_t{kCubesPerSide} * kCubesPerSide * kCubesPerSide;
+
+  // A cube's entry: 0 while no colour of it was asked; else the number of
+  // its candidates in the low 32 bits and, above them, the answer itself
+  // when that number is 1, or where its candidates start in candidates_.
+  static constexpr uint64_t kSingle = 1;
+  static int CubeOf(ColourValue v) {
+    return (RedOf(v) >> kCubeBits) | ((GreenOf(v) >> kCubeBits) << (8 - kCubeBits)) |
+           ((BlueOf(v) >> kCubeBits) << (16 - 2 * kCubeBits));
+  }
+  std::span<const NearestColourGrid::Candidate> CandidatesOf(uint64_t cube) const {
+    return {candidates_.data() + (cube >> 32), static_cast<size_t>(cube & 0xFFFFFFFF)};
+  }
+  uint8_t FirstInCube(ColourValue v);
+
+  // Answers remembered for colours of border cubes: the colour plus one (so
+  // that zeroed memory is empty) above the index's eight bits.
+  static constexpr int kRememberShift = 20;
+  static constexpr size_t kRemembered = size_t{1} << (32 - kRememberShift);
+  static uint64_t Key(ColourValue v) { return (static_cast<uint64_t>(v) + 1) << 8; }
+
+  struct FreeMemory {
+    void operator()(void* p) const { std::free(p); }
   };
-  static constexpr size_t kSlots = size_t{1} << 16;
   const Palette& palette_;
-  std::unique_ptr<Slot[]> slots_;
+  std::shared_ptr<const NearestColourGrid> grid_;
+  // Zeroed memory from the system: the parts for cubes never asked about
+  // cost nothing.
+  std::unique_ptr<uint64_t[], FreeMemory> cubes_;
+  std::unique_ptr<uint64_t[], FreeMemory> remembered_;
+  std::vector<NearestColourGrid::Candidate> candidates_;
+  std::vector<NearestColourGrid::Candidate> narrowed_;
 };
 
 // The built-in palette text: 256 entries "R G B" separated by ",".
