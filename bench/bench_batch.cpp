@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSamples.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -29,13 +31,7 @@ namespace fs = std::filesystem;
 constexpr int kFiles = 200;
 constexpr int kScreens = 5;  // the rest are copies of unit.slp
 
-std::string SamplesDir() {
-  const char* dir = std::getenv("ZORV_SAMPLES");
-  if (!dir || !*dir) return {};
-  std::string path(dir);
-  if (path.back() != '/') path += '/';
-  return path;
-}
+using zorv::bench::SamplesDir;
 
 struct Run {
   double seconds = 0;

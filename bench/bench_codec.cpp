@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSamples.h"
 #include "codec/DataColours.h"
 #include "codec/Palettes.h"
 #include "codec/SLPFrameEncoder.h"
@@ -40,13 +41,7 @@ int RepsFor(Work work) {
   return once <= 0 ? 1000 : std::max(1, static_cast<int>(0.02 / once));
 }
 
-std::string SamplesDir() {
-  const char* dir = std::getenv("ZORV_SAMPLES");
-  if (!dir || !*dir) return {};
-  std::string path(dir);
-  if (path.back() != '/') path += '/';
-  return path;
-}
+using zorv::bench::SamplesDir;
 
 // Times work against its baseline in the same run, in CPU time, and reports
 // megapixels per second, the ratio to the baseline and the time per pass.
