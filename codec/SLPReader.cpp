@@ -490,7 +490,7 @@ Status ReadFramePieces(const SLPFile& file, const SLPFrameInfo& frame,
 
 }  // namespace
 
-Status SLPFile::Open(const std::string& path) {
+Status SLPFile::Open(const std::string& path, uint64_t hold_below) {
   Close();
   std::FILE* opened = nullptr;
   if (Status status = OpenForReading(path, opened); !status) return status;
@@ -508,6 +508,18 @@ Status SLPFile::Open(const std::string& path) {
   }
   path_ = path;
   size_ = static_cast<uint64_t>(size);
+  if (size_ < hold_below) {
+    // Small: one read now instead of a seek and a read for every frame.
+    std::string bytes(static_cast<size_t>(size_), '\0');
+    const bool read = size_ == 0 || std::fread(bytes.data(), 1, bytes.size(), disk_.get()) == size_;
+    disk_.reset();
+    if (!read) {
+      path_.clear();
+      size_ = 0;
+      return Status::Fail(path + ": read error");
+    }
+    bytes_ = std::move(bytes);
+  }
   open_ = true;
   return Status::Ok();
 }
@@ -666,6 +678,10 @@ std::string SLXPathWithExtension(const std::string& slx_path) {
   return slx_path;
 }
 
+// SLP files below this size are read whole before they are converted: most
+// sprites are a few kilobytes, and a batch converts thousands of them.
+constexpr uint64_t kHeldWholeBelow = uint64_t{4} << 20;
+
 Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
                        const Palette& palette, const ProgressSink& progress) {
   // A folder is no name for an SLX file (its frames would be hidden files
@@ -687,8 +703,9 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
   SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
-  if (Status read = ReadSLPHeader(slp_path, file, header, frames); !read)
-    return fail(AboutFile(slp_path, read.message()));
+  Status read = file.Open(slp_path, kHeldWholeBelow);
+  if (read) read = ReadSLPHeader(file, header, frames);
+  if (!read) return fail(AboutFile(slp_path, read.message()));
 
   SLXGraphic graphic;
   graphic.Path = slx_path;

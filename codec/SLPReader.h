@@ -33,7 +33,9 @@ class SLPFile {
       : bytes_(std::move(bytes)), size_(bytes_.size()), open_(true) {}
   SLPFile(const SLPFile&) = delete;
   SLPFile& operator=(const SLPFile&) = delete;
-  Status Open(const std::string& path);
+  // Opens a file on disk, read piece by piece as frames need it; a file
+  // smaller than hold_below bytes is read whole at once instead.
+  Status Open(const std::string& path, uint64_t hold_below = 0);
   void Close();
   bool IsOpen() const { return open_; }
   // The bytes held in memory: the whole file when it was made from bytes,

@@ -1,5 +1,6 @@
 #include "common/FileIO.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -48,10 +49,54 @@ std::string AboutFile(std::string_view path, const std::string& reason) {
 
 std::string SystemReason() { return std::strerror(errno); }
 
+#ifndef _WIN32
+namespace {
+
+// Opens a regular file for reading, without waiting (a pipe would wait for
+// a writer), judged by what was opened, not by the name, which another
+// program may change in between. A regular file ignores the no-wait flag,
+// so it is left as it is.
+Status OpenRegularFile(std::string_view path, int& fd, uint64_t& size) {
+  fd = ::open(NativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return Status::Fail(std::string(path) + ": " + SystemReason());
+  struct stat opened {};
+  const bool known = ::fstat(fd, &opened) == 0;
+  if (!known || !S_ISREG(opened.st_mode)) {
+    const std::string reason = !known                     ? SystemReason()
+                               : S_ISDIR(opened.st_mode) ? "is a folder, not a file"
+                                                          : "is not a regular file";
+    ::close(fd);
+    fd = -1;
+    return Status::Fail(std::string(path) + ": " + reason);
+  }
+  size = static_cast<uint64_t>(opened.st_size);
+  return Status::Ok();
+}
+
+// Reads up to count bytes after those already in bytes, to the end of the
+// file if it comes first; false on a read error.
+bool ReadInto(int fd, std::string& bytes, uint64_t count) {
+  const size_t start = bytes.size();
+  bytes.resize(start + static_cast<size_t>(count));
+  size_t got = 0;
+  while (got < count) {
+    const ssize_t n = ::read(fd, bytes.data() + start + got, static_cast<size_t>(count) - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  bytes.resize(start + got);
+  return true;
+}
+
+}  // namespace
+#endif
+
 Status OpenForReading(std::string_view path, std::FILE*& file) {
   file = nullptr;
-  const std::string native = NativePath(path);
 #ifdef _WIN32
+  const std::string native = NativePath(path);
   std::error_code ec;
   const fs::file_status status = fs::status(fs::path(native), ec);
   if (fs::is_directory(status))
@@ -61,22 +106,9 @@ Status OpenForReading(std::string_view path, std::FILE*& file) {
   file = std::fopen(native.c_str(), "rb");
   if (!file) return Status::Fail(std::string(path) + ": " + SystemReason());
 #else
-  // Opened without waiting (a pipe would wait for a writer) and judged by
-  // what was opened, not by the name, which another program may change
-  // in between.
-  const int fd = ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return Status::Fail(std::string(path) + ": " + SystemReason());
-  struct stat opened {};
-  const bool known = ::fstat(fd, &opened) == 0;
-  if (!known || !S_ISREG(opened.st_mode)) {
-    const std::string reason = !known                     ? SystemReason()
-                               : S_ISDIR(opened.st_mode) ? "is a folder, not a file"
-                                                          : "is not a regular file";
-    ::close(fd);
-    return Status::Fail(std::string(path) + ": " + reason);
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  int fd = -1;
+  uint64_t size = 0;
+  if (Status opened = OpenRegularFile(path, fd, size); !opened) return opened;
   file = ::fdopen(fd, "rb");
   if (!file) {
     const std::string reason = SystemReason();
@@ -95,8 +127,50 @@ bool SeekTo(std::FILE* file, uint64_t offset) {
 #endif
 }
 
-Status ReadWholeFile(std::string_view path, std::string& contents,
-                     uint64_t max_bytes) {
+#ifndef _WIN32
+// Straight from the descriptor: a frame's bitmap costs an open, a look at
+// its size, one read to the end and a close.
+Status ReadWholeFile(std::string_view path, std::string& contents, uint64_t max_bytes) {
+  contents.clear();
+  int fd = -1;
+  uint64_t size = 0;
+  if (Status opened = OpenRegularFile(path, fd, size); !opened) return opened;
+  const auto too_large = [&] {
+    ::close(fd);
+    contents.clear();
+    return Status::Fail(std::string(path) + ": file is too large");
+  };
+  if (size > max_bytes) return too_large();
+  // One byte more than the size announced finds a file that grew meanwhile.
+  bool read = ReadInto(fd, contents, size + 1);
+  while (read && contents.size() > size) {
+    if (contents.size() > max_bytes) return too_large();
+    size = contents.size();
+    read = ReadInto(fd, contents, 65536);
+  }
+  ::close(fd);
+  if (!read) {
+    contents.clear();
+    return Status::Fail(std::string(path) + ": read error");
+  }
+  return Status::Ok();
+}
+
+Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes) {
+  bytes.clear();
+  int fd = -1;
+  uint64_t size = 0;  // not a limit: files of the system announce none
+  if (Status opened = OpenRegularFile(path, fd, size); !opened) return opened;
+  const bool read = ReadInto(fd, bytes, count);
+  ::close(fd);
+  if (!read) {
+    bytes.clear();
+    return Status::Fail(std::string(path) + ": read error");
+  }
+  return Status::Ok();
+}
+#else
+Status ReadWholeFile(std::string_view path, std::string& contents, uint64_t max_bytes) {
   contents.clear();
   std::FILE* file = nullptr;
   if (Status opened = OpenForReading(path, file); !opened) return opened;
@@ -133,6 +207,7 @@ Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes) 
   }
   return Status::Ok();
 }
+#endif
 
 std::vector<std::string> SplitLines(std::string_view text) {
   std::vector<std::string> lines;
@@ -159,32 +234,6 @@ std::string JoinLinesCRLF(const std::vector<std::string>& lines) {
   }
   return text;
 }
-
-namespace {
-
-// Part of a file name no file system here refuses, with room left for the
-// suffix of a temporary name.
-constexpr size_t kLongestTemporaryBase = 200;
-
-// A new name beside destination: its file name (cut to fit the name
-// limit), a random part and ".part".
-std::string TemporaryNameBeside(const std::string& destination) {
-  const fs::path target(destination);
-  std::string base = target.filename().string();
-  if (base.size() > kLongestTemporaryBase) base.resize(kLongestTemporaryBase);
-  return (target.parent_path() / (base + "." + RandomNamePart() + ".part")).string();
-}
-
-bool IsReadOnly(const fs::path& path) {
-  std::error_code ec;
-  auto status = fs::status(path, ec);
-  if (ec || !fs::exists(status)) return false;
-  auto writable = fs::perms::owner_write | fs::perms::group_write |
-                  fs::perms::others_write;
-  return (status.permissions() & writable) == fs::perms::none;
-}
-
-}  // namespace
 
 std::string RandomNamePart() {
   // Cheap rather than secret: names only need to differ between writers,
@@ -224,7 +273,6 @@ Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
   return Status::Fail(parent + ": cannot make a folder of its own there");
 }
 
-SafeFileWriter::~SafeFileWriter() { Abandon(); }
 
 Status RefuseOverwritingInput(std::string_view output, const std::vector<std::string>& inputs) {
   const fs::path target(NativePath(output));
@@ -240,134 +288,6 @@ Status RefuseOverwritingInput(std::string_view output, const std::vector<std::st
                           "; writing it would destroy it, so nothing was written");
   }
   return Status::Ok();
-}
-
-Status CanReplace(std::string_view destination) {
-  if (destination.empty()) return Status::Fail("no file name was given");
-  if (IsFolderSeparator(destination.back()))
-    return Status::Fail(std::string(destination) + ": is the name of a folder, not of a file");
-  const fs::path target(NativePath(destination));
-  std::error_code ec;
-  if (fs::is_directory(target, ec))
-    return Status::Fail(std::string(destination) + ": is a folder");
-  if (fs::exists(target, ec) && !fs::is_regular_file(target, ec))
-    return Status::Fail(std::string(destination) + ": is not a regular file");
-  if (IsReadOnly(target))
-    return Status::Fail(std::string(destination) + ": the file is read-only");
-  return Status::Ok();
-}
-
-Status SafeFileWriter::Open(std::string_view destination) {
-  Abandon();
-  destination_ = NativePath(destination);
-  failed_ = false;
-  reason_.clear();
-  size_ = 0;
-  if (Status replaceable = CanReplace(destination); !replaceable) return replaceable;
-  // Created exclusively: an existing file or link of the name (another
-  // writer's, or planted) is never opened, so a retry takes a new name.
-  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-    temporary_ = TemporaryNameBeside(destination_);
-    file_ = std::fopen(temporary_.c_str(), "wbx");
-    if (!file_ && errno != EEXIST) {
-      std::string reason = SystemReason();
-      temporary_.clear();
-      return Status::Fail(std::string(destination) + ": " + reason);
-    }
-  }
-  if (!file_) {
-    temporary_.clear();
-    return Status::Fail(std::string(destination) + ": cannot create a temporary file");
-  }
-  return Status::Ok();
-}
-
-bool SafeFileWriter::Write(const void* data, size_t size) {
-  if (!file_ || failed_) return false;
-  if (size && std::fwrite(data, 1, size, file_) != size) {
-    failed_ = true;
-    reason_ = SystemReason();
-    return false;
-  }
-  size_ += size;
-  return true;
-}
-
-bool SafeFileWriter::WriteAt(uint64_t offset, const void* data, size_t size) {
-  if (!file_ || failed_) return false;
-  bool ok = SeekTo(file_, offset) &&
-            (size == 0 || std::fwrite(data, 1, size, file_) == size);
-  if (ok && offset + size > size_) size_ = offset + size;
-  ok = ok && std::fseek(file_, 0, SEEK_END) == 0;
-  if (!ok) {
-    failed_ = true;
-    reason_ = SystemReason();
-  }
-  return ok;
-}
-
-Status SafeFileWriter::Finish() {
-  if (!file_) {
-    if (!temporary_.empty() && !failed_) return Status::Ok();  // finished before
-    return Status::Fail(destination_ + ": not open for writing");
-  }
-  bool flushed = std::fflush(file_) == 0;
-  if (!flushed && reason_.empty()) reason_ = SystemReason();
-  bool closed = std::fclose(file_) == 0;
-  if (!closed && reason_.empty()) reason_ = SystemReason();
-  file_ = nullptr;
-  if (failed_ || !flushed || !closed) {
-    std::string reason = reason_.empty() ? "write failed" : reason_;
-    Abandon();
-    return Status::Fail(destination_ + ": " + reason);
-  }
-  std::error_code ec;
-  fs::path target(destination_);
-  if (fs::exists(target, ec)) {
-    // Keep the permissions the replaced file had.
-    auto permissions = fs::status(target, ec).permissions();
-    if (!ec) fs::permissions(fs::path(temporary_), permissions, ec);
-  }
-  return Status::Ok();
-}
-
-std::string SafeFileWriter::ReleaseTemporary() {
-  std::string temporary;
-  temporary.swap(temporary_);
-  return temporary;
-}
-
-Status SafeFileWriter::Commit() {
-  if (Status finished = Finish(); !finished) return finished;
-  std::error_code ec;
-  fs::path target(destination_);
-  fs::rename(fs::path(temporary_), target, ec);
-  if (ec) {
-    std::string reason = ec.message();
-    Abandon();
-    return Status::Fail(destination_ + ": " + reason);
-  }
-  temporary_.clear();
-  return Status::Ok();
-}
-
-void SafeFileWriter::Abandon() {
-  if (file_) {
-    std::fclose(file_);
-    file_ = nullptr;
-  }
-  if (!temporary_.empty()) {
-    std::error_code ec;
-    fs::remove(fs::path(temporary_), ec);
-    temporary_.clear();
-  }
-}
-
-Status WriteFileSafely(std::string_view path, std::string_view bytes) {
-  SafeFileWriter writer;
-  if (Status opened = writer.Open(path); !opened) return opened;
-  writer.Write(bytes);
-  return writer.Commit();
 }
 
 }  // namespace zorv

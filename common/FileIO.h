@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/Functions.h"
+#include "common/SafeFileWriter.h"  // writers go with the readers
 #include "common/Status.h"
 
 namespace zorv {
@@ -50,8 +51,8 @@ std::string AboutFile(std::string_view path, const std::string& reason);
 // The system's text for the last failed C library call on a file.
 std::string SystemReason();
 
-// Twelve hexadecimal digits from the system's random source: a part of a
-// name that writers in other threads and processes do not pick too.
+// Twelve hexadecimal digits that differ between calls, threads and
+// processes: a part of a name that other writers do not pick too.
 std::string RandomNamePart();
 
 // Makes a new folder, readable only by its owner, inside parent (which ends
@@ -66,51 +67,5 @@ Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
 // hard link of an input all count. A writer refuses such an output, which
 // would destroy its own input; the failure names both.
 Status RefuseOverwritingInput(std::string_view output, const std::vector<std::string>& inputs);
-
-// Whether a file may be written at destination: a name (not empty, not
-// ending in a separator) that is no folder, no device or pipe, and no
-// read-only file. Every writer checks this before it writes anything.
-Status CanReplace(std::string_view destination);
-
-// Writes a file beside its destination and moves it into place only on
-// Commit, so a failure part-way leaves the previous file as it was. Anything
-// not committed is removed when the writer goes.
-class SafeFileWriter {
- public:
-  SafeFileWriter() = default;
-  ~SafeFileWriter();
-  SafeFileWriter(const SafeFileWriter&) = delete;
-  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
-
-  Status Open(std::string_view destination);
-  bool Write(const void* data, size_t size);
-  bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
-  // Overwrites bytes already written (or extends the file) at an absolute
-  // offset; the next Write goes on at the end again.
-  bool WriteAt(uint64_t offset, const void* data, size_t size);
-  uint64_t Size() const { return size_; }
-  bool failed() const { return failed_; }
-  // Completes the new file beside the destination (written out and closed,
-  // with the permissions of the file it is to replace) without replacing
-  // anything yet.
-  Status Finish();
-  // After Finish: hands the finished file's name over to the caller, who
-  // moves it into place or removes it; the writer forgets it.
-  std::string ReleaseTemporary();
-  // Finish, then move the new file into place.
-  Status Commit();
-  void Abandon();
-
- private:
-  std::FILE* file_ = nullptr;
-  std::string destination_;
-  std::string temporary_;
-  uint64_t size_ = 0;
-  bool failed_ = false;
-  std::string reason_;
-};
-
-// The whole of bytes as the new contents of path, replaced only on success.
-Status WriteFileSafely(std::string_view path, std::string_view bytes);
 
 }  // namespace zorv

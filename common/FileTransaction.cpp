@@ -17,7 +17,9 @@ FileTransaction::~FileTransaction() {
 Status FileTransaction::Stage(const std::string& path,
                               std::initializer_list<std::string_view> pieces) {
   SafeFileWriter writer;
-  if (Status opened = writer.Open(path); !opened) return opened;
+  // Nothing may show before Apply, so even a new file is written beside.
+  if (Status opened = writer.Open(path, SafeFileWriter::Placement::kAlwaysBeside); !opened)
+    return opened;
   for (std::string_view piece : pieces) writer.Write(piece);
   if (Status finished = writer.Finish(); !finished) return finished;
   staged_.push_back({NativePath(path), writer.ReleaseTemporary()});

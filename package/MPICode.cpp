@@ -78,6 +78,7 @@ class Compiler {
     for (int32_t i = 1; i <= listed; ++i) inputs.push_back(project_.Resource(i).FilePath);
     if (Status apart = RefuseOverwritingInput(package_path_, inputs); !apart)
       return Status::Fail("Error creating package file!", apart.message());
+    const bool package_existed = FileExists(package_path_);
     if (Status opened = package_.Open(package_path_); !opened)
       return Refuse(Status::Fail("Error creating package file!", opened.message()));
     if (project_.ResourceCount < 0 ||
@@ -90,7 +91,7 @@ class Compiler {
     if (readme.empty()) {
       // The new package file is left behind empty; a package that was
       // already there is kept rather than emptied.
-      if (!FileExists(package_path_)) (void)package_.Commit();
+      if (!package_existed) (void)package_.Commit();
       return Status::Fail(kMsgReadmeRequired);
     }
     if (static_cast<int64_t>(project_.Title.size()) > kMPIMaxField)

@@ -164,6 +164,19 @@ TEST(Reading, OnlyRegularFilesAreOpened) {
   }
 }
 
+TEST(Reading, FilesThatAnnounceNoSizeAreReadToTheirEnd) {
+  // Files of the system's own announce a size of 0 and still hold text: the
+  // size looked at first is where the reading starts, not where it stops.
+  std::string status;
+  ASSERT_TRUE(ReadWholeFile("/proc/self/status", status));
+  EXPECT_NE(status.find("Name:"), std::string::npos);
+  std::string start;
+  ASSERT_TRUE(ReadFileStart("/proc/self/status", 5, start));
+  EXPECT_EQ(start, "Name:");
+  EXPECT_FALSE(ReadWholeFile("/proc/self/status", status, 4));
+  EXPECT_TRUE(status.empty());
+}
+
 // ---- Lines ---------------------------------------------------------------------
 
 // The lines of text as a source gives them.
@@ -298,6 +311,83 @@ TEST(SafeWriting, WritersToOneFileAtOnceEachLeaveAWholeFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                           std::filesystem::directory_iterator()),
             1);
+}
+
+TEST(SafeWriting, ANewFileIsMadeUnderItsOwnNameAndGoneUnlessCommitted) {
+  test::TempDir dir;
+  const std::string path = dir.File("new.bin");
+  {
+    SafeFileWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    EXPECT_TRUE(std::filesystem::exists(path));
+    writer.Write("dropped");
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+  SafeFileWriter writer;
+  ASSERT_TRUE(writer.Open(path));
+  writer.Write("kept");
+  ASSERT_TRUE(writer.Commit());
+  writer.Abandon();  // after a commit, nothing is taken back
+  EXPECT_EQ(test::ReadFileBytes(path), "kept");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST(SafeWriting, AnAbandonedNewFileIsRemovedOnlyWhileItIsStillTheWritersOwn) {
+  // Another writer put a whole file of the same name in place meanwhile;
+  // giving up the first write must not take that one away.
+  test::TempDir dir;
+  const std::string path = dir.File("shared.bin");
+  SafeFileWriter first;
+  ASSERT_TRUE(first.Open(path));
+  first.Write("first, never finished");
+  ASSERT_TRUE(WriteFileSafely(path, "second, whole"));
+  first.Abandon();
+  EXPECT_EQ(test::ReadFileBytes(path), "second, whole");
+}
+
+TEST(SafeWriting, ADanglingLinkAtTheNameIsReplacedNotFollowed) {
+  test::TempDir dir;
+  const std::string path = dir.File("out.bin");
+  const std::string victim = dir.File("victim.txt");
+  std::filesystem::create_symlink(victim, path);
+  ASSERT_TRUE(WriteFileSafely(path, "bytes"));
+  EXPECT_FALSE(std::filesystem::exists(victim));
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(test::ReadFileBytes(path), "bytes");
+}
+
+TEST(SafeWriting, BytesWrittenAtAnOffsetLandWhereverTheWriterHoldsThem) {
+  // Large enough that the start is on disk while the end is still held;
+  // tables at the start are filled in last, as the SLP writer does.
+  for (bool existing : {false, true}) {
+    SCOPED_TRACE(existing ? "replacing a file" : "a new file");
+    test::TempDir dir;
+    const std::string path = dir.File("big.bin");
+    if (existing) test::WriteFileBytes(path, "old");
+    std::string expected;
+    for (size_t i = 0; i < (size_t{3} << 20) + 12345; ++i)
+      expected += static_cast<char>('a' + i % 23);
+    SafeFileWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    for (size_t at = 0; at < expected.size(); at += 70000)
+      ASSERT_TRUE(writer.Write(std::string_view(expected).substr(at, 70000)));
+    auto patch = [&](uint64_t offset, const std::string& bytes) {
+      ASSERT_TRUE(writer.WriteAt(offset, bytes.data(), bytes.size()));
+      if (expected.size() < offset + bytes.size()) expected.resize(offset + bytes.size(), '\0');
+      expected.replace(offset, bytes.size(), bytes);
+    };
+    patch(1, "on disk");
+    patch(expected.size() - 3, "held, and beyond the end");
+    patch((size_t{1} << 20) - 2, "across a block");
+    patch(expected.size() + (size_t{2} << 20), "far beyond");
+    ASSERT_TRUE(writer.Write("the end"));
+    expected += "the end";
+    EXPECT_EQ(writer.Size(), expected.size());
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_TRUE(test::ReadFileBytes(path) == expected);
+  }
 }
 
 TEST(Inputs, AnOutputThatIsAnInputIsRefusedHoweverItIsNamed) {

@@ -81,6 +81,9 @@ void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found)
   std::sort(relatives.begin(), relatives.end());
   for (const std::string& relative : relatives) {
     const std::string path = (root / fs::path(relative)).generic_string();
+    // A graphic's frames are BMP files, thousands in a large folder; they
+    // are never an SLP or SLX file, so they are not opened to be sure.
+    if (kind != InputKind::kBMP && LowerExtension(fs::path(relative)) == ".bmp") continue;
     if (LooksLike(kind, path))
       found.inputs.push_back({path, relative});
     else if (LowerExtension(fs::path(relative)) == ExtensionOf(kind))

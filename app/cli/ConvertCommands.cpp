@@ -62,7 +62,7 @@ void SetupSLPToSLX(CLI::App& app, CommandAction& action) {
       "extension)\n"
       "  zorv slp2slx [-o DIR] PATH...    files and folders; folders are searched, "
       "subfolders too, for SLP files (recognised by their header, whatever their "
-      "extension), and units/archer.slp becomes units/archer/archer.slx, one folder per "
+      "extension; .bmp files are frames and not opened), and units/archer.slp becomes units/archer/archer.slx, one folder per "
       "graphic");
   auto options = std::make_shared<SLPToSLXOptions>();
   command->add_option("PATH", options->batch.paths, "SLP files and folders, or IN.slp OUT.slx")
@@ -104,8 +104,8 @@ void SetupSLXToSLP(CLI::App& app, CommandAction& action) {
       "built-in palette or --palette.\n"
       "  zorv slx2slp IN.slx OUT.slp      one file\n"
       "  zorv slx2slp [-o DIR] PATH...    files and folders; folders are searched, "
-      "subfolders too, for SLX files (first line \"SLX 0.5\", whatever their extension), "
-      "and units/archer.slx becomes units/archer.slp");
+      "subfolders too, for SLX files (first line \"SLX 0.5\", whatever their extension; "
+      ".bmp files are frames and not opened), and units/archer.slx becomes units/archer.slp");
   auto options = std::make_shared<SLXToSLPOptions>();
   command->add_option("PATH", options->batch.paths, "SLX files and folders, or IN.slx OUT.slp")
       ->required();
