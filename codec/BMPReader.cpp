@@ -443,17 +443,22 @@ Status DecodeRunLengths(std::string_view bytes, const Layout& l, cDIBSection& bi
 
 }  // namespace
 
+Status BMPSizeFromHead(std::string_view head, int32_t& width, int32_t& height) {
+  Layout layout;
+  uint32_t header_size = 0, colours_used = 0;
+  if (Status s = ReadHeaders(head, layout, header_size, colours_used); !s) return s;
+  width = layout.width;
+  height = layout.height;
+  return Status::Ok();
+}
+
 Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height) {
   // The largest headers end well before this.
   constexpr uint64_t kHeadBytes = 1024;
   std::string head;
   if (Status read = ReadFileStart(path, kHeadBytes, head); !read) return read;
-  Layout layout;
-  uint32_t header_size = 0, colours_used = 0;
-  if (Status s = ReadHeaders(head, layout, header_size, colours_used); !s)
+  if (Status s = BMPSizeFromHead(head, width, height); !s)
     return Status::Fail(path + ": " + s.message());
-  width = layout.width;
-  height = layout.height;
   return Status::Ok();
 }
 

@@ -153,6 +153,9 @@ class cDIBSection {
 // alone (the pixels are not read). Fails for a file that is not a BMP file
 // this program reads.
 Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height);
+// The same from the first bytes of a BMP file (a thousand bytes hold the
+// largest headers) or the whole of it.
+Status BMPSizeFromHead(std::string_view head, int32_t& width, int32_t& height);
 
 // Decodes BMP file bytes into bitmap (created at the image's size). Accepts
 // core, info, V4 and V5 headers; 1, 4 and 8 bits with a colour table, RLE4

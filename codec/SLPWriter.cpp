@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "codec/DataColours.h"
@@ -213,26 +214,56 @@ Status CheckFrames(std::span<const FrameBitmaps> frames, std::vector<FrameShape>
   return Status::Ok();
 }
 
+// Frame files are read whole while they are checked when they are small,
+// and kept for coding, so that a graphic of small frames is read once; a
+// larger file, or one beyond what is kept in all, is read again when its
+// frame is coded.
+constexpr uint64_t kHeldFrameFileBelow = uint64_t{256} << 10;
+constexpr uint64_t kHeldFrameFilesAtMost = uint64_t{16} << 20;
+
+// A frame's two files as read while checking: their bytes, or nothing when
+// they are to be read again.
+struct HeldFrameFiles {
+  std::string colour, data;
+};
+
 // First pass over a graphic's frames: every frame's two bitmaps are there,
-// are BMP files, have one size and fit an SLP. Reads the files' headers
-// only.
-Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shapes) {
+// are BMP files, have one size and fit an SLP. Reads the files' headers,
+// or the whole of small files, which it keeps in held.
+Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shapes,
+                       std::vector<HeldFrameFiles>& held) {
   shapes.clear();
+  held.assign(static_cast<size_t>(std::max(graphic.FrameCount, 0)), HeldFrameFiles());
+  uint64_t held_bytes = 0;
   for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
     const std::string colour_path = graphic.ColourPath(i);
     const std::string data_path = graphic.DataPath(i);
-    if (!FileExists(data_path) || !FileExists(colour_path)) {
-      const std::string& absent = FileExists(data_path) ? colour_path : data_path;
-      std::error_code ec;
-      const bool there = std::filesystem::exists(std::filesystem::path(NativePath(absent)), ec);
-      return Status::Fail(kMsgMissingBMPs,
-                          absent + (there ? ": is not a regular file" : ": no such file"));
-    }
+    // A missing file is named as missing whatever else is wrong with the
+    // frame; it is only looked for once something failed.
+    auto failed = [&](const Status& failure) {
+      if (!FileExists(data_path) || !FileExists(colour_path)) {
+        const std::string& absent = FileExists(data_path) ? colour_path : data_path;
+        std::error_code ec;
+        const bool there = std::filesystem::exists(std::filesystem::path(NativePath(absent)), ec);
+        return Status::Fail(kMsgMissingBMPs,
+                            absent + (there ? ": is not a regular file" : ": no such file"));
+      }
+      return Status::Fail("Error loading frame " + std::to_string(i) + "!", failure.message());
+    };
     FrameShape colour, data;
-    if (Status read = ReadBMPSize(colour_path, colour.width, colour.height); !read)
-      return Status::Fail("Error loading frame " + std::to_string(i) + "!", read.message());
-    if (Status read = ReadBMPSize(data_path, data.width, data.height); !read)
-      return Status::Fail("Error loading frame " + std::to_string(i) + "!", read.message());
+    HeldFrameFiles& files = held[static_cast<size_t>(i - 1)];
+    for (auto [path, shape, bytes] : {std::tuple{&colour_path, &colour, &files.colour},
+                                      std::tuple{&data_path, &data, &files.data}}) {
+      if (Status read = ReadFileStart(*path, kHeldFrameFileBelow, *bytes); !read)
+        return failed(read);
+      if (Status sized = BMPSizeFromHead(*bytes, shape->width, shape->height); !sized)
+        return failed(Status::Fail(*path + ": " + sized.message()));
+      const bool whole = bytes->size() < kHeldFrameFileBelow;
+      if (whole && held_bytes + bytes->size() <= kHeldFrameFilesAtMost)
+        held_bytes += bytes->size();
+      else
+        std::string().swap(*bytes);
+    }
     if (colour.width != data.width || colour.height != data.height)
       return Status::Fail(FramesDoNotMatchText(i),
                           colour_path + " and " + data_path + " differ in size.");
@@ -242,6 +273,15 @@ Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shape
     data.center_y = graphic.Frame(i).CenterY;
     shapes.push_back(data);
   }
+  return Status::Ok();
+}
+
+// A frame's bitmap from the bytes kept while checking, or from its file.
+Status LoadFrameFile(const std::string& path, std::string& held, cDIBSection& bitmap) {
+  if (held.empty()) return bitmap.CreateFromPicture(path);
+  Status decoded = bitmap.CreateFromBMPBytes(held);
+  std::string().swap(held);
+  if (!decoded) return Status::Fail(path + ": " + decoded.message());
   return Status::Ok();
 }
 
@@ -332,7 +372,8 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
   };
 
   std::vector<FrameShape> shapes;
-  if (Status checked = CheckFrameFiles(graphic, shapes); !checked) return checked;
+  std::vector<HeldFrameFiles> held;
+  if (Status checked = CheckFrameFiles(graphic, shapes, held); !checked) return checked;
   FileSink sink(out);
   SLPStreamWriter writer(palette, sink);
   if (Status begun = writer.Begin(shapes, slp_path); !begun) return begun;
@@ -343,9 +384,10 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
   for (int32_t i = 1; i <= count; ++i) {
     Tell(progress, "Converting frame " + std::to_string(i), i, count);
     const std::string data_path = graphic.DataPath(i);
-    if (Status loaded = colour.CreateFromPicture(graphic.ColourPath(i)); !loaded)
+    HeldFrameFiles& files = held[static_cast<size_t>(i - 1)];
+    if (Status loaded = LoadFrameFile(graphic.ColourPath(i), files.colour, colour); !loaded)
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", loaded.message());
-    if (Status loaded = data.CreateFromPicture(data_path); !loaded)
+    if (Status loaded = LoadFrameFile(data_path, files.data, data); !loaded)
       return Status::Fail("Error loading frame " + std::to_string(i) + "!", loaded.message());
     if (Status added = writer.AddFrame(i, colour, data, data_path); !added) return added;
     if (out.failed()) return write_failed();

@@ -73,21 +73,28 @@ Status OpenRegularFile(std::string_view path, int& fd, uint64_t& size) {
   return Status::Ok();
 }
 
-// Reads up to count bytes after those already in bytes, to the end of the
-// file if it comes first; false on a read error.
-bool ReadInto(int fd, std::string& bytes, uint64_t count) {
-  const size_t start = bytes.size();
-  bytes.resize(start + static_cast<size_t>(count));
-  size_t got = 0;
-  while (got < count) {
-    const ssize_t n = ::read(fd, bytes.data() + start + got, static_cast<size_t>(count) - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
+// Reads up to count bytes into bytes, stopping at the end of the file.
+// Room is made as the bytes come, first for what the file announced (and
+// one more, to meet the end), so a short file costs no more than its size
+// however much was asked for.
+bool ReadInto(int fd, std::string& bytes, uint64_t count, uint64_t announced) {
+  bytes.clear();
+  uint64_t got = 0;
+  uint64_t room = std::min(count, announced + 1);
+  for (;;) {
+    bytes.resize(static_cast<size_t>(room));
+    while (got < room) {
+      const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(room - got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        bytes.resize(static_cast<size_t>(got));
+        return n == 0;
+      }
+      got += static_cast<uint64_t>(n);
+    }
+    if (got >= count) return true;
+    room = std::min(count, room + std::max<uint64_t>(room, 65536));
   }
-  bytes.resize(start + got);
-  return true;
 }
 
 }  // namespace
@@ -141,13 +148,10 @@ Status ReadWholeFile(std::string_view path, std::string& contents, uint64_t max_
     return Status::Fail(std::string(path) + ": file is too large");
   };
   if (size > max_bytes) return too_large();
-  // One byte more than the size announced finds a file that grew meanwhile.
-  bool read = ReadInto(fd, contents, size + 1);
-  while (read && contents.size() > size) {
-    if (contents.size() > max_bytes) return too_large();
-    size = contents.size();
-    read = ReadInto(fd, contents, 65536);
-  }
+  // One byte more than allowed finds a file that grew meanwhile.
+  const uint64_t count = max_bytes == UINT64_MAX ? max_bytes : max_bytes + 1;
+  const bool read = ReadInto(fd, contents, count, size);
+  if (read && contents.size() > max_bytes) return too_large();
   ::close(fd);
   if (!read) {
     contents.clear();
@@ -161,7 +165,7 @@ Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes) 
   int fd = -1;
   uint64_t size = 0;  // not a limit: files of the system announce none
   if (Status opened = OpenRegularFile(path, fd, size); !opened) return opened;
-  const bool read = ReadInto(fd, bytes, count);
+  const bool read = ReadInto(fd, bytes, count, size);
   ::close(fd);
   if (!read) {
     bytes.clear();
