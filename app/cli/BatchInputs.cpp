@@ -54,6 +54,17 @@ std::string LowerExtension(const fs::path& path) {
   return extension;
 }
 
+// Whether a path names a BMP file by its extension, in any case.
+bool IsBMPName(const std::string& path) {
+  constexpr std::string_view kExtension = ".bmp";
+  if (path.size() < kExtension.size()) return false;
+  for (size_t i = 0; i < kExtension.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(path[path.size() - kExtension.size() + i])) !=
+        kExtension[i])
+      return false;
+  return true;
+}
+
 const char* ExtensionOf(InputKind kind) {
   switch (kind) {
     case InputKind::kSLP: return ".slp";
@@ -71,6 +82,9 @@ void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found)
   for (; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
     std::error_code type_ec;
     if (!walk->is_regular_file(type_ec)) continue;
+    // A graphic's frames are BMP files, thousands in a large folder; they
+    // are never an SLP or SLX file, so they are not opened to be sure.
+    if (kind != InputKind::kBMP && IsBMPName(walk->path().native())) continue;
     relatives.push_back(walk->path().lexically_relative(root).generic_string());
   }
   if (ec) {
@@ -81,9 +95,6 @@ void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found)
   std::sort(relatives.begin(), relatives.end());
   for (const std::string& relative : relatives) {
     const std::string path = (root / fs::path(relative)).generic_string();
-    // A graphic's frames are BMP files, thousands in a large folder; they
-    // are never an SLP or SLX file, so they are not opened to be sure.
-    if (kind != InputKind::kBMP && LowerExtension(fs::path(relative)) == ".bmp") continue;
     if (LooksLike(kind, path))
       found.inputs.push_back({path, relative});
     else if (LowerExtension(fs::path(relative)) == ExtensionOf(kind))
