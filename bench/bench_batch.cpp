@@ -3,7 +3,10 @@
 // against a plain copy of the bytes the batch writes, all in one run.
 // Wall time, since the point of the threads is the time one waits. Each
 // iteration runs all three, so the ratios compare like with like on a
-// machine whose load changes.
+// machine whose load changes. What the step before removed is synced to
+// disk before each timed step, so that no step pays for freeing the
+// blocks of another. TMPDIR chooses the file system (a tmpfs such as
+// /dev/shm leaves the disk out and measures the program's own work).
 //
 // The peak memory (maximum resident set size) of the zorv process is read
 // from wait4: a batch of 200 files should need no more than one of 20,
@@ -77,6 +80,7 @@ fs::path MakeInputs(const fs::path& root, int count) {
 // Both ways with threads threads; true when both succeeded.
 bool BothWays(const fs::path& in, const fs::path& work, int threads, double& seconds) {
   fs::remove_all(work);
+  sync();
   const std::string j = std::to_string(threads);
   Run there = Zorv({"slp2slx", "-q", "-j", j, "-o", (work / "slx").string(), in.string()});
   Run back = Zorv({"slx2slp", "-q", "-j", j, "-o", (work / "slp").string(), (work / "slx").string()});
@@ -98,6 +102,7 @@ std::map<fs::path, std::string> ReadTree(const fs::path& root) {
 // Writes the same files afresh: what the batch cannot do faster than.
 double CopySeconds(const std::map<fs::path, std::string>& files, const fs::path& to) {
   fs::remove_all(to);
+  sync();
   const auto start = std::chrono::steady_clock::now();
   for (const auto& [relative, bytes] : files) {
     fs::create_directories((to / relative).parent_path());

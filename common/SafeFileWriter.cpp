@@ -65,9 +65,11 @@ Status SafeFileWriter::Open(std::string_view destination, Placement placement) {
   reason_.clear();
   size_ = 0;
   buffer_start_ = 0;
-  if (Status replaceable = CanReplace(destination); !replaceable) return replaceable;
 #ifndef _WIN32
-  if (placement == Placement::kInPlaceWhenNew) {
+  // A name that was free is no folder, device or read-only file: only a
+  // name that exists needs looking at.
+  if (placement == Placement::kInPlaceWhenNew && !destination.empty() &&
+      !IsFolderSeparator(destination.back())) {
     // Exclusive: fails on any name that exists by now, a dangling link
     // included, which then takes the way beside it like any existing file.
     file_ = std::fopen(destination_.c_str(), "wbx");
@@ -92,6 +94,7 @@ Status SafeFileWriter::Open(std::string_view destination, Placement placement) {
 #else
   (void)placement;
 #endif
+  if (Status replaceable = CanReplace(destination); !replaceable) return replaceable;
   return OpenBeside(destination);
 }
 
