@@ -280,17 +280,30 @@ Status MakeUniqueFolder(const std::string& parent, const std::string& prefix,
 
 Status RefuseOverwritingInput(std::string_view output, const std::vector<std::string>& inputs) {
   const fs::path target(NativePath(output));
-  std::error_code ec;
+  auto refuse = [&](const std::string& input) {
+    return Status::Fail(std::string(output) + ": is " +
+                        (input == output ? std::string("a file this reads")
+                                         : "the same file as " + input + ", which this reads") +
+                        "; writing it would destroy it, so nothing was written");
+  };
+#ifndef _WIN32
+  // The output is looked at once, each input once: a graphic has two
+  // bitmaps a frame.
+  struct stat written {};
   // Nothing can be overwritten where nothing is yet.
-  if (!fs::exists(target, ec)) return Status::Ok();
+  if (::stat(target.c_str(), &written) != 0) return Status::Ok();
   for (const std::string& input : inputs) {
-    if (fs::equivalent(target, fs::path(NativePath(input)), ec) && !ec)
-      return Status::Fail(std::string(output) + ": is " +
-                          (input == output ? std::string("a file this reads")
-                                           : "the same file as " + input +
-                                                 ", which this reads") +
-                          "; writing it would destroy it, so nothing was written");
+    struct stat read {};
+    if (::stat(NativePath(input).c_str(), &read) == 0 && read.st_dev == written.st_dev &&
+        read.st_ino == written.st_ino)
+      return refuse(input);
   }
+#else
+  std::error_code ec;
+  if (!fs::exists(target, ec)) return Status::Ok();
+  for (const std::string& input : inputs)
+    if (fs::equivalent(target, fs::path(NativePath(input)), ec) && !ec) return refuse(input);
+#endif
   return Status::Ok();
 }
 
