@@ -122,9 +122,12 @@ std::string cDIBSection::BMPBytes() const {
   return out;
 }
 
-Status cDIBSection::SavePicture(const std::string& path) const {
+Status cDIBSection::SavePicture(const std::string& path,
+                                const std::vector<std::string>& inputs) const {
   SafeFileWriter writer;
-  if (Status opened = writer.Open(path); !opened) return opened;
+  if (Status opened = writer.Open(path, SafeFileWriter::Placement::kInPlaceWhenNew, inputs);
+      !opened)
+    return opened;
   writer.Write(BMPHeader());
   writer.Write(pixels_.data(), pixels_.size());
   return writer.Commit();

@@ -138,7 +138,9 @@ class cDIBSection {
   // Writes an uncompressed 24-bit BMP: 54 header bytes, no colour table,
   // rows bottom-up as they lie in memory. An existing file is replaced only
   // when the whole new one has been written.
-  Status SavePicture(const std::string& path) const;
+  // Writes a 24-bit BMP file; a file there that is one of inputs (the files
+  // the caller reads) is refused.
+  Status SavePicture(const std::string& path, const std::vector<std::string>& inputs = {}) const;
   std::string BMPBytes() const;
   // The 54 bytes in front of the pixel memory in a BMP file.
   std::string BMPHeader() const;

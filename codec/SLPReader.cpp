@@ -712,10 +712,9 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
   graphic.FrameCount = header.FrameCount;
   graphic.Frames.resize(frames.size());
   // No file written may be the SLP file being read.
-  auto apart = [&slp_path](const std::string& output) {
-    return RefuseOverwritingInput(output, {slp_path});
-  };
-  if (Status separate = apart(slx_path); !separate) return fail(separate.message());
+  const std::vector<std::string> inputs{slp_path};
+  if (Status separate = RefuseOverwritingInput(slx_path, inputs); !separate)
+    return fail(separate.message());
   cDIBSection colour, data;
   for (int32_t i = 1; i <= header.FrameCount; ++i) {
     Tell(progress, "Decoding frame " + NumberText(i), i, header.FrameCount);
@@ -727,11 +726,9 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     frame.CenterY = info.HotSpotY;
     frame.ColourFile = title + "_" + PadFrameNumber(i) + ".bmp";
     frame.DataFile = title + "_" + PadFrameNumber(i) + "d.bmp";
-    for (const std::string* name : {&frame.ColourFile, &frame.DataFile})
-      if (Status separate = apart(folder + *name); !separate) return fail(separate.message());
-    if (Status saved = colour.SavePicture(folder + frame.ColourFile); !saved)
+    if (Status saved = colour.SavePicture(folder + frame.ColourFile, inputs); !saved)
       return fail(saved.message());
-    if (Status saved = data.SavePicture(folder + frame.DataFile); !saved)
+    if (Status saved = data.SavePicture(folder + frame.DataFile, inputs); !saved)
       return fail(saved.message());
   }
   file.Close();

@@ -58,7 +58,8 @@ Status CanReplace(std::string_view destination) {
 
 SafeFileWriter::~SafeFileWriter() { Abandon(); }
 
-Status SafeFileWriter::Open(std::string_view destination, Placement placement) {
+Status SafeFileWriter::Open(std::string_view destination, Placement placement,
+                            const std::vector<std::string>& inputs) {
   Abandon();
   destination_ = NativePath(destination);
   failed_ = false;
@@ -94,6 +95,8 @@ Status SafeFileWriter::Open(std::string_view destination, Placement placement) {
 #else
   (void)placement;
 #endif
+  if (!inputs.empty())
+    if (Status apart = RefuseOverwritingInput(destination, inputs); !apart) return apart;
   if (Status replaceable = CanReplace(destination); !replaceable) return replaceable;
   return OpenBeside(destination);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/Status.h"
 
@@ -40,7 +41,11 @@ class SafeFileWriter {
   SafeFileWriter(const SafeFileWriter&) = delete;
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
-  Status Open(std::string_view destination, Placement placement = Placement::kInPlaceWhenNew);
+  // A destination that exists and is one of inputs (compared by what they
+  // are, as RefuseOverwritingInput does) is refused; a name created anew
+  // cannot be an input, so the comparison costs nothing there.
+  Status Open(std::string_view destination, Placement placement = Placement::kInPlaceWhenNew,
+              const std::vector<std::string>& inputs = {});
   bool Write(const void* data, size_t size);
   bool Write(std::string_view bytes) { return Write(bytes.data(), bytes.size()); }
   // Overwrites bytes already written (or extends the file) at an absolute

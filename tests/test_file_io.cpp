@@ -408,6 +408,25 @@ TEST(Inputs, AnOutputThatIsAnInputIsRefusedHoweverItIsNamed) {
   EXPECT_TRUE(RefuseOverwritingInput(dir.File("new.slp"), {input}));
   test::WriteFileBytes(dir.File("copy.slx"), test::ReadFileBytes(input));
   EXPECT_TRUE(RefuseOverwritingInput(dir.File("copy.slx"), {input}));
+
+  // A writer told its inputs refuses the same names and writes nothing.
+  for (const std::string& output : {input, dir.File("hard.slx"), dir.File("soft.slx")}) {
+    SCOPED_TRACE(output);
+    SafeFileWriter writer;
+    const Status refused =
+        writer.Open(output, SafeFileWriter::Placement::kInPlaceWhenNew, {input});
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message().find("writing it would destroy it"), std::string::npos)
+        << refused.message();
+  }
+  EXPECT_EQ(test::ReadFileBytes(input), "SLX 0.5\r\n0\r\n");
+  SafeFileWriter writer;
+  ASSERT_TRUE(writer.Open(dir.File("new.slp"), SafeFileWriter::Placement::kInPlaceWhenNew, {input}));
+  ASSERT_TRUE(writer.Open(dir.File("copy.slx"), SafeFileWriter::Placement::kInPlaceWhenNew, {input}));
+  writer.Abandon();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            5);  // in, hard, soft, sub and copy: the abandoned new file is gone
 }
 
 // ---- Several files as one change -----------------------------------------------
