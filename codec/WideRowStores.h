@@ -1,0 +1,71 @@
+// Pixel stores for drawing one row of a 24-bit bitmap from left to right in
+// whole words and 48-byte blocks rather than byte by byte. Small sprites
+// are mostly short spans, where exact three-byte stores and the loops that
+// end them cost more than the pixels themselves.
+//
+// Every store may write up to kRowStoreSpill bytes past the pixels it is
+// meant for. That is harmless as long as the row is drawn from left to
+// right (the next span overwrites what spilt into it) and the
+// kRowStoreSpill bytes after the row's last pixel may be written and are
+// put back by the caller once the row is drawn.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace zorv {
+
+inline constexpr size_t kRowStoreSpill = 48;
+
+// Sixteen pixels of one colour as they lie in bitmap memory.
+struct PixelBlock {
+  uint8_t bytes[48];
+};
+
+constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
+  PixelBlock block{};
+  for (int k = 0; k < 16; ++k) {
+    block.bytes[3 * k] = blue;
+    block.bytes[3 * k + 1] = green;
+    block.bytes[3 * k + 2] = red;
+  }
+  return block;
+}
+
+// The stores are the decoder's inner loops; they stay inline however large
+// the decoder grows.
+
+// n pixels from p on in block's colour, sixteen at a time (always at least
+// one block, so n == 0 still writes 48 bytes).
+[[gnu::always_inline]] inline void FillBlocks(uint8_t* p, int32_t n, const PixelBlock& block) {
+  uint8_t* const end = p + 3 * static_cast<size_t>(n > 0 ? n : 0);
+  do {
+    std::memcpy(p, block.bytes, sizeof block.bytes);
+    p += sizeof block.bytes;
+  } while (p < end);
+}
+
+// One pixel from a pixel word (blue, green, red and a fourth byte that the
+// next pixel overwrites).
+[[gnu::always_inline]] inline void PutWord(uint8_t* p, uint32_t word) {
+  std::memcpy(p, &word, 4);
+}
+
+// n pixels from p on in the colour of word: up to sixteen one by one, the
+// rest copied from the first sixteen a block at a time.
+[[gnu::always_inline]] inline void FillWord(uint8_t* p, int32_t n, uint32_t word) {
+  const int32_t first = n < 16 ? n : 16;
+  for (int32_t k = 0; k < first; ++k) PutWord(p + 3 * k, word);
+  if (n <= 16) return;
+  uint8_t* const end = p + 3 * static_cast<size_t>(n);
+  for (uint8_t* q = p + 48; q < end; q += 48) std::memcpy(q, p, 48);
+}
+
+// n pixels from p on, pixel k in the colour of words[index[k]].
+[[gnu::always_inline]] inline void CopyWords(uint8_t* p, const uint8_t* index, int32_t n,
+                                             const uint32_t* words) {
+  for (int32_t k = 0; k < n; ++k) PutWord(p + 3 * k, words[index[k]]);
+}
+
+}  // namespace zorv
