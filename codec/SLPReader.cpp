@@ -154,18 +154,6 @@ class FrameDecoder {
     return Fault("player-colour index " + std::to_string(index) + " lies above 239");
   }
 
-  // The next byte, if the row reaches it.
-  bool Next(int32_t& n) {
-    if (p_ >= end_) return false;
-    n = *p_++;
-    return true;
-  }
-  // The count in the high nibble, or in the next byte when that is 0.
-  bool NibbleCount(uint8_t b, int32_t& n) {
-    n = b >> 4;
-    return n != 0 || Next(n);
-  }
-
   // A row's entries in the two tables.
   struct RowHead {
     bool empty = false;  // the whole row is transparent; no commands
@@ -244,13 +232,28 @@ class FrameDecoder {
     const uint64_t start = head.start;
     const std::string_view row = file_.From(start);
     end_is_file_end_ = start + row.size() == file_.size;
-    p_ = reinterpret_cast<const uint8_t*>(row.data());
-    end_ = p_ + row.size();
+    // The read position and the end are locals, not members: the pixel
+    // stores write through byte pointers, which as far as the compiler
+    // knows could change any member, and it would fetch them again after
+    // every store.
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(row.data());
+    const uint8_t* const end = p + row.size();
+    // The next byte, if the row reaches it.
+    const auto next = [&p, end](int32_t& n) {
+      if (p >= end) return false;
+      n = *p++;
+      return true;
+    };
+    // The count in the high nibble, or in the next byte when that is 0.
+    const auto nibble_count = [&next](uint8_t b, int32_t& n) {
+      n = b >> 4;
+      return n != 0 || next(n);
+    };
 
     int32_t x = left;
     for (;;) {
-      if (p_ >= end_) return RowEnded();
-      const uint8_t b = *p_++;
+      if (p >= end) return RowEnded();
+      const uint8_t b = *p++;
       int32_t n = 0;
       uint8_t* const c = colour + 3 * static_cast<size_t>(x);
       uint8_t* const d = data + 3 * static_cast<size_t>(x);
@@ -261,12 +264,15 @@ class FrameDecoder {
           if (right > width - x) return Fault("the right edge runs past the row's width");
           FillBlocks(c, right, kMagentaBlock);
           FillBlocks(d, right, kMagentaBlock);
-          FillBlocks(c + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
-          FillBlocks(d + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+          // Rows usually end where their edges say.
+          if (x + right < width) {
+            FillBlocks(c + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+            FillBlocks(d + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+          }
           return true;
         case SLPCommand::kPlayerOutlineRun:
         case SLPCommand::kBlackOutlineRun:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillBlocks(c, n, kMagentaBlock);
           FillBlocks(d, n, b == slp::kPlayerOutlineRun ? kBlueBlock : kYellowBlock);
@@ -279,47 +285,47 @@ class FrameDecoder {
           PutWord(d, b == slp::kPlayerOutlinePixel ? WordOf(kBlueBlock) : WordOf(kYellowBlock));
           break;
         case SLPCommand::kFill:
-          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
+          if (!nibble_count(b, n) || p >= end) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillWord(c, n, words[*p_++]);
+          FillWord(c, n, words[*p++]);
           FillBlocks(d, n, kWhiteBlock);
           break;
         case SLPCommand::kShadow:
-          if (!NibbleCount(b, n)) return RowEnded();
+          if (!nibble_count(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillBlocks(c, n, kRedBlock);
           FillBlocks(d, n, kRedBlock);
           break;
         case SLPCommand::kLongSkip:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           n += (b >> 4) * 256;
           if (n > width - x) return PastWidth();
           FillBlocks(c, n, kMagentaBlock);
           FillBlocks(d, n, kMagentaBlock);
           break;
         case SLPCommand::kPlayerShadeRun:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillWord(c, n, words[16 + (b >> 4)]);
           FillBlocks(d, n, kGreenBlock);
           break;
         case SLPCommand::kPlayerCopy: {
-          if (!NibbleCount(b, n)) return RowEnded();
+          if (!nibble_count(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          if (end_ - p_ < n) return RowEnded();
-          const uint8_t* index = p_;
+          if (end - p < n) return RowEnded();
+          const uint8_t* index = p;
           for (int32_t k = 0; k < n; ++k) {
             if (index[k] > 239) return BadPlayerIndex(index[k]);
             PutWord(c + 3 * k, words[16 + index[k]]);
           }
-          p_ += n;
+          p += n;
           FillBlocks(d, n, kGreenBlock);
           break;
         }
         case SLPCommand::kPlayerFill: {
-          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
+          if (!nibble_count(b, n) || p >= end) return RowEnded();
           if (n > width - x) return PastWidth();
-          const uint8_t index = *p_++;
+          const uint8_t index = *p++;
           if (index > 239) return BadPlayerIndex(index);
           FillWord(c, n, words[16 + index]);
           FillBlocks(d, n, kGreenBlock);
@@ -327,7 +333,7 @@ class FrameDecoder {
         }
         case SLPCommand::kShortSkip:
           n = b >> 2;
-          if (n == 0 && !Next(n)) return RowEnded();
+          if (n == 0 && !next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
           FillBlocks(c, n, kMagentaBlock);
           FillBlocks(d, n, kMagentaBlock);
@@ -335,15 +341,15 @@ class FrameDecoder {
         case SLPCommand::kLongCopy:
         case SLPCommand::kShortCopy:
           if (kCommandOf[b] == SLPCommand::kLongCopy) {
-            if (!Next(n)) return RowEnded();
+            if (!next(n)) return RowEnded();
             n += (b & 0xF0) * 16;
           } else {
             n = b >> 2;  // no count byte; 0 is a copy of nothing
           }
           if (n > width - x) return PastWidth();
-          if (end_ - p_ < n) return RowEnded();
-          CopyWords(c, p_, n, words);
-          p_ += n;
+          if (end - p < n) return RowEnded();
+          CopyWords(c, p, n, words);
+          p += n;
           FillBlocks(d, n, kWhiteBlock);
           break;
       }
@@ -357,10 +363,7 @@ class FrameDecoder {
   cDIBSection& data_;
   // The two tables from their starts to the end of the bytes held there.
   std::string_view edge_table_, offset_table_;
-  // The row being decoded: the next command byte, and the end of what it
-  // may read.
-  const uint8_t* p_ = nullptr;
-  const uint8_t* end_ = nullptr;
+  // Whether the row being decoded may read to the end of the file.
   bool end_is_file_end_ = false;
   bool needs_whole_file_ = false;
   std::string fault_;

@@ -62,10 +62,21 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
   for (uint8_t* q = p + 48; q < end; q += 48) std::memcpy(q, p, 48);
 }
 
-// n pixels from p on, pixel k in the colour of words[index[k]].
+// n pixels from p on, pixel k in the colour of words[index[k]]. Four
+// pixels are packed into twelve bytes and stored at once, which halves the
+// stores of long copies.
 [[gnu::always_inline]] inline void CopyWords(uint8_t* p, const uint8_t* index, int32_t n,
                                              const uint32_t* words) {
-  for (int32_t k = 0; k < n; ++k) PutWord(p + 3 * k, words[index[k]]);
+  int32_t k = 0;
+  for (; k + 4 <= n; k += 4, p += 12) {
+    const uint64_t w0 = words[index[k]] & 0xFFFFFFu, w1 = words[index[k + 1]] & 0xFFFFFFu,
+                   w2 = words[index[k + 2]], w3 = words[index[k + 3]] & 0xFFFFFFu;
+    const uint64_t low = w0 | w1 << 24 | w2 << 48;
+    const uint32_t high = static_cast<uint32_t>(((w2 >> 16) & 0xFF) | w3 << 8);
+    std::memcpy(p, &low, 8);
+    std::memcpy(p + 8, &high, 4);
+  }
+  for (; k < n; ++k, p += 3) PutWord(p, words[index[k]]);
 }
 
 }  // namespace zorv
