@@ -129,7 +129,7 @@ class FrameDecoder {
  private:
   // How many bytes after a row the wide stores may write.
   static constexpr size_t kRowGuard = 64;
-  static_assert(kRowGuard >= kRowStoreSpill + 4);
+  static_assert(kRowGuard >= kRowStoreSpill);
 
   std::string SizeText() const {
     return std::to_string(frame_.Width) + " x " + std::to_string(frame_.Height);
@@ -348,7 +348,12 @@ class FrameDecoder {
           }
           if (n > width - x) return PastWidth();
           if (end - p < n) return RowEnded();
-          CopyWords(c, p, n, words);
+          // Short copies, and those not at the end of the bytes held, in
+          // eights.
+          if (end - p >= n + 8)
+            CopyWordsInEights(c, p, n, words);
+          else
+            CopyWords(c, p, n, words);
           p += n;
           FillBlocks(d, n, kWhiteBlock);
           break;
