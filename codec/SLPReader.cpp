@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "codec/DataColours.h"
@@ -51,10 +53,23 @@ struct FileBytes {
   };
   uint64_t size = 0;          // the whole file's
   std::vector<Piece> pieces;  // by offset, none overlapping another
+  // The whole file, when it is held whole; pieces are not used then. (A
+  // piece would cost a vector, taken and given back for every frame.)
+  bool whole = false;
+  std::string_view whole_bytes;
+
+  void HoldWhole(std::string_view bytes) {
+    whole = true;
+    whole_bytes = bytes;
+    pieces.clear();
+  }
 
   // The bytes from offset to the end of the piece that holds it; empty when
   // no piece does.
   std::string_view From(uint64_t offset) const {
+    if (whole)
+      return offset < whole_bytes.size() ? whole_bytes.substr(static_cast<size_t>(offset))
+                                         : std::string_view();
     auto after = std::upper_bound(pieces.begin(), pieces.end(), offset,
                                   [](uint64_t o, const Piece& p) { return o < p.offset; });
     if (after == pieces.begin()) return {};
@@ -108,7 +123,14 @@ class FrameDecoder {
     // frame claims. What is read is kept for drawing the rows.
     edge_table_ = file_.From(frame_.OutlineTableOffset);
     offset_table_ = file_.From(frame_.CommandTableOffset);
-    std::vector<RowHead> heads(static_cast<size_t>(height));
+    RowHead heads_on_stack[kHeadsOnStack];
+    std::unique_ptr<RowHead[]> heads_on_heap;
+    RowHead* heads = heads_on_stack;
+    if (height > kHeadsOnStack) {
+      heads_on_heap.reset(new (std::nothrow) RowHead[static_cast<size_t>(height)]);
+      if (!heads_on_heap) return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
+      heads = heads_on_heap.get();
+    }
     for (int32_t y = 0; y < height; ++y)
       if (!ReadRowHead(y, heads[static_cast<size_t>(y)]))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
@@ -130,6 +152,7 @@ class FrameDecoder {
   // How many bytes after a row the wide stores may write.
   static constexpr size_t kRowGuard = 64;
   static_assert(kRowGuard >= kRowStoreSpill);
+  static constexpr size_t kRowBufferOnStack = 4096;
 
   std::string SizeText() const {
     return std::to_string(frame_.Width) + " x " + std::to_string(frame_.Height);
@@ -155,12 +178,16 @@ class FrameDecoder {
   }
 
   // A row's entries in the two tables.
+  // Left without initial values: a frame's heads are set by ReadRowHead
+  // before use, and are not cleared first.
   struct RowHead {
-    bool empty = false;  // the whole row is transparent; no commands
-    int32_t left = 0;
-    int32_t right = 0;
-    uint64_t start = 0;  // where its commands begin
+    int32_t left;
+    int32_t right;
+    uint32_t start;  // where its commands begin (not set for an empty row)
+    bool empty;      // the whole row is transparent; no commands
   };
+  // Frames up to this height keep their row heads on the stack.
+  static constexpr int32_t kHeadsOnStack = 256;
 
   // Reads row y's edges and command offset and checks that the edges fit
   // the width and the commands begin inside the file. The tables lie each
@@ -200,8 +227,13 @@ class FrameDecoder {
       std::memcpy(data + row_bytes, data_after, kRowGuard);
       return drawn;
     }
-    row_buffer_.resize(2 * (row_bytes + kRowGuard));
-    uint8_t* const colour = row_buffer_.data();
+    uint8_t on_stack[kRowBufferOnStack];
+    uint8_t* buffer = on_stack;
+    if (2 * (row_bytes + kRowGuard) > sizeof on_stack) {
+      row_buffer_.resize(2 * (row_bytes + kRowGuard));
+      buffer = row_buffer_.data();
+    }
+    uint8_t* const colour = buffer;
     uint8_t* const data = colour + row_bytes + kRowGuard;
     if (!DecodeRow(head, colour, data)) return false;
     if (row_bytes > 0) {
@@ -373,7 +405,8 @@ class FrameDecoder {
   bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
-  // Rows drawn away from the bitmaps (see DrawRow).
+  // Rows drawn away from the bitmaps (see DrawRow), when they are too
+  // wide for kRowBufferOnStack.
   std::vector<uint8_t> row_buffer_;
 };
 
@@ -600,7 +633,7 @@ Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Pale
   Status decoded = Status::Ok();
   if (!file.OnDisk()) {
     bytes.size = file.Bytes().size();
-    bytes.pieces.push_back({0, file.Bytes()});
+    bytes.HoldWhole(file.Bytes());
   } else {
     decoded = ReadFramePieces(file, frame, storage, bytes);
   }
@@ -613,7 +646,7 @@ Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Pale
       std::string_view whole;
       decoded = file.WholeFile(whole);
       if (decoded) {
-        bytes.pieces.assign(1, {0, whole});
+        bytes.HoldWhole(whole);
         storage.clear();
         decoded = FrameDecoder(bytes, frame, palette, colour, data).Decode();
       }
