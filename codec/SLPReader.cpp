@@ -152,6 +152,7 @@ class FrameDecoder {
   // How many bytes after a row the wide stores may write.
   static constexpr size_t kRowGuard = 64;
   static_assert(kRowGuard >= kRowStoreSpill);
+  // Rows drawn in a buffer (see DrawRow) fit on the stack up to this size.
   static constexpr size_t kRowBufferOnStack = 4096;
 
   std::string SizeText() const {
