@@ -4,10 +4,13 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <new>
 #include <utility>
 
 #include "codec/DataColours.h"
 #include "codec/SLX.h"
+#include "codec/WideRowStores.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
 #include "common/LittleEndian.h"
@@ -15,68 +18,23 @@
 namespace zorv {
 namespace {
 
-// A pixel as it lies in bitmap memory: blue, green, red.
-struct BGR {
-  uint8_t b, g, r;
-};
-
-constexpr BGR ToBGR(ColourValue v) {
-  return {static_cast<uint8_t>(BlueOf(v)), static_cast<uint8_t>(GreenOf(v)),
-          static_cast<uint8_t>(RedOf(v))};
+// Blocks of the fixed colours the decoder paints, worked out by the
+// compiler. Transparent and outline pixels are magenta in the colour
+// bitmap too, shadow pixels red.
+constexpr PixelBlock ColourBlock(ColourValue v) {
+  return BlockOf(static_cast<uint8_t>(BlueOf(v)), static_cast<uint8_t>(GreenOf(v)),
+                 static_cast<uint8_t>(RedOf(v)));
 }
+constexpr PixelBlock kBlackBlock = BlockOf(0, 0, 0), kMagentaBlock = ColourBlock(kDataTransparent),
+                     kWhiteBlock = ColourBlock(kDataNormal), kGreenBlock = ColourBlock(kDataPlayer),
+                     kRedBlock = ColourBlock(kDataShadow), kBlueBlock = ColourBlock(kDataPlayerOutline),
+                     kYellowBlock = ColourBlock(kDataBlackOutline);
 
-// A pixel's three bytes and the next pixel's first, for four-byte stores
-// whose fourth byte the next store overwrites.
-uint32_t Spread(BGR c) {
-  const uint8_t bytes[4] = {c.b, c.g, c.r, c.b};
-  uint32_t v;
-  std::memcpy(&v, bytes, 4);
-  return v;
+// A fixed colour's pixel word, for single pixels.
+constexpr uint32_t WordOf(const PixelBlock& block) {
+  return uint32_t{block.bytes[0]} | uint32_t{block.bytes[1]} << 8 |
+         uint32_t{block.bytes[2]} << 16 | uint32_t{block.bytes[3]} << 24;
 }
-
-// The pixel stores are the decoder's inner loops; they stay inline however
-// large the decoder grows.
-[[gnu::always_inline]] inline void PutPixel(uint8_t* row, int32_t x, BGR c) {
-  uint8_t* p = row + 3 * static_cast<size_t>(x);
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-}
-
-// Sets n pixels from x on. The last pixel is written with three single
-// bytes, so nothing past the span changes.
-[[gnu::always_inline]] inline void FillSpan(uint8_t* row, int32_t x, int32_t n, BGR c) {
-  if (n <= 0) return;
-  uint8_t* p = row + 3 * static_cast<size_t>(x);
-  if (n >= 16 && c.b == c.g && c.g == c.r) {
-    std::memset(p, c.b, 3 * static_cast<size_t>(n));
-    return;
-  }
-  const uint32_t v = Spread(c);
-  if (n >= 64) {
-    // Long spans: sixteen pixels by hand, then the filled part copied onto
-    // the rest, doubling each time.
-    for (int32_t k = 0; k < 16; ++k) std::memcpy(p + 3 * k, &v, 4);
-    const size_t total = 3 * static_cast<size_t>(n);
-    for (size_t done = 48; done < total;) {
-      const size_t more = std::min(done, total - done);
-      std::memcpy(p + done, p, more);
-      done += more;
-    }
-    return;
-  }
-  for (int32_t k = 1; k < n; ++k, p += 3) std::memcpy(p, &v, 4);
-  p[0] = c.b;
-  p[1] = c.g;
-  p[2] = c.r;
-}
-
-// A palette colour's pixel word as pixel bytes.
-BGR WordBGR(uint32_t word) {
-  return {static_cast<uint8_t>(word), static_cast<uint8_t>(word >> 8),
-          static_cast<uint8_t>(word >> 16)};
-}
-
 // Classify for every byte, worked out once by the compiler.
 constexpr std::array<SLPCommand, 256> kCommandOf = [] {
   std::array<SLPCommand, 256> table{};
@@ -95,10 +53,23 @@ struct FileBytes {
   };
   uint64_t size = 0;          // the whole file's
   std::vector<Piece> pieces;  // by offset, none overlapping another
+  // The whole file, when it is held whole; pieces are not used then. (A
+  // piece would cost a vector, taken and given back for every frame.)
+  bool whole = false;
+  std::string_view whole_bytes;
+
+  void HoldWhole(std::string_view bytes) {
+    whole = true;
+    whole_bytes = bytes;
+    pieces.clear();
+  }
 
   // The bytes from offset to the end of the piece that holds it; empty when
   // no piece does.
   std::string_view From(uint64_t offset) const {
+    if (whole)
+      return offset < whole_bytes.size() ? whole_bytes.substr(static_cast<size_t>(offset))
+                                         : std::string_view();
     auto after = std::upper_bound(pieces.begin(), pieces.end(), offset,
                                   [](uint64_t o, const Piece& p) { return o < p.offset; });
     if (after == pieces.begin()) return {};
@@ -125,7 +96,8 @@ const char* RowEdgesFault(int32_t left, int32_t right, int32_t width) {
 
 // Draws one frame. All reads go through the file's bytes, each checked
 // against the file's end and the row's reach, and all writes stay inside
-// the rows, so a damaged file can only make it fail.
+// the rows (and the bytes after a row, which are put back), so a damaged
+// file can only make it fail.
 class FrameDecoder {
  public:
   FrameDecoder(const FileBytes& file, const SLPFrameInfo& frame, const Palette& palette,
@@ -146,32 +118,42 @@ class FrameDecoder {
       return Status::Fail("the frame is too large (" + SizeText() + ")");
     if (uint64_t{frame_.OutlineTableOffset} + 4 * uint64_t(height) > file_.size)
       return Status::Fail("the frame's row edge table lies outside the file");
+    // Every row's edges and command offset are checked before any pixel
+    // memory is taken: a damaged table fails at once, whatever size the
+    // frame claims. What is read is kept for drawing the rows.
+    edge_table_ = file_.From(frame_.OutlineTableOffset);
+    offset_table_ = file_.From(frame_.CommandTableOffset);
+    RowHead heads_on_stack[kHeadsOnStack];
+    std::unique_ptr<RowHead[]> heads_on_heap;
+    RowHead* heads = heads_on_stack;
+    if (height > kHeadsOnStack) {
+      heads_on_heap.reset(new (std::nothrow) RowHead[static_cast<size_t>(height)]);
+      if (!heads_on_heap) return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
+      heads = heads_on_heap.get();
+    }
+    for (int32_t y = 0; y < height; ++y)
+      if (!ReadRowHead(y, heads[static_cast<size_t>(y)]))
+        return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     // Bitmaps of the right size are drawn over as they are: every pixel of
     // a row is painted, and rows that end short are made black, as a new
     // bitmap would be.
-    // Every row's edges and command offset are checked before any pixel
-    // memory is taken: a damaged table fails at once, whatever size the
-    // frame claims.
-    RowHead head;
-    for (int32_t y = 0; y < height; ++y)
-      if (!ReadRowHead(y, head)) return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     for (cDIBSection* bitmap : {&colour_, &data_}) {
       if ((bitmap->Width() != width || bitmap->Height() != height) &&
           !bitmap->Create(width, height))
         return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
     }
     for (int32_t y = 0; y < height; ++y)
-      if (!DecodeRow(y)) return Status::Fail("row " + std::to_string(y) + ": " + fault_);
+      if (!DrawRow(y, heads[static_cast<size_t>(y)]))
+        return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     return Status::Ok();
   }
 
  private:
-  // The data colours as pixel bytes. Transparent and outline pixels are
-  // magenta in the colour bitmap too, shadow pixels red.
-  static constexpr BGR kBlack{0, 0, 0}, kMagenta = ToBGR(kDataTransparent),
-                       kWhite = ToBGR(kDataNormal), kGreen = ToBGR(kDataPlayer),
-                       kRed = ToBGR(kDataShadow), kBlue = ToBGR(kDataPlayerOutline),
-                       kYellow = ToBGR(kDataBlackOutline);
+  // How many bytes after a row the wide stores may write.
+  static constexpr size_t kRowGuard = 64;
+  static_assert(kRowGuard >= kRowStoreSpill);
+  // Rows drawn in a buffer (see DrawRow) fit on the stack up to this size.
+  static constexpr size_t kRowBufferOnStack = 4096;
 
   std::string SizeText() const {
     return std::to_string(frame_.Width) + " x " + std::to_string(frame_.Height);
@@ -196,176 +178,256 @@ class FrameDecoder {
     return Fault("player-colour index " + std::to_string(index) + " lies above 239");
   }
 
-  // The next byte, if the row reaches it.
-  bool Next(int32_t& n) {
-    if (p_ >= end_) return false;
-    n = *p_++;
-    return true;
-  }
-  // The count in the high nibble, or in the next byte when that is 0.
-  bool NibbleCount(uint8_t b, int32_t& n) {
-    n = b >> 4;
-    return n != 0 || Next(n);
-  }
-
   // A row's entries in the two tables.
+  // Left without initial values: a frame's heads are set by ReadRowHead
+  // before use, and are not cleared first.
   struct RowHead {
-    bool empty = false;  // the whole row is transparent; no commands
-    int32_t left = 0;
-    int32_t right = 0;
-    uint64_t start = 0;  // where its commands begin
+    int32_t left;
+    int32_t right;
+    uint32_t start;  // where its commands begin (not set for an empty row)
+    bool empty;      // the whole row is transparent; no commands
   };
+  // Frames up to this height keep their row heads on the stack.
+  static constexpr int32_t kHeadsOnStack = 256;
 
   // Reads row y's edges and command offset and checks that the edges fit
-  // the width and the commands begin inside the file.
+  // the width and the commands begin inside the file. The tables lie each
+  // in one piece of the file's bytes, so a row's entry is there when the
+  // bytes from the table's start reach it.
   bool ReadRowHead(int32_t y, RowHead& head) {
-    const std::string_view edges = file_.From(frame_.OutlineTableOffset + 4 * uint64_t(y));
-    if (edges.size() < 4) return Fault("the frame's row edge table lies outside the file");
-    head.left = le::I16(edges, 0);
-    head.right = le::I16(edges, 2);
+    const size_t at = 4 * static_cast<size_t>(y);
+    if (edge_table_.size() < at + 4)
+      return Fault("the frame's row edge table lies outside the file");
+    head.left = le::I16(edge_table_, at);
+    head.right = le::I16(edge_table_, at + 2);
     head.empty = head.left == kSLPEmptyRow;
     if (head.empty) return true;
     if (const char* fault = RowEdgesFault(head.left, head.right, frame_.Width)) return Fault(fault);
-    const uint64_t entry = uint64_t{frame_.CommandTableOffset} + 4 * uint64_t(y);
-    const std::string_view offset = entry + 4 > file_.size ? std::string_view() : file_.From(entry);
-    if (offset.size() < 4) return Fault("the command offset lies outside the file");
-    head.start = le::U32(offset, 0);
+    if (offset_table_.size() < at + 4) return Fault("the command offset lies outside the file");
+    head.start = le::U32(offset_table_, at);
     if (head.start >= file_.size) return PastEnd();
     return true;
   }
 
-  bool DecodeRow(int32_t y) {
+  // Draws row y. The wide stores may write past the row's last pixel: into
+  // the row's padding and the rows after it in memory, which are drawn
+  // already. Those bytes are kept and put back. A row near the end of the
+  // bitmap's memory is drawn in a buffer of the decoder's and copied in.
+  bool DrawRow(int32_t y, const RowHead& head) {
+    const size_t row_bytes = 3 * static_cast<size_t>(frame_.Width);
+    const size_t stride = static_cast<size_t>(colour_.BytesPerScanLine());
+    const size_t bytes_after = static_cast<size_t>(y) * stride + (stride - row_bytes);
+    if (bytes_after >= kRowGuard) {
+      uint8_t* colour = colour_.Row(y);
+      uint8_t* data = data_.Row(y);
+      uint8_t colour_after[kRowGuard], data_after[kRowGuard];
+      std::memcpy(colour_after, colour + row_bytes, kRowGuard);
+      std::memcpy(data_after, data + row_bytes, kRowGuard);
+      const bool drawn = DecodeRow(head, colour, data);
+      std::memcpy(colour + row_bytes, colour_after, kRowGuard);
+      std::memcpy(data + row_bytes, data_after, kRowGuard);
+      return drawn;
+    }
+    uint8_t on_stack[kRowBufferOnStack];
+    uint8_t* buffer = on_stack;
+    if (2 * (row_bytes + kRowGuard) > sizeof on_stack) {
+      row_buffer_.resize(2 * (row_bytes + kRowGuard));
+      buffer = row_buffer_.data();
+    }
+    uint8_t* const colour = buffer;
+    uint8_t* const data = colour + row_bytes + kRowGuard;
+    if (!DecodeRow(head, colour, data)) return false;
+    if (row_bytes > 0) {
+      std::memcpy(colour_.Row(y), colour, row_bytes);
+      std::memcpy(data_.Row(y), data, row_bytes);
+    }
+    return true;
+  }
+
+  // Decodes a row's commands into the two rows of pixels given, each
+  // followed by kRowGuard bytes that may be written.
+  bool DecodeRow(const RowHead& head, uint8_t* colour, uint8_t* data) {
     const int32_t width = frame_.Width;
-    uint8_t* colour = colour_.Row(y);
-    uint8_t* data = data_.Row(y);
     // Held locally: the pixel stores below could otherwise make the
     // compiler fetch the table's address again for every pixel.
     const uint32_t* const words = palette_.data();
-    RowHead head;
-    if (!ReadRowHead(y, head)) return false;
     if (head.empty) {
-      FillSpan(colour, 0, width, kMagenta);
-      FillSpan(data, 0, width, kMagenta);
+      FillBlocks(colour, width, kMagentaBlock);
+      FillBlocks(data, width, kMagentaBlock);
       return true;
     }
     const int32_t left = head.left, right = head.right;
-    FillSpan(colour, 0, left, kMagenta);
-    FillSpan(data, 0, left, kMagenta);
+    FillBlocks(colour, left, kMagentaBlock);
+    FillBlocks(data, left, kMagentaBlock);
 
     // The row's commands: from its offset to the end of the bytes held
     // there (the file's end, when the whole file is held).
     const uint64_t start = head.start;
     const std::string_view row = file_.From(start);
     end_is_file_end_ = start + row.size() == file_.size;
-    p_ = reinterpret_cast<const uint8_t*>(row.data());
-    end_ = p_ + row.size();
+    // The read position and the end are locals, not members: the pixel
+    // stores write through byte pointers, which as far as the compiler
+    // knows could change any member, and it would fetch them again after
+    // every store.
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(row.data());
+    const uint8_t* const end = p + row.size();
+    // The next byte, if the row reaches it.
+    const auto next = [&p, end](int32_t& n) {
+      if (p >= end) return false;
+      n = *p++;
+      return true;
+    };
+    // The count in the high nibble, or in the next byte when that is 0.
+    const auto nibble_count = [&next](uint8_t b, int32_t& n) {
+      n = b >> 4;
+      return n != 0 || next(n);
+    };
 
     int32_t x = left;
     for (;;) {
-      if (p_ >= end_) return RowEnded();
-      const uint8_t b = *p_++;
+      if (p >= end) return RowEnded();
+      const uint8_t b = *p++;
       int32_t n = 0;
+      uint8_t* const c = colour + 3 * static_cast<size_t>(x);
+      uint8_t* const d = data + 3 * static_cast<size_t>(x);
+      // The commands sprites are mostly made of come first, as plain
+      // tests that the processor foresees far better than the switch's
+      // jump through a table. Each takes only a command that fits; the
+      // switch decodes the rest, and says what is wrong with those that
+      // fail.
+      if (b == slp::kPlayerOutlinePixel && x < width) {
+        PutWord(c, WordOf(kMagentaBlock));
+        PutWord(d, WordOf(kBlueBlock));
+        x += 1;
+        continue;
+      }
+      if ((b & 3) == slp::kShortCopy) {
+        n = b >> 2;
+        if (n <= width - x && end - p >= n + 8) {
+          CopyWordsInEights(c, p, n, words);
+          p += n;
+          FillBlocks(d, n, kWhiteBlock);
+          x += n;
+          continue;
+        }
+      } else if ((b & 3) == slp::kShortSkip && b >= 4) {
+        n = b >> 2;
+        if (n <= width - x) {
+          FillBlocks(c, n, kMagentaBlock);
+          FillBlocks(d, n, kMagentaBlock);
+          x += n;
+          continue;
+        }
+      } else if (b == slp::kPlayerOutlineRun && p < end) {
+        n = *p;
+        if (n <= width - x) {
+          ++p;
+          FillBlocks(c, n, kMagentaBlock);
+          FillBlocks(d, n, kBlueBlock);
+          x += n;
+          continue;
+        }
+      }
       // Every case reads its count, checks that the pixels fit in the row
       // and the bytes in the file, then paints both bitmaps.
       switch (kCommandOf[b]) {
         case SLPCommand::kEndOfRow:
           if (right > width - x) return Fault("the right edge runs past the row's width");
-          FillSpan(colour, x, right, kMagenta);
-          FillSpan(data, x, right, kMagenta);
-          FillSpan(colour, x + right, width - x - right, kBlack);
-          FillSpan(data, x + right, width - x - right, kBlack);
+          FillBlocks(c, right, kMagentaBlock);
+          FillBlocks(d, right, kMagentaBlock);
+          // Rows usually end where their edges say.
+          if (x + right < width) {
+            FillBlocks(c + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+            FillBlocks(d + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+          }
           return true;
         case SLPCommand::kPlayerOutlineRun:
         case SLPCommand::kBlackOutlineRun:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, kMagenta);
-          FillSpan(data, x, n, b == slp::kPlayerOutlineRun ? kBlue : kYellow);
+          FillBlocks(c, n, kMagentaBlock);
+          FillBlocks(d, n, b == slp::kPlayerOutlineRun ? kBlueBlock : kYellowBlock);
           break;
         case SLPCommand::kPlayerOutlinePixel:
         case SLPCommand::kBlackOutlinePixel:
           n = 1;
           if (n > width - x) return PastWidth();
-          PutPixel(colour, x, kMagenta);
-          PutPixel(data, x, b == slp::kPlayerOutlinePixel ? kBlue : kYellow);
+          PutWord(c, WordOf(kMagentaBlock));
+          PutWord(d, b == slp::kPlayerOutlinePixel ? WordOf(kBlueBlock) : WordOf(kYellowBlock));
           break;
         case SLPCommand::kFill:
-          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
+          if (!nibble_count(b, n) || p >= end) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, WordBGR(words[*p_++]));
-          FillSpan(data, x, n, kWhite);
+          FillWord(c, n, words[*p++]);
+          FillBlocks(d, n, kWhiteBlock);
           break;
         case SLPCommand::kShadow:
-          if (!NibbleCount(b, n)) return RowEnded();
+          if (!nibble_count(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, kRed);
-          FillSpan(data, x, n, kRed);
+          FillBlocks(c, n, kRedBlock);
+          FillBlocks(d, n, kRedBlock);
           break;
         case SLPCommand::kLongSkip:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           n += (b >> 4) * 256;
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, kMagenta);
-          FillSpan(data, x, n, kMagenta);
+          FillBlocks(c, n, kMagentaBlock);
+          FillBlocks(d, n, kMagentaBlock);
           break;
         case SLPCommand::kPlayerShadeRun:
-          if (!Next(n)) return RowEnded();
+          if (!next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, WordBGR(words[16 + (b >> 4)]));
-          FillSpan(data, x, n, kGreen);
+          FillWord(c, n, words[16 + (b >> 4)]);
+          FillBlocks(d, n, kGreenBlock);
           break;
         case SLPCommand::kPlayerCopy: {
-          if (!NibbleCount(b, n)) return RowEnded();
+          if (!nibble_count(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          if (end_ - p_ < n) return RowEnded();
-          const uint8_t* index = p_;
+          if (end - p < n) return RowEnded();
+          const uint8_t* index = p;
           for (int32_t k = 0; k < n; ++k) {
             if (index[k] > 239) return BadPlayerIndex(index[k]);
-            PutPixel(colour, x + k, WordBGR(words[16 + index[k]]));
+            PutWord(c + 3 * k, words[16 + index[k]]);
           }
-          p_ += n;
-          FillSpan(data, x, n, kGreen);
+          p += n;
+          FillBlocks(d, n, kGreenBlock);
           break;
         }
         case SLPCommand::kPlayerFill: {
-          if (!NibbleCount(b, n) || p_ >= end_) return RowEnded();
+          if (!nibble_count(b, n) || p >= end) return RowEnded();
           if (n > width - x) return PastWidth();
-          const uint8_t index = *p_++;
+          const uint8_t index = *p++;
           if (index > 239) return BadPlayerIndex(index);
-          FillSpan(colour, x, n, WordBGR(words[16 + index]));
-          FillSpan(data, x, n, kGreen);
+          FillWord(c, n, words[16 + index]);
+          FillBlocks(d, n, kGreenBlock);
           break;
         }
         case SLPCommand::kShortSkip:
           n = b >> 2;
-          if (n == 0 && !Next(n)) return RowEnded();
+          if (n == 0 && !next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillSpan(colour, x, n, kMagenta);
-          FillSpan(data, x, n, kMagenta);
+          FillBlocks(c, n, kMagentaBlock);
+          FillBlocks(d, n, kMagentaBlock);
           break;
         case SLPCommand::kLongCopy:
-        case SLPCommand::kShortCopy: {
+        case SLPCommand::kShortCopy:
           if (kCommandOf[b] == SLPCommand::kLongCopy) {
-            if (!Next(n)) return RowEnded();
+            if (!next(n)) return RowEnded();
             n += (b & 0xF0) * 16;
           } else {
             n = b >> 2;  // no count byte; 0 is a copy of nothing
           }
           if (n > width - x) return PastWidth();
-          if (end_ - p_ < n) return RowEnded();
-          if (n > 0) {
-            const uint8_t* index = p_;
-            uint8_t* p = colour + 3 * static_cast<size_t>(x);
-            for (int32_t k = 0; k + 1 < n; ++k, p += 3) {
-              const uint32_t word = words[index[k]];
-              std::memcpy(p, &word, 4);
-            }
-            PutPixel(p, 0, WordBGR(words[index[n - 1]]));
-          }
-          p_ += n;
-          FillSpan(data, x, n, kWhite);
+          if (end - p < n) return RowEnded();
+          // Short copies, and those not at the end of the bytes held, in
+          // eights.
+          if (end - p >= n + 8)
+            CopyWordsInEights(c, p, n, words);
+          else
+            CopyWords(c, p, n, words);
+          p += n;
+          FillBlocks(d, n, kWhiteBlock);
           break;
-        }
       }
       x += n;
     }
@@ -375,14 +437,16 @@ class FrameDecoder {
   const SLPFrameInfo& frame_;
   cDIBSection& colour_;
   cDIBSection& data_;
-  // The row being decoded: the next command byte, and the end of what it
-  // may read.
-  const uint8_t* p_ = nullptr;
-  const uint8_t* end_ = nullptr;
+  // The two tables from their starts to the end of the bytes held there.
+  std::string_view edge_table_, offset_table_;
+  // Whether the row being decoded may read to the end of the file.
   bool end_is_file_end_ = false;
   bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
+  // Rows drawn away from the bitmaps (see DrawRow), when they are too
+  // wide for kRowBufferOnStack.
+  std::vector<uint8_t> row_buffer_;
 };
 
 // Bytes of a file already read, at their offset in it.
@@ -620,7 +684,7 @@ Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Pale
   Status decoded = Status::Ok();
   if (!file.OnDisk()) {
     bytes.size = file.Bytes().size();
-    bytes.pieces.push_back({0, file.Bytes()});
+    bytes.HoldWhole(file.Bytes());
   } else {
     decoded = ReadFramePieces(file, frame, storage, bytes);
   }
@@ -633,7 +697,7 @@ Status DecodeSLPFrame(const SLPFile& file, const SLPFrameInfo& frame, const Pale
       std::string_view whole;
       decoded = file.WholeFile(whole);
       if (decoded) {
-        bytes.pieces.assign(1, {0, whole});
+        bytes.HoldWhole(whole);
         storage.clear();
         decoded = FrameDecoder(bytes, frame, palette, colour, data).Decode();
       }
