@@ -1,6 +1,8 @@
 #include "codec/Palettes.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -157,24 +159,65 @@ const std::shared_ptr<const NearestColourGrid>& Palette::Grid() const {
 PaletteMatcher::PaletteMatcher(const Palette& palette)
     : palette_(palette),
       grid_(palette.Grid()),
-      cubes_(static_cast<uint64_t*>(std::calloc(kCubes, sizeof(uint64_t)))),
-      remembered_(static_cast<uint64_t*>(std::calloc(kRemembered, sizeof(uint64_t)))) {
-  if (!cubes_ || !remembered_) throw std::bad_alloc();
+      cubes_(static_cast<uint32_t*>(std::calloc(kCubes, sizeof(uint32_t)))),
+      answers_(kFirstOwnBlock << kCubeAnswerBits) {
+  if (!cubes_) throw std::bad_alloc();
+  for (int index = 0; index < 256; ++index)
+    std::fill_n(answers_.begin() + (ptrdiff_t{BlockOfIndex(index)} << kCubeAnswerBits), kBlockSize,
+                static_cast<uint8_t>(index));
 }
 
-uint8_t PaletteMatcher::FirstInCube(ColourValue v) {
-  const ColourValue low = RGBColour(RedOf(v) & -kCubeSize, GreenOf(v) & -kCubeSize,
-                                    BlueOf(v) & -kCubeSize);
-  NearestColourGrid::Narrow(grid_->CandidatesOf(NearestColourGrid::CellOf(v)), low, kCubeSize,
-                            narrowed_);
-  uint64_t& cube = cubes_[CubeOf(v)];
-  if (narrowed_.size() == 1) {
-    cube = kSingle | (uint64_t{narrowed_[0].index} << 32);
-    return narrowed_[0].index;
+void PaletteMatcher::NearestOfPixels(const uint8_t* pixels, size_t n, uint8_t* indices) {
+  // The tables in locals: the byte stores to indices could otherwise alias
+  // the members and make the compiler read them again for every pixel.
+  // Every pixel is looked up, equal neighbours too: two table reads cost
+  // less than a check against the previous colour that a picture with
+  // varied neighbours keeps mispredicting.
+  const uint32_t* const cubes = cubes_.get();
+  const uint8_t* answers = answers_.data();
+  for (size_t k = 0; k < n; ++k, pixels += 3) {
+    const ColourValue v = pixels[2] | (pixels[1] << 8) | (pixels[0] << 16);
+    uint32_t block = cubes[CubeOf(v)];
+    if (block == kNotAsked) [[unlikely]] {
+      block = FirstInCube(v);
+      answers = answers_.data();
+    }
+    indices[k] = answers[(size_t{block} << kCubeAnswerBits) | PlaceInCube(v)];
   }
-  cube = narrowed_.size() | (uint64_t{candidates_.size()} << 32);
-  candidates_.insert(candidates_.end(), narrowed_.begin(), narrowed_.end());
-  return NearestColourGrid::NearestAmong(narrowed_, v);
+}
+
+uint32_t PaletteMatcher::FirstInCube(ColourValue v) {
+  const int red = RedOf(v) & -kCubeSize, green = GreenOf(v) & -kCubeSize,
+            blue = BlueOf(v) & -kCubeSize;
+  NearestColourGrid::Narrow(grid_->CandidatesOf(NearestColourGrid::CellOf(v)),
+                            RGBColour(red, green, blue), kCubeSize, narrowed_);
+  uint32_t& cube = cubes_[CubeOf(v)];
+  if (narrowed_.size() == 1) return cube = BlockOfIndex(narrowed_[0].index);
+  // Every colour of the cube against the candidates in index order, keeping
+  // the first smallest distance: what NearestAmong gives for each colour,
+  // with the squares of each axis worked out once per candidate.
+  std::array<int32_t, kBlockSize> best;
+  best.fill(INT32_MAX);
+  std::array<uint8_t, kBlockSize> answer{};
+  for (const NearestColourGrid::Candidate& c : narrowed_) {
+    std::array<int32_t, kCubeSize> red_squares, green_squares, blue_squares;
+    for (int k = 0; k < kCubeSize; ++k) {
+      red_squares[k] = (red + k - c.red) * (red + k - c.red);
+      green_squares[k] = (green + k - c.green) * (green + k - c.green);
+      blue_squares[k] = (blue + k - c.blue) * (blue + k - c.blue);
+    }
+    size_t place = 0;
+    for (int b = 0; b < kCubeSize; ++b)
+      for (int g = 0; g < kCubeSize; ++g)
+        for (int r = 0; r < kCubeSize; ++r, ++place) {
+          const int32_t d = blue_squares[b] + green_squares[g] + red_squares[r];
+          answer[place] = d < best[place] ? c.index : answer[place];
+          best[place] = std::min(best[place], d);
+        }
+  }
+  cube = static_cast<uint32_t>(answers_.size() >> kCubeAnswerBits);
+  answers_.insert(answers_.end(), answer.begin(), answer.end());
+  return cube;
 }
 
 Status ParseBuiltInPalette(std::string_view text, PaletteTable& table) {

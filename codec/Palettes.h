@@ -77,52 +77,58 @@ class Palette {
 // Nearest matches for the many lookups of one job. Each job (each thread)
 // has its own; the palette it matches against may be shared.
 //
-// It cuts the colour cube into small cubes of kCubeSize on a side and
-// narrows the palette grid's candidates down to each cube the first time a
-// colour falls in it. Most cubes lie wholly inside one entry's region and
-// then answer with one table read; the others keep their few candidates.
+// It cuts the colour cube into small cubes of kCubeSize on a side and, the
+// first time a colour falls in one, works out the answer for every colour
+// of that cube at once from the palette grid's few candidates. Most cubes
+// lie wholly inside one entry's region and share that entry's block of
+// answers; the others get a block of their own. From then on every colour
+// of the cube costs two table reads and no comparison of distances, which
+// is what a rendered picture with its hundreds of thousands of colours
+// near entries' borders needs.
 class PaletteMatcher {
  public:
   explicit PaletteMatcher(const Palette& palette);
   const Palette& palette() const { return palette_; }
   // The same answer as Palette::Nearest.
   uint8_t Nearest(ColourValue v) {
-    // Colours of cubes on a border are remembered, as their search costs
-    // most; the table is small enough to stay in the processor's cache.
-    uint64_t& remembered = remembered_[(static_cast<uint32_t>(v) * 2654435761u) >> kRememberShift];
-    if ((remembered & ~uint64_t{0xFF}) == Key(v)) return static_cast<uint8_t>(remembered);
-    const uint64_t cube = cubes_[CubeOf(v)];
-    if ((cube & 0xFFFFFFFF) == kSingle) return static_cast<uint8_t>(cube >> 32);
-    const uint8_t index =
-        cube == 0 ? FirstInCube(v) : NearestColourGrid::NearestAmong(CandidatesOf(cube), v);
-    remembered = Key(v) | index;
-    return index;
+    uint32_t block = cubes_[CubeOf(v)];
+    if (block == kNotAsked) [[unlikely]]
+      block = FirstInCube(v);
+    return answers_[(size_t{block} << kCubeAnswerBits) | PlaceInCube(v)];
   }
+  // Nearest for each of n pixels stored as a 24-bit bitmap row stores them
+  // (blue, green, red), into indices[0..n).
+  void NearestOfPixels(const uint8_t* pixels, size_t n, uint8_t* indices);
 
  private:
   static constexpr int kCubeBits = 2;
   static constexpr int kCubeSize = 1 << kCubeBits;
   static constexpr int kCubesPerSide = 256 / kCubeSize;
   static constexpr size_t kCubes = size_t{kCubesPerSide} * kCubesPerSide * kCubesPerSide;
+  // A block holds the answers for the kCubeSize^3 colours of one cube.
+  static constexpr int kCubeAnswerBits = 3 * kCubeBits;
+  static constexpr size_t kBlockSize = size_t{1} << kCubeAnswerBits;
 
-  // A cube's entry: 0 while no colour of it was asked; else the number of
-  // its candidates in the low 32 bits and, above them, the answer itself
-  // when that number is 1, or where its candidates start in candidates_.
-  static constexpr uint64_t kSingle = 1;
+  // A cube's entry is the number of its block of answers, or kNotAsked
+  // while no colour of it was asked. Blocks 1 to 256 answer index 0 to 255
+  // for every colour, for the cubes that lie inside one entry's region;
+  // the blocks after them belong to one cube each.
+  static constexpr uint32_t kNotAsked = 0;
+  static constexpr uint32_t BlockOfIndex(int index) { return static_cast<uint32_t>(index) + 1; }
+  static constexpr uint32_t kFirstOwnBlock = 257;
+
   static int CubeOf(ColourValue v) {
     return (RedOf(v) >> kCubeBits) | ((GreenOf(v) >> kCubeBits) << (8 - kCubeBits)) |
            ((BlueOf(v) >> kCubeBits) << (16 - 2 * kCubeBits));
   }
-  std::span<const NearestColourGrid::Candidate> CandidatesOf(uint64_t cube) const {
-    return {candidates_.data() + (cube >> 32), static_cast<size_t>(cube & 0xFFFFFFFF)};
+  static int PlaceInCube(ColourValue v) {
+    constexpr int kMask = kCubeSize - 1;
+    return (RedOf(v) & kMask) | ((GreenOf(v) & kMask) << kCubeBits) |
+           ((BlueOf(v) & kMask) << (2 * kCubeBits));
   }
-  uint8_t FirstInCube(ColourValue v);
-
-  // Answers remembered for colours of border cubes: the colour plus one (so
-  // that zeroed memory is empty) above the index's eight bits.
-  static constexpr int kRememberShift = 20;
-  static constexpr size_t kRemembered = size_t{1} << (32 - kRememberShift);
-  static uint64_t Key(ColourValue v) { return (static_cast<uint64_t>(v) + 1) << 8; }
+  // Fills v's cube entry, with a block of its own when more than one entry
+  // can be nearest to a colour of the cube, and gives that entry.
+  uint32_t FirstInCube(ColourValue v);
 
   struct FreeMemory {
     void operator()(void* p) const { std::free(p); }
@@ -131,9 +137,11 @@ class PaletteMatcher {
   std::shared_ptr<const NearestColourGrid> grid_;
   // Zeroed memory from the system: the parts for cubes never asked about
   // cost nothing.
-  std::unique_ptr<uint64_t[], FreeMemory> cubes_;
-  std::unique_ptr<uint64_t[], FreeMemory> remembered_;
-  std::vector<NearestColourGrid::Candidate> candidates_;
+  std::unique_ptr<uint32_t[], FreeMemory> cubes_;
+  // Blocks of answers, kBlockSize bytes each, numbered from 0 (block 0 is
+  // never read). Against the game palette a job that meets every colour
+  // makes about 88,000 blocks of its own, some 5.5 MB.
+  std::vector<uint8_t> answers_;
   std::vector<NearestColourGrid::Candidate> narrowed_;
 };
 

@@ -40,21 +40,11 @@ void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
 
 ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
 
-// Palette indices of n pixels from p on. Neighbours often share a colour, so
-// the last answer is kept.
+// Palette indices of n pixels from p on.
 void IndicesOf(const uint8_t* p, size_t n, PaletteMatcher& matcher,
                std::vector<uint8_t>& indices) {
   indices.resize(n);
-  ColourValue last = -1;
-  uint8_t last_index = 0;
-  for (size_t k = 0; k < n; ++k, p += 3) {
-    ColourValue v = PixelAt(p);
-    if (v != last) {
-      last = v;
-      last_index = matcher.Nearest(v);
-    }
-    indices[k] = last_index;
-  }
+  matcher.NearestOfPixels(p, n, indices.data());
 }
 
 void AppendPlayerRun(SLPBytes& out, const std::vector<uint8_t>& indices) {

@@ -3,6 +3,7 @@
 // colour, ties between equally distant entries included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -92,21 +93,41 @@ std::vector<ColourValue> CraftedColours(const PaletteTable& palette) {
   return colours;
 }
 
-// Checks every colour three ways: the palette's search, a fresh matcher,
-// and the matcher asked again (answering from what it keeps). Returns how
-// many of the colours were ties.
+// The colours as a 24-bit bitmap row stores them: blue, green, red.
+std::vector<uint8_t> AsPixels(const std::vector<ColourValue>& colours) {
+  std::vector<uint8_t> pixels;
+  pixels.reserve(3 * colours.size());
+  for (ColourValue v : colours) {
+    pixels.push_back(static_cast<uint8_t>(BlueOf(v)));
+    pixels.push_back(static_cast<uint8_t>(GreenOf(v)));
+    pixels.push_back(static_cast<uint8_t>(RedOf(v)));
+  }
+  return pixels;
+}
+
+// Checks every colour four ways: the palette's search, a fresh matcher
+// asked one colour at a time, the matcher asked again (answering from what
+// it keeps), and a second fresh matcher given all the colours as one row
+// of pixels, twice. Returns how many of the colours were ties.
 int ExpectPlainAnswers(const Palette& palette, const std::vector<ColourValue>& colours,
                        const std::string& what) {
   PaletteMatcher matcher(palette);
+  PaletteMatcher row_matcher(palette);
+  const std::vector<uint8_t> pixels = AsPixels(colours);
+  std::vector<uint8_t> row_indices(colours.size());
   int ties = 0;
   for (int pass = 0; pass < 2; ++pass) {
-    for (ColourValue v : colours) {
+    row_matcher.NearestOfPixels(pixels.data(), colours.size(), row_indices.data());
+    for (size_t k = 0; k < colours.size(); ++k) {
+      const ColourValue v = colours[k];
       const int expected = PlainNearest(palette.Colours(), v);
-      if (NearestPaletteIndex(palette, v) != expected || matcher.Nearest(v) != expected) {
+      if (NearestPaletteIndex(palette, v) != expected || matcher.Nearest(v) != expected ||
+          row_indices[k] != expected) {
         ADD_FAILURE() << what << ": colour " << RedOf(v) << " " << GreenOf(v) << " "
                       << BlueOf(v) << " should give " << expected << ", the palette gives "
                       << int{NearestPaletteIndex(palette, v)} << ", the matcher "
-                      << int{matcher.Nearest(v)} << (pass ? " (asked again)" : "");
+                      << int{matcher.Nearest(v)} << ", the matcher's row "
+                      << int{row_indices[k]} << (pass ? " (asked again)" : "");
         return ties;
       }
       if (pass == 0 && EntriesAtSmallestDistance(palette.Colours(), v) > 1) ++ties;
@@ -150,6 +171,31 @@ TEST(NearestColour, AgreesWithThePlainRuleOnTheBuiltInPalette) {
   ExpectPlainAnswers(palette, RandomColours(1'000'000, 2024), "built-in, random");
   const int ties = ExpectPlainAnswers(palette, CraftedColours(palette.Colours()), "built-in, crafted");
   EXPECT_GT(ties, 200) << "the crafted colours should hold many ties";
+}
+
+TEST(NearestColour, MatcherAgreesWithThePalettesSearchOnEveryColour) {
+  // Every colour of the cube, a row of blue values at a time, so that the
+  // matcher works out the answers of every one of its small cubes. The
+  // palette's search is held to the plain rule above.
+  const Palette& palette = Palette::BuiltIn();
+  PaletteMatcher matcher(palette);
+  std::vector<ColourValue> row(256);
+  std::vector<uint8_t> indices(256);
+  int wrong = 0;
+  for (int red = 0; red < 256 && wrong == 0; ++red)
+    for (int green = 0; green < 256 && wrong == 0; ++green) {
+      for (int blue = 0; blue < 256; ++blue) row[blue] = RGBColour(red, green, blue);
+      const std::vector<uint8_t> pixels = AsPixels(row);
+      matcher.NearestOfPixels(pixels.data(), row.size(), indices.data());
+      for (int blue = 0; blue < 256; ++blue)
+        if (indices[blue] != palette.Nearest(row[blue])) {
+          ADD_FAILURE() << "colour " << red << " " << green << " " << blue << " gives "
+                        << int{indices[blue]} << ", the palette "
+                        << int{palette.Nearest(row[blue])};
+          ++wrong;
+          break;
+        }
+    }
 }
 
 TEST(NearestColour, AgreesWithThePlainRuleOnTheScreenPalette) {
