@@ -1,6 +1,8 @@
 #include "codec/RunEncoder.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "codec/DataColours.h"
@@ -115,29 +117,60 @@ void AppendFill(SLPBytes& out, uint8_t index, size_t count) {
   }
 }
 
-void AppendIndices(SLPBytes& out, std::span<const uint8_t> indices) {
-  // pending is indices[start, k]; in fill state all of it is one index.
-  bool filling = false;
-  size_t start = 0;
-  for (size_t k = 0; k < indices.size(); ++k) {
-    const uint8_t c = indices[k];
-    if (!filling) {
-      if (k - start + 1 >= 4 && indices[k - 1] == c && indices[k - 2] == c &&
-          indices[k - 3] == c) {
-        AppendCopy(out, indices.subspan(start, k - 3 - start));
-        start = k - 3;
-        filling = true;
-      }
-    } else if (c != indices[start]) {
-      AppendFill(out, indices[start], k - start);
-      start = k;
-      filling = false;
+namespace {
+
+// Bit 7 of each byte is set where the bytes of a and b are equal (exact:
+// no carry crosses from one byte into the next).
+uint64_t EqualBytes(uint64_t a, uint64_t b) {
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const uint64_t x = a ^ b;
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// The first position from i on where four equal indices start, looking six
+// positions at a time; stops early (at most at end - 9) where fewer than
+// nine indices are left, the rest being for the caller to look at one by
+// one.
+size_t SkipToFourEqual(const uint8_t* at, size_t i, size_t end) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 9 <= end; i += 6) {
+      uint64_t here, next;
+      std::memcpy(&here, at + i, 8);
+      std::memcpy(&next, at + i + 1, 8);
+      // Byte k: index i + k equals the one after it, for k = 0..7; then
+      // byte k: indices i + k to i + k + 3 are equal, for k = 0..5.
+      const uint64_t equal = EqualBytes(here, next);
+      const uint64_t four = equal & (equal >> 8) & (equal >> 16);
+      if (four != 0) return i + static_cast<size_t>(std::countr_zero(four)) / 8;
     }
   }
-  if (filling)
-    AppendFill(out, indices[start], indices.size() - start);
-  else
-    AppendCopy(out, indices.subspan(start));
+  return i;
+}
+
+}  // namespace
+
+void AppendIndices(SLPBytes& out, std::span<const uint8_t> indices) {
+  // Every run of four or more equal indices is one fill; what lies between
+  // fills is one copy (or several where it is too long for one count).
+  // Sprites of many colours are mostly copies: stretches without four
+  // equal indices are passed over a word at a time.
+  const size_t n = indices.size();
+  const uint8_t* const at = indices.data();
+  size_t copy_from = 0;
+  for (size_t i = 0; i < n;) {
+    i = SkipToFourEqual(at, i, n);
+    if (i >= n) break;
+    const uint8_t c = at[i];
+    size_t j = i + 1;
+    while (j < n && at[j] == c) ++j;
+    if (j - i >= 4) {
+      AppendCopy(out, indices.subspan(copy_from, i - copy_from));
+      AppendFill(out, c, j - i);
+      copy_from = j;
+    }
+    i = j;
+  }
+  AppendCopy(out, indices.subspan(copy_from));
 }
 
 bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t first_x,

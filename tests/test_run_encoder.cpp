@@ -166,6 +166,50 @@ TEST_F(RunEncoderTest, FourEqualIndicesBecomeAFillThreeStayACopy) {
   EXPECT_TRUE(EncodeIndices(Bytes{}).empty());
 }
 
+// The rule as it reads, index by index: the pending block turns into a
+// fill when its last four indices are equal, and a fill ends at the first
+// index that differs.
+Bytes EncodeIndicesOneByOne(const Bytes& indices) {
+  Bytes out;
+  bool filling = false;
+  size_t start = 0;
+  for (size_t k = 0; k < indices.size(); ++k) {
+    const uint8_t c = indices[k];
+    if (!filling) {
+      if (k - start + 1 >= 4 && indices[k - 1] == c && indices[k - 2] == c &&
+          indices[k - 3] == c) {
+        AppendCopy(out, std::span<const uint8_t>(indices).subspan(start, k - 3 - start));
+        start = k - 3;
+        filling = true;
+      }
+    } else if (c != indices[start]) {
+      AppendFill(out, indices[start], k - start);
+      start = k;
+      filling = false;
+    }
+  }
+  if (filling)
+    AppendFill(out, indices[start], indices.size() - start);
+  else
+    AppendCopy(out, std::span<const uint8_t>(indices).subspan(start));
+  return out;
+}
+
+TEST_F(RunEncoderTest, IndicesAreCodedAsTheRuleReadsIndexByIndex) {
+  // Few different indices make runs of every length; long stretches
+  // without runs make copies too long for one count.
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 3000; ++round) {
+    const int kinds = 1 + round % 6;
+    const size_t length = round % 10 == 0 ? 5000 + random() % 5000 : random() % 300;
+    Bytes indices(length);
+    for (uint8_t& index : indices)
+      index = kinds == 6 ? static_cast<uint8_t>(random()) : static_cast<uint8_t>(random() % kinds);
+    ASSERT_EQ(EncodeIndices(indices), EncodeIndicesOneByOne(indices))
+        << "round " << round << ", " << length << " indices of " << kinds << " kinds";
+  }
+}
+
 TEST_F(RunEncoderTest, NormalRunsCodeTheirNearestPaletteIndices) {
   Bytes indices = {distinct[3], distinct[3], distinct[3], distinct[3], distinct[5], distinct[6]};
   EXPECT_EQ(NormalRun(indices), EncodeIndices(indices));
