@@ -412,12 +412,17 @@ TEST_F(ExportTest, APlayerEntryBeyond255IsRefusedForThatGraphic) {
   EXPECT_EQ(test::ReadPNGBack(dir.File("ix/high/high_001.png")).Index(0, 0), 216);
 }
 
-TEST_F(ExportTest, AFrameUsingTheTransparentIndexIsRefusedInPalettedPictures) {
+TEST_F(ExportTest, AFrameUsingTheTransparentOrShadowIndexIsRefusedInPalettedPictures) {
   const std::string slp = dir.File("uses.slp");
   test::WriteFileBytes(slp, test::BuildSLP({test::OneRowFrame(1, 0, 0, {0x04, 255, 0x0F})}));
   auto run = Zorv("export -q --format indexed -o " + Quote(dir.File("out")) + " " + Quote(slp));
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("transparent index"), std::string::npos) << run.err;
+  auto as_shadow = Zorv("export -q --format indexed --transparent-index 3 --shadow-index 255 -o " +
+                       Quote(dir.File("out")) + " " + Quote(slp));
+  EXPECT_EQ(as_shadow.status, 1);
+  EXPECT_NE(as_shadow.err.find("shadow index"), std::string::npos) << as_shadow.err;
+  EXPECT_FALSE(fs::exists(dir.File("out/uses/uses_001.png")));
   auto other = Zorv("export -q --format indexed --transparent-index 3 -o " +
                     Quote(dir.File("out")) + " " + Quote(slp));
   ASSERT_EQ(other.status, 0) << other.err;
