@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "codec/DIBSection.h"
+#include "codec/PNGFiles.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLPWriter.h"
@@ -117,6 +118,27 @@ void SeedSLP(const std::string& name, std::string_view bytes) {
   Seed("fuzz_slp_reader", name, bytes);
   Seed("fuzz_slp_file", name, bytes);
   Seed("fuzz_slp_to_slx", name, bytes);
+  // Exported in RGBA for player 2 with outlines, and paletted.
+  Seed("fuzz_png_export", "rgba_" + name, std::string(1, '\x12') + std::string(bytes));
+  Seed("fuzz_png_export", "indexed_" + name, std::string(1, '\x01') + std::string(bytes));
+}
+
+// PNG files the exporter writes, for the reader.
+void PNGSeeds() {
+  RGBAImage rgba;
+  rgba.Width = 3;
+  rgba.Height = 2;
+  for (int i = 0; i < 24; ++i) rgba.Pixels.push_back(static_cast<uint8_t>(i * 11));
+  std::string bytes;
+  if (EncodeRGBAPNG(rgba, bytes)) Seed("fuzz_png_export", "rgba.png", "\x20" + bytes);
+  IndexedImage indexed;
+  indexed.Width = 2;
+  indexed.Height = 2;
+  indexed.Indices = {0, 10, 255, 7};
+  indexed.Colours = Palette::BuiltIn().Colours();
+  indexed.Alpha.fill(255);
+  indexed.Alpha[255] = 0;
+  if (EncodeIndexedPNG(indexed, bytes)) Seed("fuzz_png_export", "indexed.png", "\x20" + bytes);
 }
 
 void BitmapSeeds() {
@@ -380,6 +402,7 @@ int main(int argc, char** argv) {
   PaletteSeeds();
   PackageSeeds();
   SampleSeeds();
+  PNGSeeds();
   std::printf("%d seed files in %s\n", written, out_root.string().c_str());
   return 0;
 }

@@ -16,6 +16,7 @@
 
 #include "autogen/AutoGen.h"
 #include "codec/DIBSection.h"
+#include "codec/ExportFrames.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLPWriter.h"
@@ -138,6 +139,26 @@ class Concurrency : public ::testing::Test {
                       if (Status encoded = EncodeSLP(frames, screen_palette, bytes); !encoded)
                         return encoded;
                       return WriteFileSafely((out / "again.slp").string(), bytes);
+                    }});
+    // Frames exported as PNG: one shared palette, one matcher per job.
+    jobs.push_back({"export unit", [this](const fs::path& out) {
+                      ExportSettings settings;
+                      settings.Render.Player = 2;
+                      settings.Render.Outlines = true;
+                      return ExportSLPFrames(samples + "unit.slp", out.string(), "unit",
+                                             Palette::BuiltIn(), settings);
+                    }});
+    jobs.push_back({"export screen", [this](const fs::path& out) {
+                      ExportSettings settings;
+                      settings.Format = ExportFormat::kIndexed;
+                      return ExportSLPFrames(samples + "screen.slp", out.string(), "screen",
+                                             screen_palette, settings);
+                    }});
+    jobs.push_back({"export unit SLX", [this](const fs::path& out) {
+                      ExportSettings settings;
+                      settings.Render.Player = 8;
+                      return ExportSLXFrames(unit_slx, out.string(), "unit", Palette::BuiltIn(),
+                                             settings);
                     }});
     return jobs;
   }

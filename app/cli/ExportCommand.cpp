@@ -1,0 +1,154 @@
+// `zorv export IN.slp|IN.slx... -o DIR`: every frame of each graphic as a
+// PNG picture, RGBA in a chosen player's colours or 8-bit paletted with
+// exact indices, one folder per graphic as slp2slx makes them.
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/cli/BatchOptions.h"
+#include "app/cli/Command.h"
+#include "codec/ExportFrames.h"
+#include "codec/Palettes.h"
+#include "common/FileIO.h"
+
+namespace zorv::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ExportArgs {
+  BatchArguments batch;
+  std::string palette_path;
+  std::string format = "png";
+  ExportSettings settings;
+};
+
+bool IsFolder(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(fs::path(NativePath(path)), ec);
+}
+
+// The graphics to export: files named are taken as they are; folders are
+// searched for SLP files and for SLX files, each told by its content.
+FoundInputs FindGraphics(const std::vector<std::string>& arguments) {
+  std::vector<std::string> files, folders;
+  for (const std::string& argument : arguments)
+    (IsFolder(argument) ? folders : files).push_back(argument);
+  FoundInputs found = FindInputs(files, InputKind::kSLP);
+  if (folders.empty()) return found;
+  std::set<std::string> taken;
+  for (const InputKind kind : {InputKind::kSLP, InputKind::kSLX}) {
+    FoundInputs walked = FindInputs(folders, kind);
+    for (BatchInput& input : walked.inputs)
+      if (taken.insert(input.path).second) found.inputs.push_back(std::move(input));
+    found.skipped.insert(found.skipped.end(), walked.skipped.begin(), walked.skipped.end());
+    for (std::string& error : walked.errors)
+      if (std::find(found.errors.begin(), found.errors.end(), error) == found.errors.end())
+        found.errors.push_back(std::move(error));
+  }
+  // A file skipped by one walk may be the other kind's file.
+  std::erase_if(found.skipped, [&](const std::string& path) { return taken.count(path) != 0; });
+  std::sort(found.skipped.begin(), found.skipped.end());
+  found.skipped.erase(std::unique(found.skipped.begin(), found.skipped.end()),
+                      found.skipped.end());
+  return found;
+}
+
+Status ExportOne(const BatchJob& job, const Palette& palette, const ExportSettings& settings) {
+  // The job's output names the folder and title an SLX graphic of the
+  // input would have; the frames are written there under that title.
+  const fs::path output(job.output);
+  const std::string folder = output.parent_path().generic_string();
+  const std::string title = output.stem().string();
+  if (LooksLike(InputKind::kSLX, job.input))
+    return ExportSLXFrames(job.input, folder, title, palette, settings);
+  return ExportSLPFrames(job.input, folder, title, palette, settings);
+}
+
+int RunExport(ExportArgs args) {
+  args.settings.Format = args.format == "indexed" ? ExportFormat::kIndexed : ExportFormat::kPNG;
+  const RenderOptions& render = args.settings.Render;
+  if (render.TransparentIndex == render.ShadowIndex)
+    return UsageError("--transparent-index and --shadow-index are both " +
+                      std::to_string(render.ShadowIndex) + "; they must differ");
+
+  auto palette = std::make_shared<Palette>(Palette::BuiltIn());
+  if (!args.palette_path.empty())
+    if (Status loaded = LoadPalette(args.palette_path, *palette); !loaded) return Failed(loaded);
+
+  const FoundInputs found = FindGraphics(args.batch.paths);
+  if (!found.errors.empty()) {
+    for (const std::string& error : found.errors) PrintError(error);
+    std::fprintf(stderr, "Nothing was converted.\n");
+    return kExitUsage;
+  }
+  std::vector<BatchJob> jobs;
+  for (const BatchInput& input : found.inputs)
+    jobs.push_back(
+        {input.path, OutputPath(input, args.batch.out_folder, OutputShape::kFolderPerGraphic)});
+  if (const std::string clash = ClashingOutputs(jobs, OutputPlace::kApart); !clash.empty()) {
+    PrintError(clash + " Nothing was converted.");
+    return kExitUsage;
+  }
+  if (args.batch.verbose)
+    for (const std::string& skipped : found.skipped)
+      std::printf("%s skipped: not a file of this kind\n", skipped.c_str());
+
+  BatchSettings batch;
+  batch.threads = args.batch.threads > 0 ? args.batch.threads : DefaultThreads();
+  batch.verbosity = args.batch.Level();
+  batch.skipped = static_cast<int>(found.skipped.size());
+  const ExportSettings settings = args.settings;
+  return RunBatch(
+      jobs, [palette, settings](const BatchJob& job) { return ExportOne(job, *palette, settings); },
+      batch);
+}
+
+void Setup(CLI::App& app, CommandAction& action) {
+  auto* command = app.add_subcommand(
+      "export",
+      "Export every frame of SLP sprites and SLX graphics as PNG pictures.\n"
+      "  zorv export [-o DIR] PATH...     files and folders; folders are searched, "
+      "subfolders too, for SLP and SLX files (told by their content), and "
+      "units/archer.slp becomes units/archer/archer_001.png and on, one folder per graphic\n"
+      "  --format png: RGBA; transparent pixels alpha 0, player colour in the shades of "
+      "--player (palette entry 16 x N + the pixel's index), shadow black with "
+      "--shadow-alpha, outlines transparent unless --outlines\n"
+      "  --format indexed: 8-bit paletted with the whole palette in index order; "
+      "transparent pixels --transparent-index (marked transparent), shadow "
+      "--shadow-index, player colour 16 + its index");
+  auto args = std::make_shared<ExportArgs>();
+  command->add_option("PATH", args->batch.paths, "SLP and SLX files and folders")->required();
+  AddBatchOptions(*command, args->batch);
+  command->add_option("--format", args->format, "png (default) or indexed")
+      ->check(CLI::IsMember({"png", "indexed"}));
+  RenderOptions& render = args->settings.Render;
+  command->add_option("--player", render.Player, "Player colour 1 to 8 (default 1)")
+      ->check(CLI::Range(kMinPlayer, kMaxPlayer));
+  command
+      ->add_option("--shadow-alpha", render.ShadowAlpha,
+                   "Alpha of shadow pixels, 0 to 255 (default 128)")
+      ->check(CLI::Range(0, 255));
+  command->add_flag("--outlines", render.Outlines,
+                    "Draw outlines: player-colour outlines in the player's brightest shade, "
+                    "black outlines black (default: transparent)");
+  command
+      ->add_option("--transparent-index", render.TransparentIndex,
+                   "Palette index of transparent pixels in indexed pictures (default 255)")
+      ->check(CLI::Range(0, 255));
+  command
+      ->add_option("--shadow-index", render.ShadowIndex,
+                   "Palette index of shadow pixels in indexed pictures (default 254)")
+      ->check(CLI::Range(0, 255));
+  command->add_option("--palette", args->palette_path,
+                      "A JASC-PAL palette to use instead of the built-in one");
+  command->callback([&action, args] { action = [args] { return RunExport(*args); }; });
+}
+
+CommandRegistrar registrar(14, &Setup);
+
+}  // namespace
+}  // namespace zorv::cli

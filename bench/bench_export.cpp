@@ -1,0 +1,120 @@
+// Exporting the real samples' frames (ZORV_SAMPLES) as PNG, in memory,
+// against decoding the same frames in the same run: the counter
+// ratio_to_decode says how many decodings one export costs. An export is
+// the frame read with its exact indices, the picture made and compressed
+// into PNG bytes; writing the files is left out, as the disk's speed is no
+// property of the code. Times are processor time (std::clock) in blocks of
+// several passes, as in bench_codec.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/BenchSamples.h"
+#include "codec/FrameRender.h"
+#include "codec/PNGFiles.h"
+#include "codec/Palettes.h"
+#include "codec/SLPReader.h"
+#include "common/FileIO.h"
+
+namespace {
+
+template <typename Work>
+double CPUSeconds(int reps, Work work) {
+  const std::clock_t start = std::clock();
+  for (int r = 0; r < reps; ++r) work();
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// Passes per timed block: about 20 ms of decoding, at least one.
+template <typename Work>
+int RepsFor(Work work) {
+  const double once = CPUSeconds(3, work) / 3;
+  return once <= 0 ? 1000 : std::max(1, static_cast<int>(0.02 / once));
+}
+
+struct Sample {
+  std::unique_ptr<zorv::SLPFile> file;
+  zorv::Palette palette;
+  std::vector<zorv::SLPFrameInfo> frames;
+  int64_t pixels = 0;
+  bool ok = false;
+};
+
+Sample LoadSample(const std::string& name) {
+  Sample sample;
+  const std::string dir = zorv::bench::SamplesDir();
+  if (dir.empty() || !zorv::LoadPalette(dir + name + ".pal", sample.palette)) return sample;
+  std::string bytes;
+  if (!zorv::ReadWholeFile(dir + name + ".slp", bytes)) return sample;
+  sample.file = std::make_unique<zorv::SLPFile>(std::move(bytes));
+  zorv::SLPHeader header;
+  if (!zorv::ReadSLPHeader(*sample.file, header, sample.frames)) return sample;
+  for (const auto& f : sample.frames) sample.pixels += int64_t{f.Width} * f.Height;
+  sample.ok = true;
+  return sample;
+}
+
+enum class Format { kRGBA, kIndexed };
+
+void Export(benchmark::State& state, const std::string& name, Format format) {
+  const Sample sample = LoadSample(name);
+  if (!sample.ok) {
+    state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
+    return;
+  }
+  zorv::RenderOptions options;
+  options.Player = 2;
+  options.Outlines = true;
+  zorv::FramePixels pixels;
+  zorv::RGBAImage rgba;
+  zorv::IndexedImage indexed;
+  std::string png;
+  uint64_t png_bytes = 0;
+  auto export_all = [&] {
+    png_bytes = 0;
+    for (const auto& f : sample.frames) {
+      bool ok = zorv::FramePixelsFromSLP(*sample.file, f, pixels).ok();
+      if (format == Format::kRGBA)
+        ok = ok && zorv::RenderRGBA(pixels, sample.palette, options, rgba).ok() &&
+             zorv::EncodeRGBAPNG(rgba, png).ok();
+      else
+        ok = ok && zorv::RenderIndexed(pixels, sample.palette, options, indexed).ok() &&
+             zorv::EncodeIndexedPNG(indexed, png).ok();
+      benchmark::DoNotOptimize(ok);
+      png_bytes += png.size();
+    }
+  };
+  zorv::cDIBSection colour, data;
+  auto decode_all = [&] {
+    for (const auto& f : sample.frames) {
+      benchmark::DoNotOptimize(
+          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
+      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
+    }
+  };
+  const int reps = RepsFor(decode_all);
+  double export_seconds = 0, decode_seconds = 0;
+  for (auto _ : state) {
+    const double once = CPUSeconds(1, export_all);
+    decode_seconds += CPUSeconds(reps, decode_all) / reps;
+    export_seconds += once;
+    state.SetIterationTime(once);
+  }
+  const double passes = static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
+  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
+  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+  state.counters["png_kbytes"] = static_cast<double>(png_bytes) / 1024;
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(Export, unit_png, std::string("unit"), Format::kRGBA)->UseManualTime();
+BENCHMARK_CAPTURE(Export, unit_indexed, std::string("unit"), Format::kIndexed)->UseManualTime();
+BENCHMARK_CAPTURE(Export, screen_png, std::string("screen"), Format::kRGBA)->UseManualTime();
+BENCHMARK_CAPTURE(Export, screen_indexed, std::string("screen"), Format::kIndexed)
+    ->UseManualTime();
