@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/BenchSamples.h"
+#include "bench/BenchTiming.h"
 #include "codec/DataColours.h"
 #include "codec/Palettes.h"
 #include "codec/SLPFrameEncoder.h"
@@ -26,20 +27,8 @@
 
 namespace {
 
-// Processor seconds spent by one call of work, repeated reps times.
-template <typename Work>
-double CPUSeconds(int reps, Work work) {
-  const std::clock_t start = std::clock();
-  for (int r = 0; r < reps; ++r) work();
-  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-}
-
-// Passes per timed block: about 20 ms of the baseline's work, at least one.
-template <typename Work>
-int RepsFor(Work work) {
-  const double once = CPUSeconds(3, work) / 3;
-  return once <= 0 ? 1000 : std::max(1, static_cast<int>(0.02 / once));
-}
+using zorv::bench::CPUSeconds;
+using zorv::bench::RepsFor;
 
 using zorv::bench::SamplesDir;
 

@@ -29,14 +29,6 @@ std::string DescribeColour(ColourValue colour) {
          std::to_string(BlueOf(colour));
 }
 
-std::string At(int32_t x, int32_t y) {
-  std::string text = "(";
-  text += std::to_string(x);
-  text += ", ";
-  text += std::to_string(y);
-  text += ")";
-  return text;
-}
 
 void Reset(FramePixels& pixels, int32_t width, int32_t height) {
   const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -55,13 +47,17 @@ Status KindsOf(const cDIBSection& data, FramePixels& pixels) {
       if (!PixelKindOf(colour, kinds[x]))
         return Status::Fail(kMsgErrorExportingFrame,
                             "The data bitmap has the colour " + DescribeColour(colour) + " at " +
-                                At(x, y) + ", which marks no kind of pixel.");
+                                PixelPlaceText(x, y) + ", which marks no kind of pixel.");
     }
   }
   return Status::Ok();
 }
 
 }  // namespace
+
+std::string PixelPlaceText(int32_t x, int32_t y) {
+  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
 
 bool PixelKindOf(ColourValue data_colour, PixelKind& kind) {
   switch (data_colour) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "codec/DIBSection.h"
@@ -31,6 +32,9 @@ struct FramePixels {
   std::vector<PixelKind> Kind;
   std::vector<uint8_t> Index;
 };
+
+// "(x, y)": where a pixel is, for messages.
+std::string PixelPlaceText(int32_t x, int32_t y);
 
 // The kind a data-bitmap colour marks; false for a colour that marks none.
 bool PixelKindOf(ColourValue data_colour, PixelKind& kind);

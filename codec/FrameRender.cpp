@@ -5,15 +5,6 @@
 namespace zorv {
 namespace {
 
-std::string At(int32_t x, int32_t y) {
-  std::string text = "(";
-  text += std::to_string(x);
-  text += ", ";
-  text += std::to_string(y);
-  text += ")";
-  return text;
-}
-
 void PutRGBA(uint8_t* out, ColourValue colour, uint8_t alpha) {
   out[0] = static_cast<uint8_t>(RedOf(colour));
   out[1] = static_cast<uint8_t>(GreenOf(colour));
@@ -79,7 +70,7 @@ Status RenderRGBA(const FramePixels& pixels, const Palette& palette,
           image = RGBAImage{};
           return Status::Fail(
               kMsgErrorExportingFrame,
-              "The player-colour pixel at " + At(x, y) + " has the index " +
+              "The player-colour pixel at " + PixelPlaceText(x, y) + " has the index " +
                   std::to_string(pixels.Index[p]) + ": for player " +
                   std::to_string(options.Player) + " that is palette entry " +
                   std::to_string(entry) + ", beyond 255.");
@@ -137,7 +128,7 @@ Status RenderIndexed(const FramePixels& pixels, const Palette& palette,
       const int32_t y = static_cast<int32_t>(p / static_cast<size_t>(pixels.Width));
       image = IndexedImage{};
       return Status::Fail(kMsgErrorExportingFrame,
-                          "The pixel at " + At(x, y) + " has the palette index " +
+                          "The pixel at " + PixelPlaceText(x, y) + " has the palette index " +
                               std::to_string(index) + ", which is the " +
                               (index == transparent ? "transparent" : "shadow") +
                               " index; choose another one.");
