@@ -53,10 +53,34 @@ Status KindsOf(const cDIBSection& data, FramePixels& pixels) {
   return Status::Ok();
 }
 
+// Kinds from the data bitmap, then the index of every normal and
+// player-colour pixel from its colour by index_of(kind, colour).
+template <typename IndexOf>
+Status FillPixels(const cDIBSection& colour, const cDIBSection& data, FramePixels& pixels,
+                  IndexOf index_of) {
+  Reset(pixels, data.Width(), data.Height());
+  if (Status kinds = KindsOf(data, pixels); !kinds) return kinds;
+  for (int32_t y = 0; y < data.Height(); ++y) {
+    const uint8_t* row = colour.Row(y);
+    const size_t start = static_cast<size_t>(y) * data.Width();
+    for (int32_t x = 0; x < data.Width(); ++x) {
+      const PixelKind kind = pixels.Kind[start + x];
+      if (kind == PixelKind::kNormal || kind == PixelKind::kPlayer)
+        pixels.Index[start + x] = index_of(kind, PixelOf(row, x));
+    }
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 std::string PixelPlaceText(int32_t x, int32_t y) {
-  return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+  std::string text = "(";
+  text += std::to_string(x);
+  text += ", ";
+  text += std::to_string(y);
+  text += ")";
+  return text;
 }
 
 bool PixelKindOf(ColourValue data_colour, PixelKind& kind) {
@@ -75,22 +99,10 @@ Status FramePixelsFromSLP(const SLPFile& file, const SLPFrameInfo& frame, FrameP
   cDIBSection colour, data;
   if (Status decoded = DecodeSLPFrame(file, frame, IndexPalette(), colour, data); !decoded)
     return decoded;
-  Reset(pixels, data.Width(), data.Height());
-  if (Status kinds = KindsOf(data, pixels); !kinds) return kinds;
-  for (int32_t y = 0; y < data.Height(); ++y) {
-    const uint8_t* row = colour.Row(y);
-    const size_t start = static_cast<size_t>(y) * data.Width();
-    for (int32_t x = 0; x < data.Width(); ++x) {
-      const PixelKind kind = pixels.Kind[start + x];
-      // The red byte is the palette index; player colour was drawn at 16 + index.
-      const int index = RedOf(PixelOf(row, x));
-      if (kind == PixelKind::kNormal)
-        pixels.Index[start + x] = static_cast<uint8_t>(index);
-      else if (kind == PixelKind::kPlayer)
-        pixels.Index[start + x] = static_cast<uint8_t>(index - 16);
-    }
-  }
-  return Status::Ok();
+  // The red byte is the palette index; player colour was drawn at 16 + index.
+  return FillPixels(colour, data, pixels, [](PixelKind kind, ColourValue drawn) {
+    return static_cast<uint8_t>(kind == PixelKind::kPlayer ? RedOf(drawn) - 16 : RedOf(drawn));
+  });
 }
 
 Status FramePixelsFromBitmaps(const cDIBSection& colour, const cDIBSection& data,
@@ -101,20 +113,9 @@ Status FramePixelsFromBitmaps(const cDIBSection& colour, const cDIBSection& data
                             std::to_string(colour.Height()) + " pixels, the data bitmap " +
                             std::to_string(data.Width()) + " x " +
                             std::to_string(data.Height()) + ".");
-  Reset(pixels, data.Width(), data.Height());
-  if (Status kinds = KindsOf(data, pixels); !kinds) return kinds;
-  for (int32_t y = 0; y < data.Height(); ++y) {
-    const uint8_t* row = colour.Row(y);
-    const size_t start = static_cast<size_t>(y) * data.Width();
-    for (int32_t x = 0; x < data.Width(); ++x) {
-      const PixelKind kind = pixels.Kind[start + x];
-      if (kind == PixelKind::kNormal)
-        pixels.Index[start + x] = matcher.Nearest(PixelOf(row, x));
-      else if (kind == PixelKind::kPlayer)
-        pixels.Index[start + x] = PlayerColourIndex(matcher, PixelOf(row, x));
-    }
-  }
-  return Status::Ok();
+  return FillPixels(colour, data, pixels, [&matcher](PixelKind kind, ColourValue drawn) {
+    return kind == PixelKind::kPlayer ? PlayerColourIndex(matcher, drawn) : matcher.Nearest(drawn);
+  });
 }
 
 }  // namespace zorv
