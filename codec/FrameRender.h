@@ -5,12 +5,10 @@
 #include "codec/FramePixels.h"
 #include "codec/PNGFiles.h"
 #include "codec/Palettes.h"
+#include "codec/PlayerColours.h"
 #include "common/Status.h"
 
 namespace zorv {
-
-inline constexpr int kMinPlayer = 1;
-inline constexpr int kMaxPlayer = 8;
 
 struct RenderOptions {
   int Player = 1;             // player colour: entries 16 x Player + index

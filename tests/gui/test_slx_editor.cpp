@@ -362,6 +362,55 @@ TEST_F(SLXEditorTest, ZoomButtonsShowTheFrameBitmapsWithoutTheMark) {
   zoom.close();
 }
 
+TEST_F(SLXEditorTest, PlayerColourMenuShowsPlayerPixelsInTheChosenPlayersShades) {
+  // Left half player colour, drawn in player 1's shade 5; right half normal.
+  const Palette& palette = Palette::BuiltIn();
+  std::string path = WriteGraphic("p", {{20, 10, 5, 5}});
+  cDIBSection colour, data;
+  ASSERT_TRUE(colour.Create(20, 10) && data.Create(20, 10));
+  colour.Fill(palette.Colour(16 + 5));
+  data.Fill(kDataNormal);
+  for (int32_t y = 0; y < 10; ++y)
+    for (int32_t x = 0; x < 10; ++x) data.SetPixel(x, y, kDataPlayer);
+  ASSERT_TRUE(colour.SavePicture(dir.File("p1.bmp")));
+  ASSERT_TRUE(data.SavePicture(dir.File("p1d.bmp")));
+  const std::string files_before = test::ReadFileBytes(path) +
+                                   test::ReadFileBytes(dir.File("p1.bmp")) +
+                                   test::ReadFileBytes(dir.File("p1d.bmp"));
+  SLXEditorForm& editor = Load(path);
+
+  // Eight choices, one at a time, player 1 first.
+  for (int n = 1; n <= 8; ++n) {
+    QAction* choice = editor.MenuAction("menu_player_choice(" + std::to_string(n) + ")");
+    ASSERT_NE(choice, nullptr) << n;
+    EXPECT_EQ(choice->text(), QString("Player %1").arg(n));
+    EXPECT_EQ(choice->isChecked(), n == 1);
+  }
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(2, 2), Rgb(palette.Colour(21)));
+
+  editor.MenuAction("menu_player_choice(3)")->trigger();
+  EXPECT_FALSE(editor.MenuAction("menu_player_choice(1)")->isChecked());
+  EXPECT_EQ(windows.Document().Player(), 3);
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(2, 2), Rgb(palette.Colour(48 + 5)));
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(15, 2), Rgb(palette.Colour(21)));
+  // The zoom window shows what the view shows.
+  QTest::mouseClick(editor.ZoomButton(0), Qt::LeftButton);
+  EXPECT_EQ(windows.Zoom().OriginalDIB.GetPixel(2, 2), palette.Colour(48 + 5));
+  windows.Zoom().close();
+  // Shown again, the frame keeps the player.
+  windows.Document().RedisplayFrame();
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(2, 2), Rgb(palette.Colour(48 + 5)));
+
+  editor.MenuAction("menu_player_choice(8)")->trigger();
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(2, 2), Rgb(palette.Colour(128 + 5)));
+  editor.MenuAction("menu_player_choice(1)")->trigger();
+  EXPECT_EQ(editor.SLXColourPicBox()->Picture().pixel(2, 2), Rgb(palette.Colour(21)));
+  // Only the view changed: no file was written.
+  EXPECT_EQ(test::ReadFileBytes(path) + test::ReadFileBytes(dir.File("p1.bmp")) +
+                test::ReadFileBytes(dir.File("p1d.bmp")),
+            files_before);
+}
+
 TEST_F(SLXEditorTest, EveryHotSpotChangeByMouseCountsAsAChange) {
   std::string path = WriteGraphic("m", {{60, 60, 10, 10}, {60, 60, 10, 10}});
   SLXEditorForm& editor = Load(path);

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "codec/PlayerColours.h"
+
 namespace zorv::gui {
 
 bool SLXDocument::HasFrame(int32_t frame) const {
@@ -61,5 +63,11 @@ void SLXDocument::ResetFrameRange() { emit frameRangeReset(graphic_.FrameCount);
 void SLXDocument::ShowGenerated(const AutoGenResult& result) { emit frameGenerated(result); }
 
 void SLXDocument::RedisplayFrame() { emit frameRedisplayRequested(); }
+
+void SLXDocument::SetPlayer(int player) {
+  if (player < kMinPlayer || player > kMaxPlayer || player == player_) return;
+  player_ = player;
+  emit playerChanged(player);
+}
 
 }  // namespace zorv::gui

@@ -32,6 +32,9 @@ class SLXDocument : public QObject {
   int32_t AnimateFirst() const { return animate_first_; }
   int32_t AnimateLast() const { return animate_last_; }
   const ViewAnchors& Anchors() const { return anchors_; }
+  // Whose colours the views show player-colour pixels in (1 to 8); a choice
+  // of the session, kept in no file.
+  int Player() const { return player_; }
 
   // Replaces the graphic. With show_editor the editor is asked for first
   // (editorRequested: shown, its frame slider reset to the new frame count
@@ -54,6 +57,8 @@ class SLXDocument : public QObject {
   void SetAnchors(const ViewAnchors& anchors) { anchors_ = anchors; }
   void SetColourAnchor(ViewPoint anchor) { anchors_.ColourAnchor = anchor; }
   void SetDataAnchor(ViewPoint anchor) { anchors_.DataAnchor = anchor; }
+  // Another player's colours; players outside 1 to 8 are ignored.
+  void SetPlayer(int player);
 
   // Requests to the editor on behalf of auto-generation:
   // move the frame slider to frame without showing the frame;
@@ -77,6 +82,7 @@ class SLXDocument : public QObject {
   void frameRangeReset(int frame_count);
   void frameGenerated(const zorv::AutoGenResult& result);
   void frameRedisplayRequested();
+  void playerChanged(int player);
 
  private:
   SLXGraphic graphic_;
@@ -84,6 +90,7 @@ class SLXDocument : public QObject {
   int32_t animate_first_ = 1;
   int32_t animate_last_ = 0;
   ViewAnchors anchors_;
+  int player_ = 1;
 };
 
 }  // namespace zorv::gui

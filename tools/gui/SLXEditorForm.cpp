@@ -1,6 +1,7 @@
 #include "tools/gui/SLXEditorForm.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "codec/DIBSection.h"
 #include "codec/FrameBitmaps.h"
+#include "codec/PlayerColours.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -98,6 +100,11 @@ SLXEditorForm::SLXEditorForm(Windows& windows, SLXDocument& document)
     document_.SetCurrentFrame(frame_scroll_->value());
   });
   connect(&document_, &SLXDocument::frameRedisplayRequested, this, [this] { ShowFrame(false); });
+  connect(&document_, &SLXDocument::playerChanged, this, [this](int player) {
+    if (QAction* choice = MenuAction("menu_player_choice(" + std::to_string(player) + ")"))
+      choice->setChecked(true);
+    if (CurrentFrameValid()) ShowFrame(false);
+  });
   connect(&document_, &SLXDocument::frameGenerated, this, [this](const AutoGenResult& result) {
     // The frame as it now is (hot spot and place), then the generated
     // bitmaps over it.
@@ -206,6 +213,19 @@ void SLXEditorForm::BuildMenus() {
     connect(precision_actions_[i], &QAction::triggered, this, [this, i] { SetPrecision(i + 1); });
   }
   precision_actions_[0]->setChecked(true);
+
+  // After the menus above: which player's colours the views show.
+  QMenu* player = menuBar()->addMenu("Player colour");
+  player->setObjectName("menu_player");
+  auto* players = new QActionGroup(player);
+  for (int n = kMinPlayer; n <= kMaxPlayer; ++n) {
+    const std::string object_name = "menu_player_choice(" + std::to_string(n) + ")";
+    QAction* choice = name(player->addAction(QString("Player %1").arg(n)), object_name.c_str());
+    choice->setCheckable(true);
+    choice->setChecked(n == document_.Player());
+    players->addAction(choice);
+    connect(choice, &QAction::triggered, this, [this, n] { document_.SetPlayer(n); });
+  }
 }
 
 QAction* SLXEditorForm::MenuAction(const std::string& object_name) const {
@@ -223,6 +243,7 @@ void SLXEditorForm::Open() {
     changed_ = false;
     SetPrecision(1);
     display_action_->setChecked(false);
+    document_.SetPlayer(1);
     ClearMarks();
     colour_drag_ = data_drag_ = 0;
     animate_timer_->stop();
@@ -295,6 +316,11 @@ bool SLXEditorForm::ShowFrame(bool first) {
     if (data_loaded) {
       data_view_->SetPicture(ToQImage(data));
       data_shown = true;
+      // Player 1 is the colour bitmap as it is; another player's colours
+      // need the data bitmap to tell which pixels are player colour.
+      if (colour_loaded && document_.Player() != 1)
+        colour_view_->SetPicture(
+            ToQImage(InPlayerColours(colour, data, Palette::BuiltIn(), document_.Player())));
     } else {
       failures.push_back("Unable to load the data bitmap of frame " + std::to_string(current) +
                          "!\n" + data_loaded.message());
@@ -530,7 +556,10 @@ void SLXEditorForm::SaveChanges() {
 
 void SLXEditorForm::ApplyGenerated(const AutoGenResult& result) {
   if (!result.Generated) return;
-  colour_view_->SetPicture(ToQImage(result.ColourBitmap));
+  colour_view_->SetPicture(ToQImage(document_.Player() == 1
+                                        ? result.ColourBitmap
+                                        : InPlayerColours(result.ColourBitmap, result.DataBitmap,
+                                                          Palette::BuiltIn(), document_.Player())));
   data_view_->SetPicture(ToQImage(result.DataBitmap));
   colour_view_->resize(result.Views.Width, result.Views.Height);
   data_view_->resize(result.Views.Width, result.Views.Height);
