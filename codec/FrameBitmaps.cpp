@@ -7,7 +7,7 @@ namespace zorv {
 Status LoadFrameBitmap(const std::string& path, cDIBSection& bitmap) {
   bitmap.ClearUp();
   int32_t width = 0, height = 0;
-  if (Status read = ReadBMPSize(path, width, height); !read) return read;
+  if (Status read = ReadPictureSize(path, width, height); !read) return read;
   if (int64_t{width} * height > kMaxSLPFramePixels)
     return Status::Fail(path + ": the picture is " + std::to_string(width) + " x " +
                         std::to_string(height) + " pixels; a frame holds at most " +

@@ -18,7 +18,7 @@ struct FrameBitmaps {
   int32_t CenterY = 0;
 };
 
-// Loads the BMP file of a frame (or an icon). Its size is read from its
+// Loads the BMP or PNG file of a frame (or an icon). Its size is read from its
 // headers first: a picture larger than a frame may be (kMaxSLPFramePixels,
 // the most an SLP frame holds) is refused before any memory is taken for it,
 // however small the file that declares it.
