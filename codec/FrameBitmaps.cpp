@@ -1,6 +1,8 @@
 #include "codec/FrameBitmaps.h"
 
+#include "codec/BitmapPNG.h"
 #include "codec/SLPFormat.h"
+#include "common/Functions.h"
 
 namespace zorv {
 
@@ -13,6 +15,16 @@ Status LoadFrameBitmap(const std::string& path, cDIBSection& bitmap) {
                         std::to_string(height) + " pixels; a frame holds at most " +
                         std::to_string(kMaxSLPFramePixels) + ".");
   return bitmap.CreateFromPicture(path);
+}
+
+bool IsPNGFrameName(const std::string& path) {
+  return path.size() > 4 && AsciiLower(std::string_view(path).substr(path.size() - 4)) == ".png";
+}
+
+Status SaveFrameBitmap(const cDIBSection& bitmap, const std::string& path,
+                       const std::vector<std::string>& inputs) {
+  if (IsPNGFrameName(path)) return SaveBitmapPNG(bitmap, path, inputs);
+  return bitmap.SavePicture(path, inputs);
 }
 
 }  // namespace zorv

@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-#include "codec/BitmapPNG.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/DataColours.h"
 #include "codec/SLX.h"
 #include "codec/WideRowStores.h"
@@ -786,11 +786,8 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
   const std::vector<std::string> inputs{slp_path};
   if (Status separate = RefuseOverwritingInput(slx_path, inputs); !separate)
     return fail(separate.message());
-  const bool png = format == FrameFileFormat::kPNG;
-  const char* extension = png ? ".png" : ".bmp";
-  auto save = [png, &inputs](const cDIBSection& bitmap, const std::string& path) {
-    return png ? SaveBitmapPNG(bitmap, path, inputs) : bitmap.SavePicture(path, inputs);
-  };
+  // The frame files' names say what kind of file they are.
+  const char* extension = format == FrameFileFormat::kPNG ? ".png" : ".bmp";
   cDIBSection colour, data;
   for (int32_t i = 1; i <= header.FrameCount; ++i) {
     Tell(progress, "Decoding frame " + NumberText(i), i, header.FrameCount);
@@ -802,9 +799,9 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     frame.CenterY = info.HotSpotY;
     frame.ColourFile = title + "_" + PadFrameNumber(i) + extension;
     frame.DataFile = title + "_" + PadFrameNumber(i) + "d" + extension;
-    if (Status saved = save(colour, folder + frame.ColourFile); !saved)
+    if (Status saved = SaveFrameBitmap(colour, folder + frame.ColourFile, inputs); !saved)
       return fail(saved.message());
-    if (Status saved = save(data, folder + frame.DataFile); !saved)
+    if (Status saved = SaveFrameBitmap(data, folder + frame.DataFile, inputs); !saved)
       return fail(saved.message());
   }
   file.Close();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "autogen/AutoGen.h"
 #include "codec/BitmapPNG.h"
 #include "codec/DataColours.h"
 #include "codec/FrameBitmaps.h"
@@ -248,6 +249,38 @@ TEST(PNGFrames, AnSLXWithABadPNGFrameNamesItAndWritesNoSLP) {
   ASSERT_TRUE(SaveBitmapPNG(Gradient(9, 5), graphic.ColourPath(1)).ok());
   EXPECT_EQ(ConvertSLXToSLP(graphic, dir.File("g.slp"), Palette::BuiltIn()).Headline(),
             FramesDoNotMatchText(1));
+}
+
+// Auto-generation rewrites a frame's two files: PNG files where they are
+// named .png, BMP files where they are named otherwise, as before.
+TEST(PNGFrames, GeneratedFramesAreWrittenAsTheKindTheirNamesSay) {
+  for (const std::string extension : {".png", ".bmp", ".PNG"}) {
+    SCOPED_TRACE(extension);
+    test::TempDir dir;
+    cDIBSection colour, data;
+    SmallFrame(colour, data);
+    colour.DrawRowSpan(0, 8, 0, kMagenta);  // a background row to crop
+    SLXGraphic graphic = OneFrameSLX(
+        dir.File("g.slx"), extension, colour, data,
+        [](const cDIBSection& b, const std::string& path) { return SaveFrameBitmap(b, path); });
+    AutoGenOptions options;
+    options.Save = true;
+    const AutoGenResult result = GenerateDataBitmap(graphic, options);
+    ASSERT_TRUE(result.status.ok()) << result.status.message();
+    ASSERT_TRUE(result.Saved);
+    EXPECT_TRUE(result.Cropped);
+    const bool png = extension != ".bmp";
+    for (const std::string& path : {graphic.ColourPath(1), graphic.DataPath(1)}) {
+      const std::string bytes = test::ReadFileBytes(path);
+      EXPECT_EQ(HasPNGSignature(bytes), png) << path;
+      EXPECT_EQ(bytes.starts_with("BM"), !png) << path;
+    }
+    cDIBSection written_colour, written_data;
+    ASSERT_TRUE(LoadFrameBitmap(graphic.ColourPath(1), written_colour).ok());
+    ASSERT_TRUE(LoadFrameBitmap(graphic.DataPath(1), written_data).ok());
+    ExpectSamePixels(result.ColourBitmap, written_colour);
+    ExpectSamePixels(result.DataBitmap, written_data);
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/cli/Command.h"
 #include "app/cli/Progress.h"
 #include "autogen/AutoGen.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -140,7 +141,7 @@ int RunPreview(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions
   }
   for (auto [bitmap, path] : {std::pair{&result.ColourBitmap, &colour_out},
                               std::pair{&result.DataBitmap, &data_out}}) {
-    if (Status saved = bitmap->SavePicture(*path); !saved) {
+    if (Status saved = SaveFrameBitmap(*bitmap, *path); !saved) {
       PrintError(std::string(kMsgErrorSavingBitmap) + "\n" + saved.message());
       return kExitFailed;
     }
