@@ -119,6 +119,9 @@ Status DecodePNG(std::string_view bytes, PNGPicture& picture) {
   picture = PNGPicture{};
   ImageGuard guard;
   png_image& image = guard.image;
+  if (!HasPNGSignature(bytes))
+    return Status::Fail(kMsgErrorReadingPNG, "not a PNG file: it does not start with the PNG "
+                                             "signature");
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
     return Status::Fail(kMsgErrorReadingPNG, LibpngReason(image));
   if (image.width < 1 || image.height < 1 ||
