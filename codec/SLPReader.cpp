@@ -8,8 +8,8 @@
 #include <new>
 #include <utility>
 
-#include "codec/FrameBitmaps.h"
 #include "codec/DataColours.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "codec/WideRowStores.h"
 #include "common/FileIO.h"
