@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "codec/BitmapPNG.h"
 #include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "common/FileIO.h"
@@ -114,10 +115,20 @@ Status StageBitmaps(const SLXGraphic& graphic, int32_t frame_number,
                           *path + "\nWriting it would destroy the graphic, so nothing was saved.");
   for (auto [path, bitmap] : {std::pair{&colour_path, &generated.Colour},
                               std::pair{&data_path, &generated.Data}}) {
-    const std::string header = bitmap->BMPHeader();
-    const std::string_view pixels(reinterpret_cast<const char*>(bitmap->DIBSectionBitsPtr()),
-                                  bitmap->ImageSize());
-    if (Status staged = transaction.Stage(*path, {header, pixels}); !staged)
+    // A frame file named .png stays a PNG file; any other is a BMP file.
+    std::string header, png;
+    std::string_view pixels;
+    if (IsPNGFrameName(*path)) {
+      if (Status encoded = EncodeBitmapPNG(*bitmap, png); !encoded)
+        return Status::Fail(kMsgErrorSavingBitmap, *path + ": " + encoded.Detail() +
+                                                       "\nFrame " + frame_text +
+                                                       " was left as it was.");
+    } else {
+      header = bitmap->BMPHeader();
+      pixels = std::string_view(reinterpret_cast<const char*>(bitmap->DIBSectionBitsPtr()),
+                                bitmap->ImageSize());
+    }
+    if (Status staged = transaction.Stage(*path, {header, png, pixels}); !staged)
       return Status::Fail(kMsgErrorSavingBitmap,
                           staged.message() + "\nFrame " + frame_text + " was left as it was.");
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codec/BitmapPNG.h"
+#include "codec/PNGFiles.h"
 #include "common/FileIO.h"
 #include "common/LittleEndian.h"
 
@@ -86,9 +88,14 @@ Status cDIBSection::CreateFromPicture(const std::string& path) {
   std::string bytes;
   Status read = ReadWholeFile(path, bytes, kMaxImageBytes + (uint64_t{1} << 20));
   if (!read) return read;
-  Status decoded = DecodeBMP(bytes, *this);
+  Status decoded = CreateFromPictureBytes(bytes);
   if (!decoded) return Status::Fail(path + ": " + decoded.message());
   return Status::Ok();
+}
+
+Status cDIBSection::CreateFromPictureBytes(std::string_view bytes) {
+  if (HasPNGSignature(bytes)) return DecodePNGBitmap(bytes, *this);
+  return DecodeBMP(bytes, *this);
 }
 
 Status cDIBSection::CreateFromBMPBytes(std::string_view bytes) {

@@ -131,8 +131,10 @@ class cDIBSection {
                       int32_t source_top = 0, int32_t width = -1,
                       int32_t height = -1);
 
-  // Loads a BMP file; on failure the bitmap is empty and the status says why.
+  // Loads a BMP or a PNG file, told apart by their first bytes, not by
+  // their names; on failure the bitmap is empty and the status says why.
   Status CreateFromPicture(const std::string& path);
+  Status CreateFromPictureBytes(std::string_view bytes);
   Status CreateFromBMPBytes(std::string_view bytes);
 
   // Writes an uncompressed 24-bit BMP: 54 header bytes, no colour table,
@@ -158,6 +160,11 @@ Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height);
 // The same from the first bytes of a BMP file (a thousand bytes hold the
 // largest headers) or the whole of it.
 Status BMPSizeFromHead(std::string_view head, int32_t& width, int32_t& height);
+
+// The same for a BMP or a PNG file, told apart by their first bytes; the
+// head must hold the first thousand bytes of the file, or all of it.
+Status PictureSizeFromHead(std::string_view head, int32_t& width, int32_t& height);
+Status ReadPictureSize(const std::string& path, int32_t& width, int32_t& height);
 
 // Decodes BMP file bytes into bitmap (created at the image's size). Accepts
 // core, info, V4 and V5 headers; 1, 4 and 8 bits with a colour table, RLE4

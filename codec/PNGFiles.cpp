@@ -2,6 +2,8 @@
 
 #include <png.h>
 
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "common/FileIO.h"
@@ -117,6 +119,9 @@ Status DecodePNG(std::string_view bytes, PNGPicture& picture) {
   picture = PNGPicture{};
   ImageGuard guard;
   png_image& image = guard.image;
+  if (!HasPNGSignature(bytes))
+    return Status::Fail(kMsgErrorReadingPNG, "not a PNG file: it does not start with the PNG "
+                                             "signature");
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
     return Status::Fail(kMsgErrorReadingPNG, LibpngReason(image));
   if (image.width < 1 || image.height < 1 ||
@@ -125,6 +130,9 @@ Status DecodePNG(std::string_view bytes, PNGPicture& picture) {
                         "The picture is " + std::to_string(image.width) + " x " +
                             std::to_string(image.height) + " pixels; at most " +
                             std::to_string(kMaxPNGPixels) + " pixels are read.");
+  if ((image.format & PNG_FORMAT_FLAG_LINEAR) != 0)
+    return Status::Fail(kMsgErrorReadingPNG,
+                        "The picture has 16 bits per channel; only 8-bit PNG files are read.");
   const int32_t width = static_cast<int32_t>(image.width);
   const int32_t height = static_cast<int32_t>(image.height);
   const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -170,6 +178,38 @@ Status ReadPNG(const std::string& path, PNGPicture& picture) {
     return Status::Fail(kMsgErrorReadingPNG, read.message());
   if (Status decoded = DecodePNG(bytes, picture); !decoded)
     return Status::Fail(kMsgErrorReadingPNG, path + ": " + decoded.Detail());
+  return Status::Ok();
+}
+
+namespace {
+
+constexpr std::string_view kPNGSignature("\x89PNG\r\n\x1a\n", 8);
+
+uint32_t BigEndian32(std::string_view bytes, size_t at) {
+  return (uint32_t{static_cast<uint8_t>(bytes[at])} << 24) |
+         (uint32_t{static_cast<uint8_t>(bytes[at + 1])} << 16) |
+         (uint32_t{static_cast<uint8_t>(bytes[at + 2])} << 8) |
+         uint32_t{static_cast<uint8_t>(bytes[at + 3])};
+}
+
+}  // namespace
+
+bool HasPNGSignature(std::string_view bytes) { return bytes.starts_with(kPNGSignature); }
+
+Status PNGSizeFromHead(std::string_view head, int32_t& width, int32_t& height) {
+  width = height = 0;
+  if (!HasPNGSignature(head)) return Status::Fail("not a PNG file");
+  // The signature is followed by the IHDR chunk: its length (13), its
+  // type, then the width and height as big-endian numbers.
+  if (head.size() < 24 || BigEndian32(head, 8) != 13 || head.substr(12, 4) != "IHDR")
+    return Status::Fail("a damaged PNG file: it does not start with its header chunk");
+  const uint32_t w = BigEndian32(head, 16), h = BigEndian32(head, 20);
+  // PNG allows up to 2^31 - 1 in each direction; zero is no picture.
+  if (w == 0 || h == 0 || w > INT32_MAX || h > INT32_MAX)
+    return Status::Fail("a damaged PNG file: it declares a picture of " + std::to_string(w) +
+                        " x " + std::to_string(h) + " pixels");
+  width = static_cast<int32_t>(w);
+  height = static_cast<int32_t>(h);
   return Status::Ok();
 }
 

@@ -57,8 +57,15 @@ Status WriteRGBAPNG(const std::string& path, const RGBAImage& image);
 Status WriteIndexedPNG(const std::string& path, const IndexedImage& image);
 
 // Reads a PNG file. Pictures of more than kMaxPNGPixels pixels (as the
-// header declares them) are refused before any memory is taken for them.
+// header declares them) are refused before any memory is taken for them,
+// and so are 16-bit files, whose colours would not come back as stored.
 Status DecodePNG(std::string_view bytes, PNGPicture& picture);
 Status ReadPNG(const std::string& path, PNGPicture& picture);
+
+// Whether bytes start with the eight bytes every PNG file starts with.
+bool HasPNGSignature(std::string_view bytes);
+// The width and height a PNG file declares in its first chunk, from its
+// first 24 bytes or more; the rest of the file is not looked at.
+Status PNGSizeFromHead(std::string_view head, int32_t& width, int32_t& height);
 
 }  // namespace zorv

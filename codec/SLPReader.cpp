@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "codec/DataColours.h"
+#include "codec/FrameBitmaps.h"
 #include "codec/SLX.h"
 #include "codec/WideRowStores.h"
 #include "common/FileIO.h"
@@ -746,8 +747,14 @@ std::string SLXPathWithExtension(const std::string& slx_path) {
 // sprites are a few kilobytes, and a batch converts thousands of them.
 constexpr uint64_t kHeldWholeBelow = uint64_t{4} << 20;
 
-Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
+Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
                        const Palette& palette, const ProgressSink& progress) {
+  return ConvertSLPToSLX(slp_path, slx_path, palette, FrameFileFormat::kBMP, progress);
+}
+
+Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
+                       const Palette& palette, FrameFileFormat format,
+                       const ProgressSink& progress) {
   // A folder is no name for an SLX file (its frames would be hidden files
   // named "_001.bmp" and so on).
   if (requested_slx_path.empty() || IsFolderSeparator(requested_slx_path.back()) ||
@@ -779,6 +786,8 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
   const std::vector<std::string> inputs{slp_path};
   if (Status separate = RefuseOverwritingInput(slx_path, inputs); !separate)
     return fail(separate.message());
+  // The frame files' names say what kind of file they are.
+  const char* extension = format == FrameFileFormat::kPNG ? ".png" : ".bmp";
   cDIBSection colour, data;
   for (int32_t i = 1; i <= header.FrameCount; ++i) {
     Tell(progress, "Decoding frame " + NumberText(i), i, header.FrameCount);
@@ -788,11 +797,11 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     SLXFrame& frame = graphic.Frame(i);
     frame.CenterX = info.HotSpotX;
     frame.CenterY = info.HotSpotY;
-    frame.ColourFile = title + "_" + PadFrameNumber(i) + ".bmp";
-    frame.DataFile = title + "_" + PadFrameNumber(i) + "d.bmp";
-    if (Status saved = colour.SavePicture(folder + frame.ColourFile, inputs); !saved)
+    frame.ColourFile = title + "_" + PadFrameNumber(i) + extension;
+    frame.DataFile = title + "_" + PadFrameNumber(i) + "d" + extension;
+    if (Status saved = SaveFrameBitmap(colour, folder + frame.ColourFile, inputs); !saved)
       return fail(saved.message());
-    if (Status saved = data.SavePicture(folder + frame.DataFile, inputs); !saved)
+    if (Status saved = SaveFrameBitmap(data, folder + frame.DataFile, inputs); !saved)
       return fail(saved.message());
   }
   file.Close();

@@ -100,12 +100,20 @@ std::string PadFrameNumber(int32_t number);
 
 inline constexpr const char* kMsgErrorCreatingSLX = "Error creating SLX file!";
 
-// Converts an SLP file into BMP files beside the SLX file (title_NNN.bmp and
-// title_NNNd.bmp) and the SLX file listing them, decoding through palette.
-// An SLX path whose file name has no extension gets ".slx". Progress hears
-// "Decoding frame " + i before each frame i is decoded. A failure says
-// "Error creating SLX file!" and why; no SLX file is written then (the BMP
-// files of the frames before stay).
+// The kind of file the frames of a converted graphic are written as: 24-bit
+// BMP, or PNG (8-bit RGB, as lossless).
+enum class FrameFileFormat { kBMP, kPNG };
+
+// Converts an SLP file into frame files beside the SLX file (title_NNN.bmp
+// and title_NNNd.bmp, or .png) and the SLX file listing them, decoding
+// through palette. An SLX path whose file name has no extension gets
+// ".slx". Progress hears "Decoding frame " + i before each frame i is
+// decoded. A failure says "Error creating SLX file!" and why; no SLX file
+// is written then (the frame files of the frames before stay).
+Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
+                       const Palette& palette, FrameFileFormat format,
+                       const ProgressSink& progress = {});
+// The same with BMP frame files.
 Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
                        const Palette& palette, const ProgressSink& progress = {});
 

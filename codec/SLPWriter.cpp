@@ -228,7 +228,7 @@ struct HeldFrameFiles {
 };
 
 // First pass over a graphic's frames: every frame's two bitmaps are there,
-// are BMP files, have one size and fit an SLP. Reads the files' headers,
+// are BMP or PNG files, have one size and fit an SLP. Reads the files' headers,
 // or the whole of small files, which it keeps in held.
 Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shapes,
                        std::vector<HeldFrameFiles>& held) {
@@ -256,7 +256,7 @@ Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shape
                                       std::tuple{&data_path, &data, &files.data}}) {
       if (Status read = ReadFileStart(*path, kHeldFrameFileBelow, *bytes); !read)
         return failed(read);
-      if (Status sized = BMPSizeFromHead(*bytes, shape->width, shape->height); !sized)
+      if (Status sized = PictureSizeFromHead(*bytes, shape->width, shape->height); !sized)
         return failed(Status::Fail(*path + ": " + sized.message()));
       const bool whole = bytes->size() < kHeldFrameFileBelow;
       if (whole && held_bytes + bytes->size() <= kHeldFrameFilesAtMost)
@@ -279,7 +279,7 @@ Status CheckFrameFiles(const SLXGraphic& graphic, std::vector<FrameShape>& shape
 // A frame's bitmap from the bytes kept while checking, or from its file.
 Status LoadFrameFile(const std::string& path, std::string& held, cDIBSection& bitmap) {
   if (held.empty()) return bitmap.CreateFromPicture(path);
-  Status decoded = bitmap.CreateFromBMPBytes(held);
+  Status decoded = bitmap.CreateFromPictureBytes(held);
   std::string().swap(held);
   if (!decoded) return Status::Fail(path + ": " + decoded.message());
   return Status::Ok();

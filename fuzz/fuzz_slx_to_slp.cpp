@@ -1,6 +1,7 @@
 // ConvertSLXToSLP on a fuzzed SLX graphic with fuzzed frame bitmaps. One
 // input holds the SLX text and the bitmaps, separated by kPartMarker: the
-// text becomes input.slx and the parts after it 1.bmp, 2.bmp, ... beside it,
+// text becomes input.slx and the parts after it 1.bmp, 2.bmp, ... beside it
+// (BMP or PNG bytes: frames are told apart by content),
 // the names the seed graphics use. An SLP the writer makes must read back
 // through the SLP reader: the same frames, hot spots and data bitmaps, and
 // normal pixels in their nearest palette colours.

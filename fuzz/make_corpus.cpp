@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/BitmapPNG.h"
 #include "codec/DIBSection.h"
 #include "codec/PNGFiles.h"
 #include "codec/Palettes.h"
@@ -238,6 +239,16 @@ void GraphicSeeds(const fs::path& scratch) {
     std::vector<std::string> parts{made.slx_text};
     parts.insert(parts.end(), made.bitmaps.begin(), made.bitmaps.end());
     if (parts.size() <= fuzz::kMaxBundleParts) Seed("fuzz_slx_to_slp", name + ".bundle", fuzz::JoinBundle(parts));
+    // The same graphic with PNG frames, which the loader tells by content.
+    std::vector<std::string> png_parts{made.slx_text};
+    for (const std::string& bmp : made.bitmaps) {
+      cDIBSection bitmap;
+      std::string png;
+      if (!bitmap.CreateFromBMPBytes(bmp) || !EncodeBitmapPNG(bitmap, png)) std::exit(1);
+      png_parts.push_back(png);
+    }
+    if (png_parts.size() <= fuzz::kMaxBundleParts)
+      Seed("fuzz_slx_to_slp", name + "_png.bundle", fuzz::JoinBundle(png_parts));
     for (size_t i = 0; i < made.bitmaps.size() && i < 2; ++i)
       SeedBitmap(name + "_" + std::to_string(i) + ".bmp", made.bitmaps[i]);
 
@@ -272,6 +283,9 @@ void AutoGenSeeds() {
   Seed("fuzz_autogen", "plain_sprite", AutoGenSettings(0x24) + sprite);
   Seed("fuzz_autogen", "purple_sprite", AutoGenSettings(0x0D) + sprite);
   Seed("fuzz_autogen", "noshadow_sprite", AutoGenSettings(0x67) + sprite);
+  std::string png;
+  if (!EncodeBitmapPNG(PaintedSprite(), png)) std::exit(1);
+  Seed("fuzz_autogen", "png_sprite", AutoGenSettings(0x24) + png);
 }
 
 // A project using every kind of resource, its files the parts after the

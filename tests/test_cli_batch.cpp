@@ -131,14 +131,17 @@ TEST_F(CLIBatchTest, FoldersAreMirroredUnderTheOutputFolderOneFolderPerGraphic) 
 
   // Back again: the SLX files are found by their first line.
   fs::rename(dir.path() / "slx/ui/frame/frame.slx", dir.path() / "slx/ui/frame/frame.txt");
-  // Files named .bmp are frames and never looked into, whatever they hold.
+  // Files named .bmp or .png are frames and never looked into, whatever
+  // they hold.
   fs::copy_file(dir.path() / "slx/ui/frame/frame.txt", dir.path() / "slx/ui/frame/copy.BMP");
+  fs::copy_file(dir.path() / "slx/ui/frame/frame.txt", dir.path() / "slx/ui/frame/again.Png");
   auto back = Zorv("slx2slp -q -o " + Quote(dir.File("slp")) + " " + Quote(dir.File("slx")));
   ASSERT_EQ(back.status, 0) << back.err;
   EXPECT_EQ(back.out + back.err, "");
   EXPECT_TRUE(fs::exists(dir.path() / "slp/units/foot/pikeman/pikeman.slp"));
   EXPECT_TRUE(fs::exists(dir.path() / "slp/ui/frame/frame.slp"));
   EXPECT_FALSE(fs::exists(dir.path() / "slp/ui/frame/copy.slp"));
+  EXPECT_FALSE(fs::exists(dir.path() / "slp/ui/frame/again.slp"));
 
   // Without -o each output goes beside its input.
   auto beside = Zorv("slx2slp " + Quote(dir.File("slx/units/knight/knight.slx")));

@@ -101,6 +101,81 @@ TEST_F(CLIConvertTest, ScreenDecodedWithItsPaletteComesBackThroughTheBuiltInOne)
                 built_in.Colour(NearestPaletteIndex(built_in, first.colour[0].GetPixel(x, y))));
 }
 
+// slp2slx --frame-format png on both samples: the SLX names .png frames,
+// each holds exactly the decoded frame as 8-bit RGB, and converting it back
+// gives the same SLP bytes as the BMP route. screen.slp's frame (over
+// 256 KB as a PNG) is read again when coded, unit.slp's are kept from the
+// check.
+TEST_F(CLIConvertTest, PNGFramesComeBackToTheSameSLPAsBMPFrames) {
+  ZORV_REQUIRE_SAMPLES();
+  for (const std::string title : {"unit", "screen"}) {
+    SCOPED_TRACE(title);
+    const std::string source = test::SamplesDir() + title + ".slp";
+    fs::create_directories(dir.File("bmp"));
+    fs::create_directories(dir.File("png"));
+    const std::string bmp_slx = dir.File("bmp/" + title + ".slx");
+    const std::string png_slx = dir.File("png/" + title + ".slx");
+    auto to_bmp = Zorv("slp2slx " + Quote(source) + " " + Quote(bmp_slx));
+    ASSERT_EQ(to_bmp.status, 0) << to_bmp.err;
+    auto to_png = Zorv("slp2slx --frame-format png " + Quote(source) + " " + Quote(png_slx));
+    ASSERT_EQ(to_png.status, 0) << to_png.err;
+
+    SLXGraphic bmp, png;
+    ASSERT_TRUE(LoadSLX(bmp_slx, bmp).ok());
+    ASSERT_TRUE(LoadSLX(png_slx, png).ok());
+    ASSERT_EQ(png.FrameCount, bmp.FrameCount);
+    const Frames decoded = DecodeAll(source);
+    for (int32_t i = 1; i <= png.FrameCount; ++i) {
+      const std::string number = PadFrameNumber(i);
+      EXPECT_EQ(png.Frame(i).ColourFile, title + "_" + number + ".png");
+      EXPECT_EQ(png.Frame(i).DataFile, title + "_" + number + "d.png");
+      EXPECT_EQ(png.Frame(i).CenterX, bmp.Frame(i).CenterX);
+      EXPECT_EQ(png.Frame(i).CenterY, bmp.Frame(i).CenterY);
+      EXPECT_FALSE(fs::exists(dir.File("png/" + title + "_" + number + ".bmp")));
+      // PNG by content: RGB, 8 bits, exactly the decoder's pixels.
+      EXPECT_TRUE(test::ReadFileBytes(png.ColourPath(i)).starts_with("\x89PNG\r\n\x1a\n"));
+      cDIBSection colour, data;
+      ASSERT_TRUE(colour.CreateFromPicture(png.ColourPath(i)).ok());
+      ASSERT_TRUE(data.CreateFromPicture(png.DataPath(i)).ok());
+      const size_t at = static_cast<size_t>(i - 1);
+      EXPECT_TRUE(SamePixels(colour, decoded.colour[at])) << "frame " << i;
+      EXPECT_TRUE(SamePixels(data, decoded.data[at])) << "frame " << i;
+    }
+
+    auto bmp_slp = Zorv("slx2slp " + Quote(bmp_slx) + " " + Quote(dir.File("bmp.slp")));
+    ASSERT_EQ(bmp_slp.status, 0) << bmp_slp.err;
+    auto png_slp = Zorv("slx2slp " + Quote(png_slx) + " " + Quote(dir.File("png.slp")));
+    ASSERT_EQ(png_slp.status, 0) << png_slp.err;
+    const std::string expected = test::ReadFileBytes(dir.File("bmp.slp"));
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(test::ReadFileBytes(dir.File("png.slp")) == expected);
+  }
+}
+
+TEST_F(CLIConvertTest, FrameFormatIsBMPOrPNGAndPNGCannotHoldAnEmptyFrame) {
+  const test::TestFrame two_pixels = test::OneRowFrame(2, 0, 0, {0x2B, 0x0F});
+  test::WriteFileBytes(dir.File("one.slp"), test::BuildSLP({two_pixels}));
+  auto gif = Zorv("slp2slx --frame-format gif " + Quote(dir.File("one.slp")) + " " +
+                  Quote(dir.File("one.slx")));
+  EXPECT_NE(gif.status, 0);
+  EXPECT_NE(gif.err.find("--frame-format"), std::string::npos) << gif.err;
+  EXPECT_FALSE(fs::exists(dir.File("one.slx")));
+  // The default stays BMP.
+  auto plain = Zorv("slp2slx " + Quote(dir.File("one.slp")) + " " + Quote(dir.File("one.slx")));
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("one_001.bmp")).substr(0, 2), "BM");
+
+  // A PNG file cannot hold a frame of no pixels, which a BMP file can.
+  test::WriteFileBytes(dir.File("empty.slp"), test::BuildSLP({two_pixels, test::TestFrame{}}));
+  auto empty = Zorv("slp2slx --frame-format png " + Quote(dir.File("empty.slp")) + " " +
+                    Quote(dir.File("empty.slx")));
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_NE(empty.err.find("Error creating SLX file!"), std::string::npos) << empty.err;
+  EXPECT_NE(empty.err.find("empty_002.png: A picture of 0 x 0 pixels cannot be written."),
+            std::string::npos) << empty.err;
+  EXPECT_FALSE(fs::exists(dir.File("empty.slx")));
+}
+
 TEST_F(CLIConvertTest, InfoDescribesSLPAndSLXFiles) {
   std::vector<test::TestFrame> frames = {test::OneRowFrame(3, 3, 0, {0x0F}),
                                          test::OneRowFrame(2, 0, 0, {0x2B, 0x0F})};

@@ -54,15 +54,18 @@ std::string LowerExtension(const fs::path& path) {
   return extension;
 }
 
-// Whether a path names a BMP file by its extension, in any case.
-bool IsBMPName(const std::string& path) {
-  constexpr std::string_view kExtension = ".bmp";
-  if (path.size() < kExtension.size()) return false;
-  for (size_t i = 0; i < kExtension.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(path[path.size() - kExtension.size() + i])) !=
-        kExtension[i])
-      return false;
-  return true;
+// Whether a path's extension, in any case, is that of a frame file: .bmp
+// or .png.
+bool IsFrameFileName(const std::string& path) {
+  for (std::string_view extension : {".bmp", ".png"}) {
+    if (path.size() < extension.size()) continue;
+    bool same = true;
+    for (size_t i = 0; i < extension.size() && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(
+                 path[path.size() - extension.size() + i])) == extension[i];
+    if (same) return true;
+  }
+  return false;
 }
 
 const char* ExtensionOf(InputKind kind) {
@@ -82,9 +85,10 @@ void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found)
   for (; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
     std::error_code type_ec;
     if (!walk->is_regular_file(type_ec)) continue;
-    // A graphic's frames are BMP files, thousands in a large folder; they
-    // are never an SLP or SLX file, so they are not opened to be sure.
-    if (kind != InputKind::kBMP && IsBMPName(walk->path().native())) continue;
+    // A graphic's frames are BMP or PNG files, thousands in a large
+    // folder; they are never an SLP or SLX file, so they are not opened to
+    // be sure.
+    if (kind != InputKind::kBMP && IsFrameFileName(walk->path().native())) continue;
     relatives.push_back(walk->path().lexically_relative(root).generic_string());
   }
   if (ec) {

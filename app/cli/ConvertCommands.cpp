@@ -35,40 +35,48 @@ constexpr const char* kPaletteHelp =
 struct SLPToSLXOptions {
   BatchArguments batch;
   std::string palette_path;
+  std::string frame_format = "bmp";
 };
 
 int RunSLPToSLX(const SLPToSLXOptions& options) {
   auto palette = std::make_shared<Palette>();
   if (Status loaded = PaletteFor(options.palette_path, *palette); !loaded) return Failed(loaded);
+  const FrameFileFormat format =
+      options.frame_format == "png" ? FrameFileFormat::kPNG : FrameFileFormat::kBMP;
   if (options.batch.IsSingleFile()) {
     ProgressBar bar(options.batch.quiet);
-    Status converted =
-        ConvertSLPToSLX(options.batch.paths[0], options.batch.paths[1], *palette, bar.Sink());
+    Status converted = ConvertSLPToSLX(options.batch.paths[0], options.batch.paths[1], *palette,
+                                       format, bar.Sink());
     bar.Finish();
     return ExitStatus(converted);
   }
   return RunBatchCommand(options.batch, InputKind::kSLP, OutputShape::kFolderPerGraphic,
-                         [palette](const BatchJob& job) {
-                           return ConvertSLPToSLX(job.input, job.output, *palette, {});
+                         [palette, format](const BatchJob& job) {
+                           return ConvertSLPToSLX(job.input, job.output, *palette, format, {});
                          });
 }
 
 void SetupSLPToSLX(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
       "slp2slx",
-      "Convert SLP sprites into SLX graphics: one colour and one data BMP per frame beside "
-      "the SLX file.\n"
+      "Convert SLP sprites into SLX graphics: one colour and one data BMP (or PNG) per frame "
+      "beside the SLX file.\n"
       "  zorv slp2slx IN.slp OUT.slx      one file (\".slx\" is added to a name without "
       "extension)\n"
       "  zorv slp2slx [-o DIR] PATH...    files and folders; folders are searched, "
       "subfolders too, for SLP files (recognised by their header, whatever their "
-      "extension; .bmp files are frames and not opened), and units/archer.slp becomes units/archer/archer.slx, one folder per "
-      "graphic");
+      "extension; .bmp and .png files are frames and not opened), and units/archer.slp "
+      "becomes units/archer/archer.slx, one folder per graphic");
   auto options = std::make_shared<SLPToSLXOptions>();
   command->add_option("PATH", options->batch.paths, "SLP files and folders, or IN.slp OUT.slx")
       ->required();
   AddBatchOptions(*command, options->batch);
   command->add_option("--palette", options->palette_path, kPaletteHelp);
+  command
+      ->add_option("--frame-format", options->frame_format,
+                   "The frame files written: bmp (24-bit BMP, the default) or png (lossless "
+                   "24-bit PNG, title_NNN.png and title_NNNd.png)")
+      ->check(CLI::IsMember({"bmp", "png"}));
   command->callback([&action, options] { action = [options] { return RunSLPToSLX(*options); }; });
 }
 
@@ -105,7 +113,8 @@ void SetupSLXToSLP(CLI::App& app, CommandAction& action) {
       "  zorv slx2slp IN.slx OUT.slp      one file\n"
       "  zorv slx2slp [-o DIR] PATH...    files and folders; folders are searched, "
       "subfolders too, for SLX files (first line \"SLX 0.5\", whatever their extension; "
-      ".bmp files are frames and not opened), and units/archer.slx becomes units/archer.slp");
+      ".bmp and .png files are frames and not opened), and units/archer.slx becomes "
+      "units/archer.slp");
   auto options = std::make_shared<SLXToSLPOptions>();
   command->add_option("PATH", options->batch.paths, "SLX files and folders, or IN.slx OUT.slp")
       ->required();
