@@ -452,16 +452,6 @@ Status BMPSizeFromHead(std::string_view head, int32_t& width, int32_t& height) {
   return Status::Ok();
 }
 
-Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height) {
-  // The largest headers end well before this.
-  constexpr uint64_t kHeadBytes = 1024;
-  std::string head;
-  if (Status read = ReadFileStart(path, kHeadBytes, head); !read) return read;
-  if (Status s = BMPSizeFromHead(head, width, height); !s)
-    return Status::Fail(path + ": " + s.message());
-  return Status::Ok();
-}
-
 Status DecodeBMP(std::string_view bytes, cDIBSection& bitmap) {
   bitmap.ClearUp();
   Layout layout;

@@ -154,11 +154,9 @@ class cDIBSection {
 };
 
 // The width and height of the picture in a BMP file, read from its headers
-// alone (the pixels are not read). Fails for a file that is not a BMP file
-// this program reads.
-Status ReadBMPSize(const std::string& path, int32_t& width, int32_t& height);
-// The same from the first bytes of a BMP file (a thousand bytes hold the
-// largest headers) or the whole of it.
+// alone: the first bytes of the file (a thousand bytes hold the largest
+// headers) or the whole of it. Fails for a file that is not a BMP file this
+// program reads.
 Status BMPSizeFromHead(std::string_view head, int32_t& width, int32_t& height);
 
 // The same for a BMP or a PNG file, told apart by their first bytes; the

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   int32_t bmp_width = 0, bmp_height = 0;
   if (!written || icon.size() < 12 ||
-      !zorv::ReadBMPSize(folder->File("icon.bmp"), bmp_width, bmp_height))
+      !zorv::ReadPictureSize(folder->File("icon.bmp"), bmp_width, bmp_height))
     __builtin_trap();
   const int32_t width = zorv::le::I32(icon, 4), height = zorv::le::I32(icon, 8);
   if (zorv::le::I32(icon, 0) != kFlags || width != bmp_width || height != bmp_height)

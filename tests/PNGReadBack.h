@@ -4,8 +4,10 @@
 #pragma once
 
 #include <png.h>
+#include <zlib.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -74,6 +76,19 @@ inline PNGReadBack ReadPNGBack(const std::string& path) {
   std::fclose(file);
   result.ok = true;
   return result;
+}
+
+// PNG bytes made to declare another size, the header's CRC made right
+// again so that only the size is wrong.
+inline std::string WithDeclaredSize(std::string bytes, uint32_t width, uint32_t height) {
+  auto put = [&](size_t at, uint32_t v) {
+    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>((v >> (24 - 8 * k)) & 255);
+  };
+  put(16, width);
+  put(20, height);
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17);
+  put(29, static_cast<uint32_t>(crc));
+  return bytes;
 }
 
 }  // namespace zorv::test

@@ -3,7 +3,6 @@
 // indices and refuses pictures too large or damaged.
 #include <gtest/gtest.h>
 
-#include <zlib.h>
 
 #include <filesystem>
 
@@ -113,31 +112,19 @@ TEST(PNGFiles, PicturesThatCannotBeWrittenSayWhy) {
   EXPECT_EQ(folder.Headline(), kMsgErrorWritingPNG);
 }
 
-// The header of a written picture made to declare another size, its CRC
-// made right again so that only the size is wrong.
-std::string WithDeclaredSize(std::string bytes, uint32_t width, uint32_t height) {
-  auto put = [&](size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>((v >> (24 - 8 * k)) & 255);
-  };
-  put(16, width);
-  put(20, height);
-  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17);
-  put(29, static_cast<uint32_t>(crc));
-  return bytes;
-}
-
 TEST(PNGFiles, ReadingRefusesDamagedFilesAndHugeDeclaredSizes) {
   std::string bytes;
   ASSERT_TRUE(EncodeRGBAPNG(SmallRGBA(), bytes).ok());
   PNGPicture picture;
 
-  Status huge = DecodePNG(WithDeclaredSize(bytes, 5000, 5000), picture);
+  Status huge = DecodePNG(test::WithDeclaredSize(bytes, 5000, 5000), picture);
   EXPECT_EQ(huge.Headline(), kMsgErrorReadingPNG);
   EXPECT_NE(huge.Detail().find("5000 x 5000"), std::string::npos) << huge.message();
   EXPECT_TRUE(picture.RGBA.Pixels.empty());
 
   // Within the limit but more rows than the data holds.
-  EXPECT_EQ(DecodePNG(WithDeclaredSize(bytes, 3, 400), picture).Headline(), kMsgErrorReadingPNG);
+  EXPECT_EQ(DecodePNG(test::WithDeclaredSize(bytes, 3, 400), picture).Headline(),
+            kMsgErrorReadingPNG);
   EXPECT_EQ(DecodePNG(bytes.substr(0, bytes.size() / 2), picture).Headline(),
             kMsgErrorReadingPNG);
   EXPECT_EQ(DecodePNG("BM not a png at all", picture).Headline(), kMsgErrorReadingPNG);

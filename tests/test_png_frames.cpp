@@ -4,7 +4,6 @@
 // unsupported PNG frames are refused with a message naming the file.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 
 #include <cstring>
 #include <filesystem>
@@ -132,27 +131,14 @@ TEST(PNGFrames, RGBAGreyAndPalettedPicturesGiveTheirColours) {
   EXPECT_EQ(loaded.GetPixel(2, 0), RGBColour(1, 2, 3));
 }
 
-// The PNG bytes made to declare another size, the header's CRC made right
-// again so that only the size is wrong.
-std::string WithDeclaredSize(std::string bytes, uint32_t width, uint32_t height) {
-  auto put = [&](size_t at, uint32_t v) {
-    for (int k = 0; k < 4; ++k) bytes[at + k] = static_cast<char>((v >> (24 - 8 * k)) & 255);
-  };
-  put(16, width);
-  put(20, height);
-  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(bytes.data() + 12), 17);
-  put(29, static_cast<uint32_t>(crc));
-  return bytes;
-}
-
 TEST(PNGFrames, DamagedHugeAndSixteenBitPNGFramesAreRefusedByName) {
   test::TempDir dir;
   std::string png;
   ASSERT_TRUE(EncodeBitmapPNG(Gradient(4, 4), png).ok());
   const uint16_t deep[] = {0, 1000, 65535, 30000, 2, 3};
   test::WriteFileBytes(dir.File("cut.png"), png.substr(0, png.size() - 30));
-  test::WriteFileBytes(dir.File("huge.png"), WithDeclaredSize(png, 30000, 30000));
-  test::WriteFileBytes(dir.File("wide.png"), WithDeclaredSize(png, 40000, 1));
+  test::WriteFileBytes(dir.File("huge.png"), test::WithDeclaredSize(png, 30000, 30000));
+  test::WriteFileBytes(dir.File("wide.png"), test::WithDeclaredSize(png, 40000, 1));
   test::WriteFileBytes(dir.File("deep.png"),
                        EncodeWithLibpng(PNG_FORMAT_RGB | PNG_FORMAT_FLAG_LINEAR, 2, 1, deep));
   test::WriteFileBytes(dir.File("nohead.png"), png.substr(0, 20));
@@ -237,8 +223,8 @@ TEST(PNGFrames, AnSLXWithABadPNGFrameNamesItAndWritesNoSLP) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("g.slp")));
 
   // Declaring a frame larger than an SLP holds: refused before it is read.
-  test::WriteFileBytes(graphic.DataPath(1), WithDeclaredSize(png, 20000, 20000));
-  test::WriteFileBytes(graphic.ColourPath(1), WithDeclaredSize(png, 20000, 20000));
+  test::WriteFileBytes(graphic.DataPath(1), test::WithDeclaredSize(png, 20000, 20000));
+  test::WriteFileBytes(graphic.ColourPath(1), test::WithDeclaredSize(png, 20000, 20000));
   Status huge = ConvertSLXToSLP(graphic, dir.File("g.slp"), Palette::BuiltIn());
   EXPECT_EQ(huge.Headline(), "Error in frame 1: the frame is too large for an SLP!");
   EXPECT_NE(huge.Detail().find("20000 x 20000"), std::string::npos) << huge.message();

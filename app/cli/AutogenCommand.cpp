@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/cli/BatchOptions.h"
+#include "app/cli/AutogenRuleOptions.h"
 #include "app/cli/ColourOption.h"
 #include "app/cli/Command.h"
 #include "app/cli/Progress.h"
@@ -30,13 +31,7 @@ struct AutogenArguments {
   int32_t frame = 1;
   bool all = false;
   std::string mask = "255,0,255";
-  std::string shadow = "255,0,0";
-  bool no_shadow = false;
-  int32_t shadow_tolerance = 0;
-  std::string player = "0,0,255";
-  bool no_player = false;
-  int32_t player_tolerance = 15;
-  bool no_outlines = false;
+  AutogenRuleArguments rules;
   bool no_crop = false;
   bool fix_purple = false;
   std::string preview_dir;
@@ -46,12 +41,7 @@ AutoGenOptions OptionsFrom(const AutogenArguments& args) {
   AutoGenOptions options;
   options.Frame = args.frame;
   options.MaskColour = *ParseRGB(args.mask);
-  options.ShadowColour = args.no_shadow ? kNoShadow : *ParseRGB(args.shadow);
-  options.ShadowTolerance = args.shadow_tolerance;
-  options.PlayerColours = !args.no_player;
-  options.PlayerColour = *ParseRGB(args.player);
-  options.PlayerTolerance = args.player_tolerance;
-  options.Outlines = !args.no_outlines;
+  args.rules.ApplyTo(options);
   options.AutoCrop = !args.no_crop;
   options.FixPurple = args.fix_purple;
   return options;
@@ -233,28 +223,8 @@ void Setup(CLI::App& app, CommandAction& action) {
   frame->excludes(all);
   command->add_option("--mask", args->mask, "Background colour (default 255,0,255)")
       ->check(ColourValidator());
-  CLI::Option* shadow =
-      command->add_option("--shadow", args->shadow, "Shadow colour (default 255,0,0)")
-          ->check(ColourValidator());
-  CLI::Option* no_shadow =
-      command->add_flag("--no-shadow", args->no_shadow, "The graphic has no shadow");
-  shadow->excludes(no_shadow);
-  command
-      ->add_option("--shadow-tolerance", args->shadow_tolerance,
-                   "Largest summed channel difference still shadow, 0 to 300 (default 0)")
-      ->check(CLI::Range(0, static_cast<int>(kMaxShadowTolerance)));
-  CLI::Option* player =
-      command->add_option("--player", args->player, "Player colour (default 0,0,255)")
-          ->check(ColourValidator());
-  CLI::Option* no_player =
-      command->add_flag("--no-player", args->no_player, "Do not detect player colour");
-  player->excludes(no_player);
-  command
-      ->add_option("--player-tolerance", args->player_tolerance,
-                   "Largest hue difference in degrees still player colour, 0 to 50 "
-                   "(default 15)")
-      ->check(CLI::Range(0, static_cast<int>(kMaxPlayerTolerance)));
-  command->add_flag("--no-outlines", args->no_outlines, "Do not add outlines");
+  AddAutogenRuleOptions(*command, args->rules, "The graphic has no shadow",
+                        "Do not detect player colour");
   command->add_flag("--no-crop", args->no_crop, "Do not crop frames to their content");
   command->add_flag("--fix-purple", args->fix_purple,
                     "Treat magenta as background when cropping too (forces the crop)");

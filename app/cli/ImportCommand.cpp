@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/cli/ColourOption.h"
+#include "app/cli/AutogenRuleOptions.h"
 #include "app/cli/Command.h"
 #include "app/cli/HotSpotOption.h"
 #include "app/cli/InputFiles.h"
@@ -23,13 +23,7 @@ struct ImportArgs {
   std::string palette_path;
   int transparent_index = 255;
   int shadow_index = 254;
-  std::string shadow = "255,0,0";
-  bool no_shadow = false;
-  int32_t shadow_tolerance = 0;
-  std::string player = "0,0,255";
-  bool no_player = false;
-  int32_t player_tolerance = 15;
-  bool no_outlines = false;
+  AutogenRuleArguments rules;
 };
 
 bool HasExtension(const std::string& path, const std::string& extension) {
@@ -53,13 +47,7 @@ int RunImport(const ImportArgs& args) {
   if (job.slx_path.empty()) return UsageError("-o: name the SLX file to write");
   if (!ParseHotSpot(args.hotspot, job.center_x, job.center_y))
     return UsageError("--hotspot: \"" + args.hotspot + "\" is not X,Y");
-  AutoGenOptions& rules = job.options.Rules;
-  rules.ShadowColour = args.no_shadow ? kNoShadow : *ParseRGB(args.shadow);
-  rules.ShadowTolerance = args.shadow_tolerance;
-  rules.PlayerColours = !args.no_player;
-  rules.PlayerColour = *ParseRGB(args.player);
-  rules.PlayerTolerance = args.player_tolerance;
-  rules.Outlines = !args.no_outlines;
+  args.rules.ApplyTo(job.options.Rules);
   job.options.TransparentIndex = args.transparent_index;
   job.options.ShadowIndex = args.shadow_index;
   if (Status checked = CheckPNGImportOptions(job.options); !checked)
@@ -107,29 +95,9 @@ void Setup(CLI::App& app, CommandAction& action) {
       ->add_option("--shadow-index", args->shadow_index,
                    "Paletted frames: the index of shadow pixels (default 254)")
       ->check(CLI::Range(0, 255));
-  CLI::Option* shadow =
-      command->add_option("--shadow", args->shadow, "Shadow colour (default 255,0,0)")
-          ->check(ColourValidator());
-  CLI::Option* no_shadow =
-      command->add_flag("--no-shadow", args->no_shadow, "The frames have no shadow");
-  shadow->excludes(no_shadow);
-  command
-      ->add_option("--shadow-tolerance", args->shadow_tolerance,
-                   "Largest summed channel difference still shadow, 0 to 300 (default 0)")
-      ->check(CLI::Range(0, static_cast<int>(kMaxShadowTolerance)));
-  CLI::Option* player =
-      command->add_option("--player", args->player, "Player colour (default 0,0,255)")
-          ->check(ColourValidator());
-  CLI::Option* no_player =
-      command->add_flag("--no-player", args->no_player, "Do not detect player colour (paletted frames: indices 16 to 23 "
+  AddAutogenRuleOptions(*command, args->rules, "The frames have no shadow",
+                        "Do not detect player colour (paletted frames: indices 16 to 23 "
                         "are normal pixels)");
-  player->excludes(no_player);
-  command
-      ->add_option("--player-tolerance", args->player_tolerance,
-                   "Largest hue difference in degrees still player colour, 0 to 50 "
-                   "(default 15)")
-      ->check(CLI::Range(0, static_cast<int>(kMaxPlayerTolerance)));
-  command->add_flag("--no-outlines", args->no_outlines, "Do not add outlines");
   command->callback([&action, args] { action = [args] { return RunImport(*args); }; });
 }
 
