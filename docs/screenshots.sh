@@ -153,7 +153,7 @@ stop_editor
 
 # The SLX editor with the sample screen, opened from the command line.
 start_editor "$work/screen/screen.slx"
-slx_editor="$(window '^SLX Editor$')"
+slx_editor="$(window '^SLX Editor( - frame .*)?$')"
 sleep 0.5
 import -window "$slx_editor" "$out/slx-editor.png"
 stop_editor
