@@ -43,9 +43,19 @@ Status ExportSLPFrames(const std::string& slp_path, const std::string& folder,
   if (Status checked = CheckRenderOptions(settings.Render); !checked)
     return Failure(slp_path, checked.Detail());
   SLPFile file;
+  if (Status opened = file.Open(slp_path); !opened) return Failure(slp_path, opened.message());
+  return ExportSLPFrames(file, slp_path, folder, title, palette, settings, progress);
+}
+
+Status ExportSLPFrames(const SLPFile& file, const std::string& slp_path,
+                       const std::string& folder, const std::string& title,
+                       const Palette& palette, const ExportSettings& settings,
+                       const ProgressSink& progress) {
+  if (Status checked = CheckRenderOptions(settings.Render); !checked)
+    return Failure(slp_path, checked.Detail());
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
-  if (Status read = ReadSLPHeader(slp_path, file, header, frames); !read)
+  if (Status read = ReadSLPHeader(file, header, frames); !read)
     return Failure(slp_path, read.message());
   const int32_t count = static_cast<int32_t>(frames.size());
   FramePixels pixels;

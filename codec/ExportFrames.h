@@ -6,6 +6,7 @@
 
 #include "codec/FrameRender.h"
 #include "codec/Palettes.h"
+#include "codec/SLPReader.h"
 #include "common/Progress.h"
 #include "common/Status.h"
 
@@ -31,6 +32,12 @@ std::string ExportFramePath(const std::string& folder, const std::string& title,
 // exporting frames!" and which file and frame; the frames written before
 // it stay.
 Status ExportSLPFrames(const std::string& slp_path, const std::string& folder,
+                       const std::string& title, const Palette& palette,
+                       const ExportSettings& settings, const ProgressSink& progress = {});
+
+// The same for an SLP file already open or held in memory (a file taken out
+// of a game archive); name is what failures call it.
+Status ExportSLPFrames(const SLPFile& file, const std::string& name, const std::string& folder,
                        const std::string& title, const Palette& palette,
                        const ExportSettings& settings, const ProgressSink& progress = {});
 

@@ -116,6 +116,13 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
 // The same with BMP frame files.
 Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
                        const Palette& palette, const ProgressSink& progress = {});
+// The same for an SLP file already open or held in memory (a file taken
+// out of a game archive): name is what failures call it, inputs the files
+// that no file written may replace.
+Status ConvertSLPToSLX(const SLPFile& file, const std::string& name,
+                       const std::vector<std::string>& inputs, const std::string& slx_path,
+                       const Palette& palette, FrameFileFormat format,
+                       const ProgressSink& progress = {});
 
 // The SLX path ConvertSLPToSLX writes for the path it was given.
 std::string SLXPathWithExtension(const std::string& slx_path);

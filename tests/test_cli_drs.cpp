@@ -11,6 +11,7 @@
 #include "archive/DRSArchive.h"
 #include "archive/DRSWriter.h"
 #include "common/LittleEndian.h"
+#include "tests/SLPTestFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace zorv {
@@ -257,6 +258,79 @@ TEST_F(CLIDRSTest, HelpNamesTheSubCommands) {
   for (const char* word : {"list", "extract", "build"})
     EXPECT_NE(help.out.find(word), std::string::npos) << word;
   EXPECT_EQ(Zorv("drs lsit " + Quote(archive)).status, 2);
+}
+
+// A palette in JASC-PAL text whose colour i is (255 - i, i, i / 2).
+std::string PaletteText() {
+  std::string text = "JASC-PAL\r\n0100\r\n256\r\n";
+  for (int i = 0; i < 256; ++i)
+    text += std::to_string(255 - i) + " " + std::to_string(i) + " " + std::to_string(i / 2) +
+            "\r\n";
+  return text;
+}
+
+// An archive holding a sprite as slp 1234 and a palette as bina 50500.
+std::string SpriteArchive(const std::string& sprite) {
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1234, sprite)}});
+  source.Tables.push_back({"bina", {DRSFileSource::FromBytes(50500, PaletteText())}});
+  std::string bytes;
+  EXPECT_TRUE(DRSArchiveBytes(source, bytes).ok());
+  return bytes;
+}
+
+TEST_F(CLIDRSTest, ConversionsReadSpritesAndPalettesStraightFromArchives) {
+  // Two pixels of palette entries 0x50 and 0x60.
+  std::vector<test::TestFrame> frames = {test::OneRowFrame(2, 0, 0, {0x08, 0x50, 0x60, 0x0F})};
+  const std::string sprite = test::BuildSLP(frames);
+  const std::string data = dir.File("data");
+  fs::create_directories(data + "/out");
+  test::WriteFileBytes(data + "/graphics.drs", SpriteArchive(sprite));
+  test::WriteFileBytes(data + "/other.drs", SpriteArchive(sprite));
+  const std::string member = Quote(data + "/graphics.drs:1234");
+
+  // One file, and the batch form, named after the id.
+  const test::CommandResult one =
+      Zorv("slp2slx -q " + member + " " + Quote(data + "/out/one.slx"));
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_TRUE(fs::exists(data + "/out/one_001.bmp"));
+  const test::CommandResult batch = Zorv("slp2slx -q -o " + Quote(data + "/batch") + " " + member);
+  ASSERT_EQ(batch.status, 0) << batch.err;
+  EXPECT_TRUE(fs::exists(data + "/batch/1234/1234.slx"));
+  // Two archives' sprites of one id would share one output.
+  const test::CommandResult clash = Zorv("slp2slx -q -o " + Quote(data + "/clash") + " " +
+                                         member + " " + Quote(data + "/other.drs:1234"));
+  EXPECT_EQ(clash.status, 2);
+  EXPECT_FALSE(fs::exists(data + "/clash"));
+  const test::CommandResult exported = Zorv("export -q -o " + Quote(data + "/png") + " " + member);
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_TRUE(fs::exists(data + "/png/1234/1234_001.png"));
+
+  // The archive's palette does what the same palette in a file does.
+  test::WriteFileBytes(data + "/p.pal", PaletteText());
+  const std::string slx = Quote(data + "/out/one.slx");
+  ASSERT_EQ(Zorv("slx2slp " + slx + " " + Quote(data + "/file.slp") + " --palette " +
+                 Quote(data + "/p.pal"))
+                .status,
+            0);
+  ASSERT_EQ(Zorv("slx2slp " + slx + " " + Quote(data + "/archive.slp") + " --palette " +
+                 Quote(data + "/graphics.drs:50500"))
+                .status,
+            0);
+  ASSERT_EQ(Zorv("slx2slp " + slx + " " + Quote(data + "/builtin.slp")).status, 0);
+  EXPECT_EQ(test::ReadFileBytes(data + "/archive.slp"), test::ReadFileBytes(data + "/file.slp"));
+  EXPECT_NE(test::ReadFileBytes(data + "/archive.slp"), test::ReadFileBytes(data + "/builtin.slp"));
+
+  // A member that is not there, or no palette, fails naming it.
+  const test::CommandResult no_sprite =
+      Zorv("slp2slx " + Quote(data + "/graphics.drs:99") + " " + Quote(data + "/x.slx"));
+  EXPECT_EQ(no_sprite.status, 1);
+  EXPECT_NE(no_sprite.err.find("no slp file 99"), std::string::npos) << no_sprite.err;
+  const test::CommandResult no_palette =
+      Zorv("export -q -o " + Quote(data + "/png2") + " " + member + " --palette " + member);
+  EXPECT_EQ(no_palette.status, 1);
+  EXPECT_NE(no_palette.err.find("Not valid palette file!"), std::string::npos) << no_palette.err;
+  EXPECT_NE(no_palette.err.find("no bina file 1234"), std::string::npos) << no_palette.err;
 }
 
 }  // namespace
