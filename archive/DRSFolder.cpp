@@ -90,10 +90,14 @@ Status SelectDRSFiles(const DRSArchive& archive, const std::vector<int32_t>& ids
     }
   }
   if (!missing.empty()) {
-    std::string list;
-    for (int32_t id : missing) list += (list.empty() ? "" : ", ") + NumberText(id);
-    const std::string where = type.empty() ? "" : " " + std::string(type);
-    return Status::Fail("the archive holds no" + where + " file " + list);
+    std::string text = "the archive holds no ";
+    if (!type.empty()) text.append(type).append(" ");
+    text += "file ";
+    for (size_t i = 0; i < missing.size(); ++i) {
+      if (i > 0) text += ", ";
+      text += NumberText(missing[i]);
+    }
+    return Status::Fail(text);
   }
   selected = std::move(chosen);
   return Status::Ok();
@@ -113,7 +117,13 @@ Status ExtractDRSFiles(const std::string& archive_path, const std::vector<DRSSel
   paths.reserve(files.size());
   for (const DRSSelectedFile& file : files)
     paths.push_back((root / DRSFileName(file.Type, file.File.ID)).generic_string());
-  if (!options.Replace) {
+  if (options.Replace) {
+    // What cannot be replaced (a folder, or a link to one) stops the
+    // extraction before the first file rather than halfway.
+    for (const std::string& path : paths)
+      if (Status replaceable = CanReplace(path); !replaceable)
+        return Status::Fail(replaceable.message() + "; nothing was extracted");
+  } else {
     std::vector<std::string> taken;
     for (const std::string& path : paths)
       if (NameTaken(path)) taken.push_back(path);

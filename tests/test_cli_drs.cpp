@@ -141,6 +141,19 @@ TEST_F(CLIDRSTest, ALinkNamedLikeAnOutputIsNeverWrittenThrough) {
   EXPECT_NE(refused.err.find("already exist"), std::string::npos) << refused.err;
   EXPECT_FALSE(fs::exists(dir.File("nowhere")));
 
+  // A link to a folder cannot be replaced by a file: refused before any
+  // file is written.
+  fs::create_directories(dir.File("elsewhere"));
+  fs::create_directory_symlink(dir.File("elsewhere"), out + "/1234.slp");
+  const test::CommandResult to_folder =
+      Zorv("drs extract --force " + Quote(archive) + " -o " + Quote(out));
+  EXPECT_EQ(to_folder.status, 1);
+  EXPECT_NE(to_folder.err.find("1234.slp: is a folder; nothing was extracted"), std::string::npos)
+      << to_folder.err;
+  EXPECT_FALSE(fs::exists(out + "/-5.slp"));
+  EXPECT_TRUE(fs::is_empty(dir.File("elsewhere")));
+  fs::remove(out + "/1234.slp");
+
   ASSERT_EQ(Zorv("drs extract -q --force " + Quote(archive) + " -o " + Quote(out)).status, 0);
   EXPECT_EQ(test::ReadFileBytes(victim), "precious");
   EXPECT_FALSE(fs::exists(dir.File("nowhere")));
