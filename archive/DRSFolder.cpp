@@ -164,6 +164,7 @@ Status ReadDRSFolder(const std::string& folder, DRSArchiveSource& source,
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
 
   std::map<std::string, DRSTableSource> tables;  // by type name, the order written
+  std::map<std::string, std::map<int32_t, std::string>> paths_of;  // each type's ids
   std::vector<std::string> found_skipped;
   for (const fs::directory_entry& entry : entries) {
     const std::string name = entry.path().filename().string();
@@ -195,10 +196,10 @@ Status ReadDRSFolder(const std::string& folder, DRSArchiveSource& source,
     if (size < 0) return Status::Fail(path + ": cannot be read");
     DRSTableSource& table = tables[type];
     table.Type = type;
-    for (const DRSFileSource& file : table.Files)
-      if (file.ID == *id)
-        return Status::Fail(path + ": " + type + " file " + NumberText(*id) +
-                            " is given twice (" + file.SourcePath + ")");
+    const auto [earlier, added] = paths_of[type].emplace(*id, path);
+    if (!added)
+      return Status::Fail(path + ": " + type + " file " + NumberText(*id) + " is given twice (" +
+                          earlier->second + ")");
     table.Files.push_back(DRSFileSource::FromFile(*id, path, 0, size));
   }
   DRSArchiveSource made;
