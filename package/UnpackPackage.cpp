@@ -93,6 +93,8 @@ class Unpacker {
            const UnpackOptions& options, const ProgressSink& progress)
       : package_path_(package_path), folder_(folder), options_(options), progress_(progress) {}
 
+  const std::string& made_folder() const { return made_folder_; }
+
   Status Run(UnpackResult& result) {
     if (Status read = ReadMPIPackage(package_path_, package_); !read) return Fail(read.message());
     // The readme is a resource too.
@@ -173,6 +175,7 @@ class Unpacker {
     } else {
       fs::create_directories(full, ec);
       if (ec) return Fail(folder_ + ": cannot make the folder (" + ec.message() + ")");
+      made_folder_ = full.string();
     }
     full_folder_ = full.string();
     if (full_folder_.empty() || !IsFolderSeparator(full_folder_.back()))
@@ -357,6 +360,7 @@ class Unpacker {
 
   const std::string& package_path_;
   const std::string& folder_;
+  std::string made_folder_;  // the folder, when this unpack made it
   const UnpackOptions& options_;
   const ProgressSink& progress_;
   MPIPackage package_;
@@ -374,8 +378,19 @@ class Unpacker {
 Status UnpackPackage(const std::string& package_path, const std::string& folder,
                      const UnpackOptions& options, UnpackResult& result,
                      const ProgressSink& progress) {
-  Unpacker unpacker(package_path, folder, options, progress);
-  return unpacker.Run(result);
+  Status status = Status::Ok();
+  std::string made_folder;
+  {
+    Unpacker unpacker(package_path, folder, options, progress);
+    status = unpacker.Run(result);
+    made_folder = unpacker.made_folder();
+  }  // the staging folder is gone now
+  // A folder made for an unpack that failed goes again (only while empty).
+  if (!status && !made_folder.empty()) {
+    std::error_code ec;
+    fs::remove(fs::path(made_folder), ec);
+  }
+  return status;
 }
 
 }  // namespace zorv
