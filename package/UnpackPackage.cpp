@@ -332,10 +332,13 @@ class Unpacker {
   }
 
   // Every staged file goes to its place in the folder, once all of them
-  // are written. A name there that is a folder or a link, or that is the
-  // package itself, stops the unpack before anything is moved.
+  // are written. A name there (the project's too) that is a folder or a
+  // link, or that is the package itself, stops the unpack before anything
+  // is moved.
   Status MoveIntoPlace() {
-    for (const std::string& name : staged_) {
+    std::vector<std::string> names = staged_;
+    names.push_back(GetFileName(project_.FilePath));
+    for (const std::string& name : names) {
       const fs::path target(NativePath(full_folder_ + name));
       std::error_code ec;
       const fs::file_status status = fs::symlink_status(target, ec);
@@ -346,6 +349,10 @@ class Unpacker {
       if (Status apart = RefuseOverwritingInput(full_folder_ + name, {package_path_}); !apart)
         return Fail(apart.message());
     }
+    // A project already there would name the files replaced below as if
+    // they were its own until the new one is written.
+    std::error_code gone;
+    fs::remove(fs::path(NativePath(project_.FilePath)), gone);
     for (const std::string& name : staged_) {
       std::error_code ec;
       fs::rename(fs::path(NativePath(staging_.File(name))),

@@ -427,6 +427,14 @@ TEST_F(UnpackTest, ThePackageItselfIsNeverOverwritten) {
   EXPECT_NE(unpacked.message().find("a file this reads"), std::string::npos);
   EXPECT_EQ(test::ReadFileBytes(package_path), bytes);
   EXPECT_EQ(NamesIn(out), std::vector<std::string>{"1.wav"});
+  // A package named like the project it unpacks into.
+  package_path = out + "/mod.mpr";
+  fs::rename(out + "/1.wav", package_path);
+  unpacked = Unpack(true);
+  ASSERT_FALSE(unpacked);
+  EXPECT_NE(unpacked.message().find("a file this reads"), std::string::npos);
+  EXPECT_EQ(test::ReadFileBytes(package_path), bytes);
+  EXPECT_EQ(NamesIn(out), std::vector<std::string>{"mod.mpr"});
 }
 
 TEST_F(UnpackTest, ProgressCountsTheEntries) {
