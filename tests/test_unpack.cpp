@@ -171,6 +171,8 @@ TEST_F(UnpackTest, APackageOfEveryKindCompilesBackToTheSameBytes) {
   // Two resources of one id, an empty one, one for the interface archive.
   Add("same", Source("815b.slp", Pattern(60, 9)), KindSLP, 2, 815);
   Add("empty", Source("e.bin", ""), KindBIN, kTargetGamedata, 9);
+  // A kind this program does not know is packaged as it is.
+  Add("odd", Source("odd", Pattern(10, 10)), 9, kTargetGamedata, 77);
   Compile(project, package_path);
 
   const std::string package = test::ReadFileBytes(package_path);
@@ -180,7 +182,7 @@ TEST_F(UnpackTest, APackageOfEveryKindCompilesBackToTheSameBytes) {
   // The files by the names the ids and targets give, the SLX with its
   // frames, and the project named after the package.
   std::vector<std::string> expected = {
-      "-5.bin",        "0.bmp",          "5001.wav",      "815-2.slp",   "815.slp",
+      "-5.bin",        "0.bmp",          "5001.wav",      "77.bin",     "815-2.slp",   "815.slp",
       "816.slp",       "816.slx",        "816_001.bmp",   "816_001d.bmp", "816_002.bmp",
       "816_002d.bmp",  "9.bin",          "castle.mpr",    "genie.dat",   "genie_x1.dat",
       "language.dll",  "language_x1.dll", "readme.txt",   "skirmland.exe",
@@ -194,7 +196,8 @@ TEST_F(UnpackTest, APackageOfEveryKindCompilesBackToTheSameBytes) {
   // The resources in package order after the readme, each naming its file.
   const ModProject& p = last_project;
   EXPECT_EQ(p.Title, "Castle mod");
-  ASSERT_EQ(p.ResourceCount, 14);
+  ASSERT_EQ(p.ResourceCount, 15);
+  EXPECT_EQ(p.Resource(15).Kind, 9);
   EXPECT_EQ(GetFileName(p.Resource(1).FilePath), "readme.txt");
   EXPECT_EQ(p.Resource(1).ReplaceTarget, kTargetReadme);
   EXPECT_EQ(GetFileName(p.Resource(3).FilePath), "816.slx");
