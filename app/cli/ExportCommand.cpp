@@ -25,10 +25,12 @@ struct ExportArgs {
   std::string palette_path;
   std::string format = "png";
   std::string frames;  // "A-B" for a GIF
+  bool delay_given = false;
   ExportSettings settings;
 };
 
-// "A-B", "A" or "A-" (to the last frame): false for anything else.
+// "A-B", "A" or "A-" (to the last frame), frames counted from 1: false for
+// anything else. A written 0 is refused rather than read as "to the last".
 bool ParseFrameRange(const std::string& text, int32_t& first, int32_t& last) {
   const size_t dash = text.find('-');
   auto number = [](const std::string& digits, int32_t& value) {
@@ -36,7 +38,7 @@ bool ParseFrameRange(const std::string& text, int32_t& first, int32_t& last) {
         digits.find_first_not_of("0123456789") != std::string::npos)
       return false;
     value = std::stoi(digits);
-    return true;
+    return value >= 1;
   };
   if (dash == std::string::npos) return number(text, first) && number(text, last);
   if (!number(text.substr(0, dash), first)) return false;
@@ -98,11 +100,12 @@ int RunExport(ExportArgs args) {
     if (args.settings.Format != ExportFormat::kGIF)
       return UsageError("--frames chooses the frames of a GIF; it needs --format gif");
     if (!ParseFrameRange(args.frames, args.settings.FirstFrame, args.settings.LastFrame) ||
-        args.settings.FirstFrame < 1 ||
         (args.settings.LastFrame != 0 && args.settings.LastFrame < args.settings.FirstFrame))
       return UsageError("--frames " + args.frames +
                         ": give the first and the last frame, such as 1-10, counted from 1");
   }
+  if (args.delay_given && args.settings.Format != ExportFormat::kGIF)
+    return UsageError("--delay times the frames of a GIF; it needs --format gif");
   const RenderOptions& render = args.settings.Render;
   if (render.TransparentIndex == render.ShadowIndex)
     return UsageError("--transparent-index and --shadow-index are both " +
@@ -165,11 +168,12 @@ void Setup(CLI::App& app, CommandAction& action) {
       ->check(CLI::IsMember({"png", "indexed", "sheet", "gif"}));
   command->add_option("--frames", args->frames,
                       "The frames of a GIF, A-B (default: all), counted from 1");
-  command
-      ->add_option("--delay", args->settings.DelayMs,
-                   "Milliseconds each GIF frame shows (default 100), kept to hundredths of "
-                   "a second")
-      ->check(CLI::Range(10, 655350));
+  CLI::Option* delay =
+      command
+          ->add_option("--delay", args->settings.DelayMs,
+                       "Milliseconds each GIF frame shows (default 100), kept to hundredths "
+                       "of a second")
+          ->check(CLI::Range(10, 655350));
   RenderOptions& render = args->settings.Render;
   command->add_option("--player", render.Player, "Player colour 1 to 8 (default 1)")
       ->check(CLI::Range(kMinPlayer, kMaxPlayer));
@@ -190,7 +194,10 @@ void Setup(CLI::App& app, CommandAction& action) {
       ->check(CLI::Range(0, 255));
   command->add_option("--palette", args->palette_path,
                       "A JASC-PAL palette to use instead of the built-in one");
-  command->callback([&action, args] { action = [args] { return RunExport(*args); }; });
+  command->callback([&action, args, delay] {
+    args->delay_given = delay->count() > 0;
+    action = [args] { return RunExport(*args); };
+  });
 }
 
 CommandRegistrar registrar(14, &Setup);
