@@ -35,14 +35,20 @@ Status ReadShapes(GraphicFrames& frames, int32_t first, int32_t last, std::vecto
   return Status::Ok();
 }
 
-// Frame i rendered as RGBA for the settings.
-Status RenderFrame(GraphicFrames& frames, int32_t i, const Palette& palette,
+// Frame i rendered as RGBA for the settings. Its size must be the one its
+// shape promised, which the sheet or canvas was laid out by: an SLX frame's
+// bitmaps may disagree with the header read first (or change meanwhile).
+Status RenderFrame(GraphicFrames& frames, int32_t i, const Shape& shape, const Palette& palette,
                    const ExportSettings& settings, RGBAImage& image) {
   FramePixels pixels;
   int32_t hot_x = 0, hot_y = 0;
   Status made = frames.Read(i, pixels, hot_x, hot_y);
   if (made) made = RenderRGBA(pixels, palette, settings.Render, image);
   if (!made) return Status::Fail("Frame " + std::to_string(i) + ": " + made.message());
+  if (image.Width != shape.width || image.Height != shape.height)
+    return Status::Fail("Frame " + std::to_string(i) + " is " +
+                        SizeText(image.Width, image.Height) + " pixels, not the " +
+                        SizeText(shape.width, shape.height) + " its picture's header gives.");
   return Status::Ok();
 }
 
@@ -89,14 +95,14 @@ Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSe
   RGBAImage frame;
   for (int32_t i = 1; i <= count; ++i) {
     Tell(progress, "Exporting frame " + std::to_string(i), i, count);
-    if (Status rendered = RenderFrame(frames, i, palette, settings, frame); !rendered)
+    const Shape& shape = shapes[static_cast<size_t>(i - 1)];
+    if (Status rendered = RenderFrame(frames, i, shape, palette, settings, frame); !rendered)
       return rendered;
     const int64_t x = ((i - 1) % columns) * cell_width, y = ((i - 1) / columns) * cell_height;
     const size_t row_bytes = static_cast<size_t>(frame.Width) * 4;
     for (int32_t r = 0; r < frame.Height; ++r)
       std::memcpy(&sheet.Pixels[static_cast<size_t>(((y + r) * width + x) * 4)],
                   &frame.Pixels[static_cast<size_t>(r) * row_bytes], row_bytes);
-    const Shape& shape = shapes[static_cast<size_t>(i - 1)];
     list.push_back({{"frame", i},
                     {"x", x},
                     {"y", y},
@@ -148,7 +154,7 @@ Status ExportGIF(GraphicFrames& frames, const Palette& palette, const ExportSett
   RGBAImage frame;
   auto draw = [&](size_t k, std::vector<uint8_t>& indices, std::vector<bool>& opaque) -> Status {
     const int32_t i = first + static_cast<int32_t>(k);
-    if (Status rendered = RenderFrame(frames, i, palette, settings, frame); !rendered)
+    if (Status rendered = RenderFrame(frames, i, shapes[k], palette, settings, frame); !rendered)
       return rendered;
     indices.assign(canvas_pixels, 0);
     opaque.assign(canvas_pixels, false);

@@ -34,7 +34,7 @@ Status GraphicFrames::Shape(int32_t number, int32_t& width, int32_t& height, int
   }
   hot_x = graphic_.Frame(number).CenterX;
   hot_y = graphic_.Frame(number).CenterY;
-  return ReadBMPSize(graphic_.ColourPath(number), width, height);
+  return ReadPictureSize(graphic_.ColourPath(number), width, height);
 }
 
 Status GraphicFrames::Read(int32_t number, FramePixels& pixels, int32_t& hot_x, int32_t& hot_y) {
