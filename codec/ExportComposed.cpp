@@ -65,9 +65,9 @@ std::string WithCRLF(const std::string& text) {
 
 }  // namespace
 
-Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
-                   const std::string& picture_path, const std::string& json_path,
-                   const ProgressSink& progress) {
+Status MakeSheet(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+                 const std::string& picture_name, RGBAImage& sheet, std::string& list_text,
+                 const ProgressSink& progress) {
   const int32_t count = frames.Count();
   if (count < 1) return Status::Fail("The graphic has no frames; there is no sheet to make.");
   std::vector<Shape> shapes;
@@ -87,7 +87,6 @@ Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSe
     return Status::Fail("The sheet would be " + SizeText(width, height) +
                         " pixels, more than the " + NumberText(kMaxPNGPixels) +
                         " a picture may have; export the frames as PNG pictures instead.");
-  RGBAImage sheet;
   sheet.Width = static_cast<int32_t>(width);
   sheet.Height = static_cast<int32_t>(height);
   sheet.Pixels.assign(static_cast<size_t>(width * height) * 4, 0);
@@ -110,16 +109,29 @@ Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSe
                     {"height", frame.Height},
                     {"hotspot", {{"x", shape.hot_x}, {"y", shape.hot_y}}}});
   }
-  const nlohmann::ordered_json described = {{"image", GetFileName(picture_path)},
+  const nlohmann::ordered_json described = {{"image", picture_name},
                                             {"width", width},
                                             {"height", height},
                                             {"frames", list}};
-  if (Status written = WriteRGBAPNG(picture_path, sheet); !written) return written;
-  return WriteFileSafely(json_path, WithCRLF(described.dump(2) + "\n"));
+  list_text = WithCRLF(described.dump(2) + "\n");
+  return Status::Ok();
 }
 
-Status ExportGIF(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
-                 const std::string& gif_path, const ProgressSink& progress) {
+Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+                   const std::string& picture_path, const std::string& json_path,
+                   const ProgressSink& progress) {
+  RGBAImage sheet;
+  std::string list_text;
+  if (Status made = MakeSheet(frames, palette, settings, GetFileName(picture_path), sheet,
+                              list_text, progress);
+      !made)
+    return made;
+  if (Status written = WriteRGBAPNG(picture_path, sheet); !written) return written;
+  return WriteFileSafely(json_path, list_text);
+}
+
+Status MakeGIF(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+               std::string& bytes, const ProgressSink& progress) {
   const int32_t count = frames.Count();
   const int32_t first = settings.FirstFrame;
   const int32_t last = settings.LastFrame == 0 ? count : settings.LastFrame;
@@ -197,8 +209,13 @@ Status ExportGIF(GraphicFrames& frames, const Palette& palette, const ExportSett
       if (!opaque[at]) indices[at] = transparent;
     if (Status added = gif.AddFrame(indices); !added) return added;
   }
+  return gif.Finish(bytes);
+}
+
+Status ExportGIF(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+                 const std::string& gif_path, const ProgressSink& progress) {
   std::string bytes;
-  if (Status finished = gif.Finish(bytes); !finished) return finished;
+  if (Status made = MakeGIF(frames, palette, settings, bytes, progress); !made) return made;
   if (Status written = WriteFileSafely(gif_path, bytes); !written)
     return Status::Fail(kMsgErrorWritingGIF, written.message());
   return Status::Ok();

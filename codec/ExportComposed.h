@@ -8,9 +8,20 @@
 
 #include "codec/ExportFrames.h"
 #include "codec/GraphicFrames.h"
+#include "codec/PNGFiles.h"
 
 namespace zorv {
 
+// The sheet picture and the text of its list (naming the picture
+// picture_name), made in memory.
+Status MakeSheet(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+                 const std::string& picture_name, RGBAImage& sheet, std::string& list_text,
+                 const ProgressSink& progress = {});
+// The bytes of the GIF of the settings' frames, made in memory.
+Status MakeGIF(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
+               std::string& bytes, const ProgressSink& progress = {});
+
+// The same written as picture_path and json_path, or gif_path.
 Status ExportSheet(GraphicFrames& frames, const Palette& palette, const ExportSettings& settings,
                    const std::string& picture_path, const std::string& json_path,
                    const ProgressSink& progress);
