@@ -34,6 +34,24 @@ PNGImportOptions RoundTripRules() {
   return options;
 }
 
+// The SLP of the frames of source without their outlines (which an export
+// leaves transparent).
+std::string WithoutOutlines(const std::string& source) {
+  SLPFile file;
+  EXPECT_TRUE(file.Open(source).ok());
+  std::vector<FrameBitmaps> frames;
+  EXPECT_TRUE(DecodeSLP(file, Palette::BuiltIn(), frames).ok());
+  for (FrameBitmaps& frame : frames)
+    for (int32_t y = 0; y < frame.Data.Height(); ++y)
+      for (int32_t x = 0; x < frame.Data.Width(); ++x)
+        if (frame.Data.GetPixel(x, y) == kDataPlayerOutline ||
+            frame.Data.GetPixel(x, y) == kDataBlackOutline)
+          frame.Data.SetPixel(x, y, kDataTransparent);
+  std::string bytes;
+  EXPECT_TRUE(EncodeSLP(std::span<const FrameBitmaps>(frames), Palette::BuiltIn(), bytes).ok());
+  return bytes;
+}
+
 // unit.slp exported as a sheet (player 1, outlines left transparent) and
 // imported again gives the SLP of its frames without their outlines, byte
 // for byte, hot spots included.
@@ -41,18 +59,7 @@ TEST(ImportSheet, AnExportedSheetOfTheUnitComesBackToTheSameSLP) {
   ZORV_REQUIRE_SAMPLES();
   test::TempDir dir;
   const std::string source = test::SamplesDir() + "unit.slp";
-  SLPFile file;
-  ASSERT_TRUE(file.Open(source).ok());
-  std::vector<FrameBitmaps> frames;
-  ASSERT_TRUE(DecodeSLP(file, Palette::BuiltIn(), frames).ok());
-  for (FrameBitmaps& frame : frames)
-    for (int32_t y = 0; y < frame.Data.Height(); ++y)
-      for (int32_t x = 0; x < frame.Data.Width(); ++x)
-        if (frame.Data.GetPixel(x, y) == kDataPlayerOutline ||
-            frame.Data.GetPixel(x, y) == kDataBlackOutline)
-          frame.Data.SetPixel(x, y, kDataTransparent);
-  std::string expected;
-  ASSERT_TRUE(EncodeSLP(std::span<const FrameBitmaps>(frames), Palette::BuiltIn(), expected).ok());
+  const std::string expected = WithoutOutlines(source);
 
   ExportSettings settings;
   settings.Format = ExportFormat::kSheet;
@@ -69,6 +76,29 @@ TEST(ImportSheet, AnExportedSheetOfTheUnitComesBackToTheSameSLP) {
   Status imported = ImportPNGFrames(job, Palette::BuiltIn());
   ASSERT_TRUE(imported.ok()) << imported.message();
   EXPECT_TRUE(test::ReadFileBytes(job.slp_path) == expected);
+}
+
+// The same through the command line, with the options the README gives.
+TEST(ImportSheet, TheCommandLineRoundTripOfTheUnit) {
+  ZORV_REQUIRE_SAMPLES();
+  test::TempDir dir;
+  const std::string source = test::SamplesDir() + "unit.slp";
+  auto zorv = [](const std::string& arguments) {
+    std::string command = "'";
+    command += test::ZorvProgram();
+    command += "' ";
+    return test::RunCommand(command + arguments);
+  };
+  auto exported = zorv("export -q --format sheet -o '" + dir.File("out") + "' '" + source + "'");
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  fs::create_directories(dir.File("back"));
+  auto imported =
+      zorv("import --sheet '" + dir.File("out/unit/unit.json") + "' '" +
+           dir.File("out/unit/unit.png") + "' -o '" + dir.File("back/unit.slx") + "' -o '" +
+           dir.File("back/unit.slp") +
+           "' --no-shadow --player 110,166,235 --player-tolerance 40 --no-outlines");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_TRUE(test::ReadFileBytes(dir.File("back/unit.slp")) == WithoutOutlines(source));
 }
 
 TEST(ImportSheet, CutsRGBAAndPalettedSheets) {
