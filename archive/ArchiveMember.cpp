@@ -41,13 +41,17 @@ std::string ArchiveMemberText(const ArchiveMemberName& member) {
 }
 
 Status ReadArchiveMember(const ArchiveMemberName& member, std::string_view type,
-                         std::string& bytes) {
+                         std::string& bytes, uint64_t max_bytes) {
   DRSArchive archive;
   if (Status read = ReadDRSArchive(member.Archive, archive); !read) return read;
   const DRSFile* file = FindDRSFile(archive, type, member.ID);
   if (!file)
     return Status::Fail(member.Archive + ": the archive holds no " + std::string(type) +
                         " file " + NumberText(member.ID));
+  if (static_cast<uint64_t>(file->Size) > max_bytes)
+    return Status::Fail(ArchiveMemberText(member) + ": the " + std::string(type) + " file is " +
+                        NumberText(file->Size) + " bytes, more than the " +
+                        NumberText(static_cast<int64_t>(max_bytes)) + " it may hold");
   return ReadDRSFile(member.Archive, *file, bytes);
 }
 

@@ -36,9 +36,10 @@ std::optional<ArchiveMemberName> ArchiveMemberOf(std::string_view name);
 std::string ArchiveMemberText(const ArchiveMemberName& member);
 
 // The bytes of the file of the type ("slp", "bina", ...) and id in the
-// archive. Fails with the archive's damage, or naming the id and type
-// that the archive does not hold.
+// archive. Fails with the archive's damage, naming the id and type that the
+// archive does not hold, or on a file larger than max_bytes (before it is
+// read).
 Status ReadArchiveMember(const ArchiveMemberName& member, std::string_view type,
-                         std::string& bytes);
+                         std::string& bytes, uint64_t max_bytes = UINT64_MAX);
 
 }  // namespace zorv

@@ -143,7 +143,10 @@ class FrameDecoder {
           !bitmap->Create(width, height))
         return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
     }
-    for (int32_t y = 0; y < height; ++y)
+    // Bottom row first: that is the order of the rows in the bitmaps'
+    // memory, so what the wide stores write past a row lands in rows not
+    // drawn yet, which are painted over in full.
+    for (int32_t y = height - 1; y >= 0; --y)
       if (!DrawRow(y, heads[static_cast<size_t>(y)]))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     return Status::Ok();
@@ -210,23 +213,25 @@ class FrameDecoder {
     return true;
   }
 
-  // Draws row y. The wide stores may write past the row's last pixel: into
-  // the row's padding and the rows after it in memory, which are drawn
-  // already. Those bytes are kept and put back. A row near the end of the
+  // Draws row y, the rows below it being drawn already. The wide stores
+  // may write past the row's last pixel: into the row's padding, which is
+  // cleared again, and the rows above it, which come next in memory and are
+  // drawn after it, every pixel of them. A row near the end of the
   // bitmap's memory is drawn in a buffer of the decoder's and copied in.
   bool DrawRow(int32_t y, const RowHead& head) {
     const size_t row_bytes = 3 * static_cast<size_t>(frame_.Width);
     const size_t stride = static_cast<size_t>(colour_.BytesPerScanLine());
-    const size_t bytes_after = static_cast<size_t>(y) * stride + (stride - row_bytes);
+    const size_t padding = stride - row_bytes;
+    const size_t bytes_after = static_cast<size_t>(y) * stride + padding;
+    uint8_t* const colour_row = colour_.Row(y);
+    uint8_t* const data_row = data_.Row(y);
     if (bytes_after >= kRowGuard) {
-      uint8_t* colour = colour_.Row(y);
-      uint8_t* data = data_.Row(y);
-      uint8_t colour_after[kRowGuard], data_after[kRowGuard];
-      std::memcpy(colour_after, colour + row_bytes, kRowGuard);
-      std::memcpy(data_after, data + row_bytes, kRowGuard);
-      const bool drawn = DecodeRow(head, colour, data);
-      std::memcpy(colour + row_bytes, colour_after, kRowGuard);
-      std::memcpy(data + row_bytes, data_after, kRowGuard);
+      const bool drawn = DecodeRow(head, colour_row, data_row);
+      // Four zero bytes cover the padding (at most three); the rest falls
+      // into the row above, drawn next.
+      static constexpr uint8_t kZeros[4] = {};
+      std::memcpy(colour_row + row_bytes, kZeros, 4);
+      std::memcpy(data_row + row_bytes, kZeros, 4);
       return drawn;
     }
     uint8_t on_stack[kRowBufferOnStack];
@@ -239,8 +244,13 @@ class FrameDecoder {
     uint8_t* const data = colour + row_bytes + kRowGuard;
     if (!DecodeRow(head, colour, data)) return false;
     if (row_bytes > 0) {
-      std::memcpy(colour_.Row(y), colour, row_bytes);
-      std::memcpy(data_.Row(y), data, row_bytes);
+      std::memcpy(colour_row, colour, row_bytes);
+      std::memcpy(data_row, data, row_bytes);
+    }
+    // The rows drawn before may have written into this row's padding.
+    if (padding > 0) {
+      std::memset(colour_row + row_bytes, 0, padding);
+      std::memset(data_row + row_bytes, 0, padding);
     }
     return true;
   }
@@ -587,6 +597,13 @@ Status SLPFile::Open(const std::string& path, uint64_t hold_below) {
   }
   open_ = true;
   return Status::Ok();
+}
+
+void SLPFile::Hold(std::string bytes) {
+  Close();
+  bytes_ = std::move(bytes);
+  size_ = bytes_.size();
+  open_ = true;
 }
 
 void SLPFile::Close() {

@@ -37,6 +37,8 @@ class SLPFile {
   // smaller than hold_below bytes is read whole at once instead.
   Status Open(const std::string& path, uint64_t hold_below = 0);
   void Close();
+  // Holds bytes as the whole file, in place of whatever was open.
+  void Hold(std::string bytes);
   bool IsOpen() const { return open_; }
   // The bytes held in memory: the whole file when it was made from bytes,
   // nothing for a file opened on disk.

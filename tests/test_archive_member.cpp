@@ -106,6 +106,12 @@ TEST_F(ArchiveMemberTest, ReadingAMemberGivesItsBytesOrSaysWhatIsMissing) {
   const Status wrong_table = ReadArchiveMember({archive, 1234}, "bina", bytes);
   EXPECT_EQ(wrong_table.message(), archive + ": the archive holds no bina file 1234");
 
+  // A limit is kept before anything is read.
+  const Status too_large = ReadArchiveMember({archive, 1234}, "slp", bytes, 10);
+  EXPECT_EQ(too_large.message(), archive + ":1234: the slp file is " +
+                                     std::to_string(TwoFrameSLP().size()) +
+                                     " bytes, more than the 10 it may hold");
+
   std::string damaged = test::ReadFileBytes(archive);
   test::WriteFileBytes(dir.File("cut.drs"), damaged.substr(0, damaged.size() - 50));
   const Status cut = ReadArchiveMember({dir.File("cut.drs"), 1234}, "slp", bytes);
