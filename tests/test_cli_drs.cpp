@@ -318,6 +318,11 @@ TEST_F(CLIDRSTest, ConversionsReadSpritesAndPalettesStraightFromArchives) {
   const test::CommandResult exported = Zorv("export -q -o " + Quote(data + "/png") + " " + member);
   ASSERT_EQ(exported.status, 0) << exported.err;
   EXPECT_TRUE(fs::exists(data + "/png/1234/1234_001.png"));
+  const test::CommandResult sheet =
+      Zorv("export -q --format sheet -o " + Quote(data + "/sheet") + " " + member);
+  ASSERT_EQ(sheet.status, 0) << sheet.err;
+  EXPECT_TRUE(fs::exists(data + "/sheet/1234/1234.png"));
+  EXPECT_TRUE(fs::exists(data + "/sheet/1234/1234.json"));
 
   // The archive's palette does what the same palette in a file does.
   test::WriteFileBytes(data + "/p.pal", PaletteText());
