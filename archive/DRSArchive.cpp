@@ -79,9 +79,13 @@ std::string CheckDirectory(const FetchBytes& fetch, int64_t file_size, DRSArchiv
   if (!fetch(kDRSHeaderSize, lists_start - kDRSHeaderSize, records))
     return damaged + "the table records cannot be read";
 
+  // A stretch of the file that one list or one file's data takes; its
+  // description is made only for a message, not for every file.
   struct Span {
     int64_t begin, end;
-    std::string what;
+    size_t table;
+    bool list;
+    int32_t id;
   };
   std::vector<Span> lists, data;
   std::unordered_set<std::string> types;
@@ -107,7 +111,7 @@ std::string CheckDirectory(const FetchBytes& fetch, int64_t file_size, DRSArchiv
              ", which does not fit between the table records and the data";
     if (count > 0)
       lists.push_back({table.ListOffset, table.ListOffset + kDRSFileEntrySize * count,
-                       "the file list of " + which + " (" + table.Type + ")"});
+                       static_cast<size_t>(t), true, 0});
 
     std::string list;
     if (count > 0 && !fetch(table.ListOffset, kDRSFileEntrySize * count, list))
@@ -120,15 +124,17 @@ std::string CheckDirectory(const FetchBytes& fetch, int64_t file_size, DRSArchiv
       file.ID = le::I32(list, e);
       file.Offset = le::I32(list, e + 4);
       file.Size = le::I32(list, e + 8);
-      const std::string name = table.Type + " file " + NumberText(file.ID);
-      if (!ids.insert(file.ID).second) return damaged + name + " is listed twice";
-      if (file.Size < 0) return damaged + name + " has a negative size";
+      auto name = [&] { return table.Type + " file " + NumberText(file.ID); };
+      if (!ids.insert(file.ID).second) return damaged + name() + " is listed twice";
+      if (file.Size < 0) return damaged + name() + " has a negative size";
       if (file.Offset < read.DataStart || file.Offset > file_size ||
           file.Size > file_size - file.Offset)
-        return damaged + name + " (" + NumberText(file.Size) + " bytes at " +
+        return damaged + name() + " (" + NumberText(file.Size) + " bytes at " +
                NumberText(file.Offset) + ") lies outside the data, " +
                NumberText(read.DataStart) + " to " + NumberText(file_size);
-      if (file.Size > 0) data.push_back({file.Offset, file.Offset + file.Size, name});
+      if (file.Size > 0)
+        data.push_back({file.Offset, file.Offset + file.Size, static_cast<size_t>(t), false,
+                        file.ID});
       table.Files.push_back(file);
     }
     read.Tables.push_back(std::move(table));
@@ -137,7 +143,14 @@ std::string CheckDirectory(const FetchBytes& fetch, int64_t file_size, DRSArchiv
   // Lists that overlap, or files whose data partly overlap, are damage
   // (files sharing exactly the same bytes are allowed: a writer may store
   // equal files once).
-  auto first_overlap = [](std::vector<Span>& spans, bool allow_equal) -> std::string {
+  auto what = [&](const Span& span) {
+    const std::string& type = read.Tables[span.table].Type;
+    if (span.list)
+      return "the file list of table " + NumberText(static_cast<int64_t>(span.table) + 1) +
+             " (" + type + ")";
+    return type + " file " + NumberText(span.id);
+  };
+  auto first_overlap = [&](std::vector<Span>& spans, bool allow_equal) -> std::string {
     std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
       return a.begin != b.begin ? a.begin < b.begin : a.end < b.end;
     });
@@ -145,7 +158,7 @@ std::string CheckDirectory(const FetchBytes& fetch, int64_t file_size, DRSArchiv
       const Span& a = spans[i - 1];
       const Span& b = spans[i];
       if (allow_equal && a.begin == b.begin && a.end == b.end) continue;
-      if (b.begin < a.end) return a.what + " and " + b.what + " overlap";
+      if (b.begin < a.end) return what(a) + " and " + what(b) + " overlap";
     }
     return {};
   };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <memory>
 #include <unordered_set>
 
@@ -40,18 +39,21 @@ std::string FieldOfSize(const std::string& text, int64_t size) {
   return field;
 }
 
-// Copies the stretch of a source file to sink, one block at a time. Source
-// files stay open for the whole archive (most files come from one).
+// Copies the stretch of a source file to sink, one block at a time. The
+// source file stays open while the files after it come from it too (an
+// archive being rewritten); only one is open at a time, so that a folder
+// of thousands of loose files never runs out of file handles.
 class SourceCopier {
  public:
   Status Copy(const DRSFileSource& file, const ByteSink& sink, std::string& block) {
-    auto found = open_.find(file.SourcePath);
-    if (found == open_.end()) {
+    if (!open_ || open_path_ != file.SourcePath) {
+      open_.reset();
       std::FILE* opened = nullptr;
       if (Status status = OpenForReading(file.SourcePath, opened); !status) return status;
-      found = open_.emplace(file.SourcePath, FilePtr(opened)).first;
+      open_.reset(opened);
+      open_path_ = file.SourcePath;
     }
-    std::FILE* handle = found->second.get();
+    std::FILE* handle = open_.get();
     const std::string cannot = file.SourcePath + ": the bytes of file " + NumberText(file.ID) +
                                " cannot be read";
     if (file.SourceOffset < 0 || file.Size < 0 || !SeekTo(handle, file.SourceOffset))
@@ -68,7 +70,8 @@ class SourceCopier {
   }
 
  private:
-  std::map<std::string, FilePtr> open_;
+  FilePtr open_;
+  std::string open_path_;
 };
 
 Status WriteTo(const DRSArchiveSource& source, const ByteSink& sink,

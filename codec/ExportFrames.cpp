@@ -34,14 +34,11 @@ std::string InFolder(const std::string& folder, const std::string& name) {
   return path + name;
 }
 
-Status ExportGraphic(const std::string& path, bool slx, const std::string& folder,
-                     const std::string& title, const Palette& palette,
-                     const ExportSettings& settings, const ProgressSink& progress) {
-  if (Status checked = CheckRenderOptions(settings.Render); !checked)
-    return Failure(path, checked.Detail());
-  GraphicFrames frames;
-  if (Status opened = frames.Open(path, slx, palette); !opened)
-    return Failure(path, opened.message());
+// The frames, opened, in the settings' format; path names the graphic in
+// failures.
+Status ExportOpened(GraphicFrames& frames, const std::string& path, const std::string& folder,
+                    const std::string& title, const Palette& palette,
+                    const ExportSettings& settings, const ProgressSink& progress) {
   if (settings.Format == ExportFormat::kSheet) {
     if (Status made = ExportSheet(frames, palette, settings, SheetPicturePath(folder, title),
                                   SheetJSONPath(folder, title), progress);
@@ -69,6 +66,17 @@ Status ExportGraphic(const std::string& path, bool slx, const std::string& folde
   return Status::Ok();
 }
 
+Status ExportGraphic(const std::string& path, bool slx, const std::string& folder,
+                     const std::string& title, const Palette& palette,
+                     const ExportSettings& settings, const ProgressSink& progress) {
+  if (Status checked = CheckRenderOptions(settings.Render); !checked)
+    return Failure(path, checked.Detail());
+  GraphicFrames frames;
+  if (Status opened = frames.Open(path, slx, palette); !opened)
+    return Failure(path, opened.message());
+  return ExportOpened(frames, path, folder, title, palette, settings, progress);
+}
+
 }  // namespace
 
 std::string ExportFramePath(const std::string& folder, const std::string& title, int32_t number) {
@@ -91,6 +99,17 @@ Status ExportSLPFrames(const std::string& slp_path, const std::string& folder,
                        const std::string& title, const Palette& palette,
                        const ExportSettings& settings, const ProgressSink& progress) {
   return ExportGraphic(slp_path, false, folder, title, palette, settings, progress);
+}
+
+Status ExportSLPBytes(std::string slp_bytes, const std::string& name, const std::string& folder,
+                     const std::string& title, const Palette& palette,
+                     const ExportSettings& settings, const ProgressSink& progress) {
+  if (Status checked = CheckRenderOptions(settings.Render); !checked)
+    return Failure(name, checked.Detail());
+  GraphicFrames frames;
+  if (Status opened = frames.OpenSLP(std::move(slp_bytes)); !opened)
+    return Failure(name, opened.message());
+  return ExportOpened(frames, name, folder, title, palette, settings, progress);
 }
 
 Status ExportSLXFrames(const std::string& slx_path, const std::string& folder,

@@ -49,6 +49,12 @@ Status ExportSLPFrames(const std::string& slp_path, const std::string& folder,
                        const std::string& title, const Palette& palette,
                        const ExportSettings& settings, const ProgressSink& progress = {});
 
+// The same for the bytes of an SLP file held in memory (a file taken out
+// of a game archive); name is what failures call it.
+Status ExportSLPBytes(std::string slp_bytes, const std::string& name, const std::string& folder,
+                     const std::string& title, const Palette& palette,
+                     const ExportSettings& settings, const ProgressSink& progress = {});
+
 // The same for an SLX graphic and its frame bitmaps; the colour bitmaps are
 // read against palette as the SLP encoder reads them.
 Status ExportSLXFrames(const std::string& slx_path, const std::string& folder,

@@ -14,6 +14,13 @@ Status GraphicFrames::Open(const std::string& path, bool slx, const Palette& pal
   return ReadSLPHeader(path, file_, header, infos_);
 }
 
+Status GraphicFrames::OpenSLP(std::string bytes) {
+  slx_ = false;
+  file_.Hold(std::move(bytes));
+  SLPHeader header;
+  return ReadSLPHeader(file_, header, infos_);
+}
+
 int32_t GraphicFrames::Count() const {
   return slx_ ? graphic_.FrameCount : static_cast<int32_t>(infos_.size());
 }

@@ -22,6 +22,8 @@ class GraphicFrames {
   // An SLX graphic when slx, else an SLP file. The palette reads SLX
   // colour bitmaps (as the SLP encoder would) and must outlive this.
   Status Open(const std::string& path, bool slx, const Palette& palette);
+  // An SLP file from its bytes (a file taken out of a game archive).
+  Status OpenSLP(std::string bytes);
   int32_t Count() const;
   // The size and hot spot of frame number (from 1), from the file's tables
   // or the bitmap's headers, without its pixels.

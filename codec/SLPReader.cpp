@@ -599,6 +599,13 @@ Status SLPFile::Open(const std::string& path, uint64_t hold_below) {
   return Status::Ok();
 }
 
+void SLPFile::Hold(std::string bytes) {
+  Close();
+  bytes_ = std::move(bytes);
+  size_ = bytes_.size();
+  open_ = true;
+}
+
 void SLPFile::Close() {
   bytes_read_ = 0;
   std::string().swap(bytes_);
@@ -762,11 +769,11 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
   return ConvertSLPToSLX(slp_path, slx_path, palette, FrameFileFormat::kBMP, progress);
 }
 
-Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
-                       const Palette& palette, FrameFileFormat format,
-                       const ProgressSink& progress) {
-  // A folder is no name for an SLX file (its frames would be hidden files
-  // named "_001.bmp" and so on).
+namespace {
+
+// A folder is no name for an SLX file (its frames would be hidden files
+// named "_001.bmp" and so on).
+Status CheckSLXName(const std::string& requested_slx_path) {
   if (requested_slx_path.empty() || IsFolderSeparator(requested_slx_path.back()) ||
       std::filesystem::is_directory(std::filesystem::path(NativePath(requested_slx_path))))
     return Status::Fail(kMsgErrorCreatingSLX,
@@ -774,6 +781,27 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
                                                     : requested_slx_path +
                                                           ": is the name of a folder, not of "
                                                           "an SLX file"));
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested_slx_path,
+                       const Palette& palette, FrameFileFormat format,
+                       const ProgressSink& progress) {
+  if (Status named = CheckSLXName(requested_slx_path); !named) return named;
+  SLPFile file;
+  if (Status opened = file.Open(slp_path, kHeldWholeBelow); !opened)
+    return Status::Fail(kMsgErrorCreatingSLX, AboutFile(slp_path, opened.message()));
+  return ConvertSLPToSLX(file, slp_path, {slp_path}, requested_slx_path, palette, format,
+                         progress);
+}
+
+Status ConvertSLPToSLX(const SLPFile& file, const std::string& slp_path,
+                       const std::vector<std::string>& inputs,
+                       const std::string& requested_slx_path, const Palette& palette,
+                       FrameFileFormat format, const ProgressSink& progress) {
+  if (Status named = CheckSLXName(requested_slx_path); !named) return named;
   const std::string slx_path = SLXPathWithExtension(requested_slx_path);
   const std::string folder = GetFolder(slx_path);
   const std::string title = GetFileTitle(slx_path);
@@ -781,19 +809,16 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     return Status::Fail(kMsgErrorCreatingSLX, detail);
   };
 
-  SLPFile file;
   SLPHeader header;
   std::vector<SLPFrameInfo> frames;
-  Status read = file.Open(slp_path, kHeldWholeBelow);
-  if (read) read = ReadSLPHeader(file, header, frames);
-  if (!read) return fail(AboutFile(slp_path, read.message()));
+  if (Status read = ReadSLPHeader(file, header, frames); !read)
+    return fail(AboutFile(slp_path, read.message()));
 
   SLXGraphic graphic;
   graphic.Path = slx_path;
   graphic.FrameCount = header.FrameCount;
   graphic.Frames.resize(frames.size());
   // No file written may be the SLP file being read.
-  const std::vector<std::string> inputs{slp_path};
   if (Status separate = RefuseOverwritingInput(slx_path, inputs); !separate)
     return fail(separate.message());
   // The frame files' names say what kind of file they are.
@@ -814,7 +839,6 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& requested
     if (Status saved = SaveFrameBitmap(data, folder + frame.DataFile, inputs); !saved)
       return fail(saved.message());
   }
-  file.Close();
   return SaveSLX(graphic);
 }
 

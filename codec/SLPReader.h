@@ -37,6 +37,8 @@ class SLPFile {
   // smaller than hold_below bytes is read whole at once instead.
   Status Open(const std::string& path, uint64_t hold_below = 0);
   void Close();
+  // Holds bytes as the whole file, in place of whatever was open.
+  void Hold(std::string bytes);
   bool IsOpen() const { return open_; }
   // The bytes held in memory: the whole file when it was made from bytes,
   // nothing for a file opened on disk.
@@ -116,6 +118,13 @@ Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
 // The same with BMP frame files.
 Status ConvertSLPToSLX(const std::string& slp_path, const std::string& slx_path,
                        const Palette& palette, const ProgressSink& progress = {});
+// The same for an SLP file already open or held in memory (a file taken
+// out of a game archive): name is what failures call it, inputs the files
+// that no file written may replace.
+Status ConvertSLPToSLX(const SLPFile& file, const std::string& name,
+                       const std::vector<std::string>& inputs, const std::string& slx_path,
+                       const Palette& palette, FrameFileFormat format,
+                       const ProgressSink& progress = {});
 
 // The SLX path ConvertSLPToSLX writes for the path it was given.
 std::string SLXPathWithExtension(const std::string& slx_path);

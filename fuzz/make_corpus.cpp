@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/DRSWriter.h"
 #include "codec/BitmapPNG.h"
 #include "codec/DIBSection.h"
 #include "codec/PNGFiles.h"
@@ -392,6 +393,30 @@ void PackageSeeds() {
   Seed("fuzz_mpi_package", "empty.mpi", EncodeMPIHeader(0, "", ""));
 }
 
+// Archives as the writer makes them, one of no tables, and one with a file
+// stored twice over the same bytes.
+void ArchiveSeeds() {
+  DRSArchiveSource source;
+  source.Tables.push_back({"bina", {DRSFileSource::FromBytes(50500, "JASC-PAL\r\n0100\r\n")}});
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1, std::string(40, 's')),
+                                   DRSFileSource::FromBytes(-5, ""),
+                                   DRSFileSource::FromBytes(1234, "2.0N")}});
+  source.Tables.push_back({"wav", {DRSFileSource::FromBytes(7, "RIFF....WAVE")}});
+  std::string bytes;
+  if (DRSArchiveBytes(source, bytes)) Seed("fuzz_drs_archive", "three_tables.drs", bytes);
+  if (DRSArchiveBytes(DRSArchiveSource{}, bytes)) Seed("fuzz_drs_archive", "empty.drs", bytes);
+  DRSArchiveSource twice;
+  twice.Tables.push_back({"slp", {DRSFileSource::FromBytes(1, "same"),
+                                  DRSFileSource::FromBytes(2, "same")}});
+  if (DRSArchiveBytes(twice, bytes)) {
+    // The second file's entry points at the first one's data.
+    const size_t second_offset = 64 + 12 + 12 + 4;
+    bytes.replace(second_offset, 4, bytes.substr(64 + 12 + 4, 4));
+    bytes.resize(bytes.size() - 4);
+    Seed("fuzz_drs_archive", "shared_data.drs", bytes);
+  }
+}
+
 void SampleSeeds() {
   const char* samples = std::getenv("ZORV_SAMPLES");
   if (!samples || !*samples || !fs::is_directory(samples)) return;
@@ -426,6 +451,7 @@ int main(int argc, char** argv) {
   ProjectSeeds();
   PaletteSeeds();
   PackageSeeds();
+  ArchiveSeeds();
   SampleSeeds();
   PNGSeeds();
   SheetListSeeds();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/DRSWriter.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "tests/SLPTestFiles.h"
@@ -208,6 +209,46 @@ TEST_F(CLIInfoTest, ATruncatedSampleSpriteIsReportedNotListed) {
   const json whole = InfoJson(dir.File("whole"));
   EXPECT_EQ(whole["kind"], "SLP");
   EXPECT_EQ(whole["frames"].size(), 50u);
+}
+
+// An archive holding the SLP made above and a palette, named without an
+// extension so that only its content tells what it is.
+TEST_F(CLIInfoTest, AGameArchiveIsToldByItsContent) {
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1234, std::string(40, 's')),
+                                   DRSFileSource::FromBytes(-3, "abc")}});
+  source.Tables.push_back({"bina", {DRSFileSource::FromBytes(50500, PaletteText())}});
+  std::string bytes;
+  ASSERT_TRUE(DRSArchiveBytes(source, bytes).ok());
+  test::WriteFileBytes(dir.File("graphics"), bytes);
+
+  const json described = InfoJson(dir.File("graphics"));
+  EXPECT_EQ(described["kind"], "DRS");
+  EXPECT_EQ(described["version"], "1.00");
+  ASSERT_EQ(described["tables"].size(), 2u);
+  EXPECT_EQ(described["tables"][0]["type"], "slp");
+  EXPECT_EQ(described["tables"][0]["files"][1]["id"], 1234);
+  EXPECT_EQ(described["tables"][0]["files"][1]["size"], 40);
+  EXPECT_EQ(described["tables"][1]["files"][0]["id"], 50500);
+
+  const test::CommandResult text = Zorv("info " + Quote(dir.File("graphics")));
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_EQ(text.out.rfind("Game archive ", 0), 0u) << text.out;
+  EXPECT_NE(text.out.find("slp       2 files,           43 bytes, ids -3 to 1234"),
+            std::string::npos)
+      << text.out;
+
+  // Damaged: a file whose data runs past the end. The reason is given.
+  test::WriteFileBytes(dir.File("cut.drs"), bytes.substr(0, bytes.size() - 10));
+  const test::CommandResult cut = Zorv("info " + Quote(dir.File("cut.drs")));
+  EXPECT_EQ(cut.status, 1);
+  EXPECT_EQ(cut.out, "");
+  EXPECT_NE(cut.err.find("damaged archive: bina file 50500"), std::string::npos) << cut.err;
+  // Too short for a header, named .drs: the extension says what it was meant to be.
+  test::WriteFileBytes(dir.File("tiny.drs"), "tribe");
+  const test::CommandResult tiny = Zorv("info --json " + Quote(dir.File("tiny.drs")));
+  EXPECT_EQ(tiny.status, 1);
+  EXPECT_NE(tiny.err.find("not a game archive"), std::string::npos) << tiny.err;
 }
 
 }  // namespace

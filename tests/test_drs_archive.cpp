@@ -3,6 +3,8 @@
 // reason instead of being read past their end.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <string>
 
@@ -238,6 +240,48 @@ TEST(DRSArchiveReader, RecognisesArchivesByTheirHeader) {
   EXPECT_FALSE(LooksLikeDRSArchive("1.00"));
   EXPECT_EQ(DRSTypeTag("slp"), " pls");
   EXPECT_EQ(DRSTypeTag("bina"), "anib");
+}
+
+// Lowers the limit of open files for the life of the object.
+class FileHandleLimit {
+ public:
+  explicit FileHandleLimit(rlim_t limit) {
+    getrlimit(RLIMIT_NOFILE, &saved_);
+    rlimit lowered = saved_;
+    lowered.rlim_cur = std::min(limit, saved_.rlim_cur);
+    setrlimit(RLIMIT_NOFILE, &lowered);
+  }
+  ~FileHandleLimit() { setrlimit(RLIMIT_NOFILE, &saved_); }
+
+ private:
+  rlimit saved_{};
+};
+
+// A folder of loose files, more than a process may hold open at once (a
+// desktop's usual limit is 1024): the writer reads them one after another.
+TEST(DRSArchiveWriter, ManyLooseSourceFilesNeedNoHandleEach) {
+  TempDir dir;
+  constexpr int kFiles = 300;
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {}});
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string path = dir.File(std::to_string(i) + ".slp");
+    WriteFileBytes(path, "file " + std::to_string(i));
+    source.Tables[0].Files.push_back(
+        DRSFileSource::FromFile(i, path, 0, static_cast<int64_t>(5 + std::to_string(i).size())));
+  }
+  const std::string archive = dir.File("many.drs");
+  {
+    const FileHandleLimit limit(64);
+    const Status written = WriteDRSArchiveFile(archive, source);
+    ASSERT_TRUE(written.ok()) << written.message();
+  }
+  DRSArchive read;
+  ASSERT_TRUE(ReadDRSArchive(archive, read).ok());
+  ASSERT_EQ(read.Tables[0].Files.size(), static_cast<size_t>(kFiles));
+  std::string bytes;
+  ASSERT_TRUE(ReadDRSFile(archive, read.Tables[0].Files[kFiles - 1], bytes).ok());
+  EXPECT_EQ(bytes, "file " + std::to_string(kFiles - 1));
 }
 
 }  // namespace

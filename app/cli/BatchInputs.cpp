@@ -7,7 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "archive/ArchiveMember.h"
 #include "common/FileIO.h"
+#include "common/Functions.h"
 
 namespace zorv::cli {
 namespace {
@@ -126,6 +128,9 @@ FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind
       WalkFolder(argument, kind, found);
     else if (fs::exists(status))
       found.inputs.push_back({argument, fs::path(argument).filename().generic_string()});
+    else if (const auto member = kind == InputKind::kSLP ? ArchiveMemberOf(argument) : std::nullopt)
+      // A sprite in a game archive is named after its id: 1234/1234.slx.
+      found.inputs.push_back({argument, NumberText(member->ID) + ".slp"});
     else
       found.errors.push_back("No such file or folder: " + argument);
   }

@@ -31,7 +31,9 @@ struct FoundInputs {
 };
 
 // Files named on the command line are taken as they are (the conversion
-// judges them); folders are walked recursively for files of the kind.
+// judges them); folders are walked recursively for files of the kind. For
+// SLP, an argument may also name a sprite in a game archive
+// ("graphics.drs:1234"); its relative path is then "1234.slp".
 FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind);
 
 // How an input's path below its folder becomes its output's path below the

@@ -7,6 +7,7 @@
 #include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
 #include "app/cli/Progress.h"
+#include "archive/ArchiveInputs.h"
 #include "codec/Palettes.h"
 #include "codec/SLPReader.h"
 #include "codec/SLPWriter.h"
@@ -26,11 +27,12 @@ Status PaletteFor(const std::string& palette_path, Palette& palette) {
     palette = Palette::BuiltIn();
     return Status::Ok();
   }
-  return LoadPalette(palette_path, palette);
+  return LoadPaletteInput(palette_path, palette);
 }
 
 constexpr const char* kPaletteHelp =
-    "A JASC-PAL palette to use instead of the built-in one";
+    "A JASC-PAL palette to use instead of the built-in one: a file, or a bina file of a "
+    "game archive as ARCHIVE:ID (interfac.drs:50500)";
 
 struct SLPToSLXOptions {
   BatchArguments batch;
@@ -45,14 +47,15 @@ int RunSLPToSLX(const SLPToSLXOptions& options) {
       options.frame_format == "png" ? FrameFileFormat::kPNG : FrameFileFormat::kBMP;
   if (options.batch.IsSingleFile()) {
     ProgressBar bar(options.batch.quiet);
-    Status converted = ConvertSLPToSLX(options.batch.paths[0], options.batch.paths[1], *palette,
-                                       format, bar.Sink());
+    Status converted = ConvertSLPInputToSLX(options.batch.paths[0], options.batch.paths[1],
+                                            *palette, format, bar.Sink());
     bar.Finish();
     return ExitStatus(converted);
   }
   return RunBatchCommand(options.batch, InputKind::kSLP, OutputShape::kFolderPerGraphic,
                          [palette, format](const BatchJob& job) {
-                           return ConvertSLPToSLX(job.input, job.output, *palette, format, {});
+                           return ConvertSLPInputToSLX(job.input, job.output, *palette, format,
+                                                       {});
                          });
 }
 
@@ -63,6 +66,8 @@ void SetupSLPToSLX(CLI::App& app, CommandAction& action) {
       "beside the SLX file.\n"
       "  zorv slp2slx IN.slp OUT.slx      one file (\".slx\" is added to a name without "
       "extension)\n"
+      "  zorv slp2slx ARCHIVE:ID OUT.slx  the slp file of that id in a game archive "
+      "(graphics.drs:1234; in a batch it becomes 1234/1234.slx)\n"
       "  zorv slp2slx [-o DIR] PATH...    files and folders; folders are searched, "
       "subfolders too, for SLP files (recognised by their header, whatever their "
       "extension; .bmp and .png files are frames and not opened), and units/archer.slp "

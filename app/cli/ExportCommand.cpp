@@ -11,6 +11,7 @@
 
 #include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
+#include "archive/ArchiveInputs.h"
 #include "codec/ExportFrames.h"
 #include "codec/Palettes.h"
 #include "common/FileIO.h"
@@ -88,7 +89,7 @@ Status ExportOne(const BatchJob& job, const Palette& palette, const ExportSettin
   const std::string title = output.stem().string();
   if (LooksLike(InputKind::kSLX, job.input))
     return ExportSLXFrames(job.input, folder, title, palette, settings);
-  return ExportSLPFrames(job.input, folder, title, palette, settings);
+  return ExportSLPInputFrames(job.input, folder, title, palette, settings);
 }
 
 int RunExport(ExportArgs args) {
@@ -113,7 +114,8 @@ int RunExport(ExportArgs args) {
 
   auto palette = std::make_shared<Palette>(Palette::BuiltIn());
   if (!args.palette_path.empty())
-    if (Status loaded = LoadPalette(args.palette_path, *palette); !loaded) return Failed(loaded);
+    if (Status loaded = LoadPaletteInput(args.palette_path, *palette); !loaded)
+      return Failed(loaded);
 
   const FoundInputs found = FindGraphics(args.batch.paths);
   if (!found.errors.empty()) {
@@ -149,7 +151,9 @@ void Setup(CLI::App& app, CommandAction& action) {
       "Export every frame of SLP sprites and SLX graphics as PNG pictures.\n"
       "  zorv export [-o DIR] PATH...     files and folders; folders are searched, "
       "subfolders too, for SLP and SLX files (told by their content), and "
-      "units/archer.slp becomes units/archer/archer_001.png and on, one folder per graphic\n"
+      "units/archer.slp becomes units/archer/archer_001.png and on, one folder per graphic; "
+      "ARCHIVE:ID names the slp file of that id in a game archive (graphics.drs:1234 "
+      "becomes 1234/1234_001.png)\n"
       "  --format png: RGBA; transparent pixels alpha 0, player colour in the shades of "
       "--player (palette entry 16 x N + the pixel's index), shadow black with "
       "--shadow-alpha, outlines transparent unless --outlines\n"
@@ -193,7 +197,8 @@ void Setup(CLI::App& app, CommandAction& action) {
                    "Palette index of shadow pixels in indexed pictures (default 254)")
       ->check(CLI::Range(0, 255));
   command->add_option("--palette", args->palette_path,
-                      "A JASC-PAL palette to use instead of the built-in one");
+                      "A JASC-PAL palette to use instead of the built-in one: a file, or a "
+                      "bina file of a game archive as ARCHIVE:ID (interfac.drs:50500)");
   command->callback([&action, args, delay] {
     args->delay_given = delay->count() > 0;
     action = [args] { return RunExport(*args); };

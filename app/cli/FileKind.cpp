@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "archive/DRSArchive.h"
 #include "codec/SLPFormat.h"
 #include "codec/SLX.h"
 #include "common/Functions.h"
@@ -41,6 +42,7 @@ const char* FileKindName(FileKind kind) {
     case FileKind::MPI: return "MPI";
     case FileKind::BMP: return "BMP";
     case FileKind::PAL: return "PAL";
+    case FileKind::DRS: return "DRS";
     case FileKind::Unknown: break;
   }
   return "";
@@ -56,6 +58,9 @@ FileKind KindByContent(std::string_view start, uint64_t file_size) {
   if (start.substr(0, kMPIMagic.size()) == kMPIMagic) return FileKind::MPI;
   if (start.substr(0, 2) == "BM") return FileKind::BMP;
   if (LooksLikeSLP(start, file_size)) return FileKind::SLP;
+  // After the SLP test: an archive has no magic at its start, only text
+  // that no SLP begins with, and a version at byte 40.
+  if (LooksLikeDRSArchive(start)) return FileKind::DRS;
   return FileKind::Unknown;
 }
 
@@ -65,7 +70,7 @@ FileKind KindByExtension(const std::string& path) {
   if (dot == std::string::npos) return FileKind::Unknown;
   const std::string extension = AsciiLower(name.substr(dot + 1));
   for (FileKind kind : {FileKind::SLP, FileKind::SLX, FileKind::MPR, FileKind::MPI,
-                        FileKind::BMP, FileKind::PAL})
+                        FileKind::BMP, FileKind::PAL, FileKind::DRS})
     if (extension == AsciiLower(FileKindName(kind))) return kind;
   return FileKind::Unknown;
 }

@@ -9,9 +9,9 @@
 
 namespace zorv::cli {
 
-enum class FileKind { Unknown, SLP, SLX, MPR, MPI, BMP, PAL };
+enum class FileKind { Unknown, SLP, SLX, MPR, MPI, BMP, PAL, DRS };
 
-// "SLP", "SLX", "MPR", "MPI", "BMP", "PAL" ("" for Unknown).
+// "SLP", "SLX", "MPR", "MPI", "BMP", "PAL", "DRS" ("" for Unknown).
 const char* FileKindName(FileKind kind);
 
 // How many bytes from the start of a file KindByContent needs at most.
@@ -21,7 +21,8 @@ inline constexpr size_t kKindSignatureBytes = 64;
 // show, given the file's whole size. The text kinds and MPI have fixed
 // first lines or bytes, BMP its "BM"; an SLP has no magic, so it is taken
 // for one when its version looks like "2.0N" and its frame table fits in
-// the file.
+// the file. A game archive (DRS) is told by the version number at byte 40
+// of its 64-byte header.
 FileKind KindByContent(std::string_view start, uint64_t file_size);
 
 // The kind the extension of the path names, in any letter case.

@@ -11,6 +11,7 @@
 #include "app/cli/HotSpotOption.h"
 #include "app/cli/InputFiles.h"
 #include "app/cli/Progress.h"
+#include "archive/ArchiveInputs.h"
 #include "codec/Palettes.h"
 #include "common/Functions.h"
 #include "tools/ImportPNGFrames.h"
@@ -62,7 +63,8 @@ int RunImport(const ImportArgs& args) {
 
   Palette palette = Palette::BuiltIn();
   if (!args.palette_path.empty())
-    if (Status loaded = LoadPalette(args.palette_path, palette); !loaded) return Failed(loaded);
+    if (Status loaded = LoadPaletteInput(args.palette_path, palette); !loaded)
+      return Failed(loaded);
   ProgressBar bar(false);
   Status imported = ImportPNGFrames(job, palette, bar.Sink());
   bar.Finish();
@@ -100,7 +102,8 @@ void Setup(CLI::App& app, CommandAction& action) {
       ->check(ExistingInputFile())
       ->excludes(hotspot);
   command->add_option("--palette", args->palette_path,
-                      "A JASC-PAL palette to use instead of the built-in one");
+                      "A JASC-PAL palette to use instead of the built-in one: a file, or a "
+                      "bina file of a game archive as ARCHIVE:ID (interfac.drs:50500)");
   command
       ->add_option("--transparent-index", args->transparent_index,
                    "Paletted frames: the index of transparent pixels (default 255)")

@@ -13,7 +13,7 @@
 namespace zorv::cli {
 namespace {
 
-constexpr const char* kKnownKinds = "SLP, SLX, MPR, MPI, BMP or PAL";
+constexpr const char* kKnownKinds = "SLP, SLX, MPR, MPI, BMP, PAL or DRS";
 
 struct InfoArgs {
   std::string path;
@@ -56,7 +56,7 @@ void Setup(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
       "info", "Show what a file holds: an SLP's header and frame table, an SLX's frames and "
               "whether their bitmaps exist, a project's resources, a package's entries, a "
-              "bitmap's size, a palette's colours. The kind of file is told by its content, "
+              "bitmap's size, a palette's colours, a game archive's tables. The kind of file is told by its content, "
               "whatever its extension");
   auto args = std::make_shared<InfoArgs>();
   command->add_option("FILE", args->path, "The file to describe")->required();
@@ -77,6 +77,7 @@ InfoDescriber DescriberFor(FileKind kind) {
     case FileKind::MPI: return {&DescribePackage, &PrintPackage};
     case FileKind::BMP: return {&DescribeBMP, &PrintBMP};
     case FileKind::PAL: return {&DescribePalette, &PrintPalette};
+    case FileKind::DRS: return {&DescribeArchive, &PrintArchive};
     case FileKind::Unknown: break;
   }
   return {};

@@ -35,6 +35,11 @@ Status DescribeProject(const std::string& path, InfoJson& out);
 void PrintProject(const InfoJson& description);
 Status DescribePackage(const std::string& path, InfoJson& out);
 void PrintPackage(const InfoJson& description);
+Status DescribeArchive(const std::string& path, InfoJson& out);
+// A summary of each table.
+void PrintArchive(const InfoJson& description);
+// One line per file: type, id, size, offset (`zorv drs list`).
+void PrintArchiveFiles(const InfoJson& description);
 
 // The describer of a kind; both functions are null for FileKind::Unknown.
 InfoDescriber DescriberFor(FileKind kind);
