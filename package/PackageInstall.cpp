@@ -1,0 +1,425 @@
+#include "package/PackageInstall.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "archive/DRSWriter.h"
+#include "common/Checksum.h"
+#include "common/FileIO.h"
+#include "common/FileTransaction.h"
+#include "common/Functions.h"
+#include "package/ArchiveLayout.h"
+#include "package/GameArchives.h"
+
+namespace zorv {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kNotInstalled[] = "The package was not installed; every archive is as it was.";
+constexpr char kNotUninstalled[] = "The package was not uninstalled; every archive is as it was.";
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return (fs::path(NativePath(folder)) / name).string();
+}
+
+bool IsRealFolder(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(fs::symlink_status(fs::path(path), ec));
+}
+
+// A folder made for an install that does not go through is removed again;
+// the top folder only while empty (it may hold other installs' files).
+class FolderCleanup {
+ public:
+  FolderCleanup(std::string path, bool whole) : path_(std::move(path)), whole_(whole) {}
+  ~FolderCleanup() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    if (whole_ && IsRealFolder(path_))
+      fs::remove_all(fs::path(path_), ec);
+    else
+      fs::remove(fs::path(path_), ec);
+  }
+  void Dismiss() { path_.clear(); }
+
+ private:
+  std::string path_;
+  bool whole_;
+};
+
+// The record's folder, made when missing, and a new, empty folder for the
+// files install number keeps.
+Status MakeInstallFolders(const std::string& data_dir, int number, bool& made_top) {
+  const std::string top = InstallFolder(data_dir);
+  std::error_code ec;
+  made_top = false;
+  if (!fs::exists(fs::symlink_status(fs::path(top), ec))) {
+    if (!fs::create_directory(fs::path(top), ec))
+      return Status::Fail(top + ": cannot be made (" + ec.message() + ")");
+    made_top = true;
+  } else if (!IsRealFolder(top)) {
+    return Status::Fail(top + ": is not a folder (a link or a file)");
+  }
+  const std::string kept = InstallKeptFolder(data_dir, number);
+  // A folder of this number that the record does not know is what an
+  // install stopped before its end left: it is no one's.
+  const fs::file_status status = fs::symlink_status(fs::path(kept), ec);
+  if (fs::is_directory(status))
+    fs::remove_all(fs::path(kept), ec);
+  else if (fs::exists(status))
+    fs::remove(fs::path(kept), ec);
+  if (!fs::create_directory(fs::path(kept), ec))
+    return Status::Fail(kept + ": cannot be made (" + ec.message() + ")");
+  return Status::Ok();
+}
+
+// A second name for a file, or a copy where the file system has no links.
+Status LinkOrCopy(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  fs::create_hard_link(fs::path(from), fs::path(to), ec);
+  if (!ec) return Status::Ok();
+  ec.clear();
+  if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::none, ec))
+    return Status::Fail(to + ": cannot be written (" + ec.message() + ")");
+  return Status::Ok();
+}
+
+DRSTableSource& TableOf(DRSArchiveSource& source, const std::string& type, bool& made) {
+  made = false;
+  for (DRSTableSource& table : source.Tables)
+    if (table.Type == type) return table;
+  made = true;
+  source.Tables.push_back({type, {}});
+  return source.Tables.back();
+}
+
+DRSFileSource* FileOf(DRSTableSource& table, int32_t id) {
+  for (DRSFileSource& file : table.Files)
+    if (file.ID == id) return &file;
+  return nullptr;
+}
+
+// Writes source as the new content of the archive at path, beside it, and
+// stages it in transaction. Gives the new file's name.
+Status WriteBeside(const std::string& path, const DRSArchiveSource& source,
+                   FileTransaction& transaction, std::string& temporary) {
+  SafeFileWriter out;
+  if (Status opened = out.Open(path, SafeFileWriter::Placement::kAlwaysBeside); !opened)
+    return opened;
+  if (Status written = WriteDRSArchive(source, out); !written) {
+    out.Abandon();
+    return Status::Fail(AboutFile(path, written.message()));
+  }
+  if (Status finished = out.Finish(); !finished) return finished;
+  temporary = out.ReleaseTemporary();
+  transaction.StageWritten(path, temporary);
+  return Status::Ok();
+}
+
+struct StagedArchive {
+  InstalledArchive Record;
+  FileTransaction Transaction;
+};
+
+// Writes the new version of one archive beside it and keeps what the
+// uninstall needs; replaces nothing.
+Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
+                    const std::string& data_dir, int number, StagedArchive& staged) {
+  InstalledArchive& record = staged.Record;
+  record.Target = planned.Target;
+  record.FileName = planned.FileName;
+  const DRSArchive& old = planned.Directory;
+  const bool canonical = IsCanonicalDRSLayout(old);
+  record.KeptWhole = !canonical;
+  DRSFileCRCs sums;
+  if (canonical) {
+    if (Status summed = SumCanonicalDRSArchive(old, planned.Path, record.CRCBefore, sums); !summed)
+      return summed;
+    record.SizeBefore = old.FileSize;
+  } else {
+    if (Status summed = FileCRC32(planned.Path, record.CRCBefore, record.SizeBefore); !summed)
+      return summed;
+    if (Status kept = LinkOrCopy(planned.Path, KeptArchivePath(data_dir, number, planned.Target));
+        !kept)
+      return kept;
+  }
+  if (record.SizeBefore != old.FileSize)
+    return Status::Fail(planned.Path + ": the archive changed while it was read");
+
+  DRSArchiveSource source = SourceOfDRSArchive(old, planned.Path);
+  for (const PlannedFile& file : planned.Files) {
+    std::string bytes;
+    if (Status read = ReadMPIEntryData(plan.PackagePath, file.Entry, bytes); !read) return read;
+    bool made = false;
+    DRSTableSource& table = TableOf(source, file.Type, made);
+    if (made) record.TablesAdded.push_back(file.Type);
+    const InstalledFileID id{file.Type, file.Entry.ResourceID};
+    if (DRSFileSource* replaced = FileOf(table, id.ID)) {
+      if (canonical) {
+        const DRSFile* stored = FindDRSFile(old, id.Type, id.ID);
+        std::string kept;
+        if (Status read = ReadDRSFile(planned.Path, *stored, kept); !read) return read;
+        if (Status written =
+                WriteFileSafely(KeptFilePath(data_dir, number, planned.Target, id), kept);
+            !written)
+          return written;
+      }
+      record.Replaced.push_back(id);
+      *replaced = DRSFileSource::FromBytes(id.ID, std::move(bytes));
+    } else {
+      record.Added.push_back(id);
+      table.Files.push_back(DRSFileSource::FromBytes(id.ID, std::move(bytes)));
+    }
+  }
+
+  std::string temporary;
+  if (Status written = WriteBeside(planned.Path, source, staged.Transaction, temporary); !written)
+    return written;
+  record.SizeAfter = FileSize(temporary);
+  if (!canonical) return FileCRC32(temporary, record.CRCAfter, record.SizeAfter);
+  // The new archive is its directory and files whose sums are known: only
+  // the directory is read back.
+  DRSArchive layout;
+  if (Status planned_layout = PlanDRSArchive(source, layout); !planned_layout) return planned_layout;
+  std::string directory;
+  if (Status read = ReadFileStart(temporary, static_cast<uint64_t>(layout.DataStart), directory);
+      !read)
+    return read;
+  return SumWrittenDRSArchive(source, ExtendCRC32(0, directory), sums, record.CRCAfter);
+}
+
+// Moves every staged archive into place, then the record; when one move
+// fails, every archive moved is put back.
+Status ApplyAll(std::vector<std::unique_ptr<StagedArchive>>& archives,
+                FileTransaction& record, const ProgressSink& progress) {
+  const int64_t total = static_cast<int64_t>(archives.size()) + 1;
+  std::vector<FileTransaction*> applied;
+  auto undo = [&] {
+    for (auto it = applied.rbegin(); it != applied.rend(); ++it) (*it)->Undo();
+  };
+  int64_t step = 0;
+  for (auto& archive : archives) {
+    Tell(progress, "Replacing " + archive->Record.FileName, ++step, total);
+    if (Status moved = archive->Transaction.Apply(); !moved) {
+      undo();
+      return moved;
+    }
+    applied.push_back(&archive->Transaction);
+  }
+  Tell(progress, "Writing the install record", ++step, total);
+  if (Status moved = record.Apply(); !moved) {
+    undo();
+    return moved;
+  }
+  for (FileTransaction* transaction : applied) transaction->Keep();
+  record.Keep();
+  return Status::Ok();
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  fs::path full = fs::absolute(fs::path(NativePath(path)), ec);
+  return ec ? path : full.lexically_normal().string();
+}
+
+const InstalledPackage* FindInstalled(const InstallRecord& record, int64_t size, uint32_t crc) {
+  for (const InstalledPackage& package : record.Packages)
+    if (package.PackageSize == size && package.PackageCRC == crc) return &package;
+  return nullptr;
+}
+
+bool SharesArchive(const InstalledPackage& a, const InstalledPackage& b) {
+  for (const InstalledArchive& x : a.Archives)
+    for (const InstalledArchive& y : b.Archives)
+      if (x.Target == y.Target) return true;
+  return false;
+}
+
+Status StageInstallAll(const std::string& package_path, const std::string& data_dir,
+                       InstallResult& result, const ProgressSink& progress) {
+  InstallPlan& plan = result.Plan;
+  if (Status planned = PlanInstall(package_path, data_dir, plan); !planned) return planned;
+  if (plan.Archives.empty()) return Status::Ok();
+
+  InstallRecord record;
+  if (Status read = ReadInstallRecord(data_dir, record); !read) return read;
+  InstalledPackage installed;
+  if (Status summed = FileCRC32(package_path, installed.PackageCRC, installed.PackageSize); !summed)
+    return summed;
+  if (const InstalledPackage* same =
+          FindInstalled(record, installed.PackageSize, installed.PackageCRC))
+    return Status::Fail(package_path + ": this package is installed already (" +
+                        DescribeInstalled(*same) + "); uninstall it first");
+  installed.Number = record.Packages.empty() ? 1 : record.Packages.back().Number + 1;
+  installed.Title = plan.Package.Title;
+  installed.PackageFile = AbsolutePath(package_path);
+
+  bool made_top = false;
+  if (Status made = MakeInstallFolders(data_dir, installed.Number, made_top); !made) {
+    if (made_top) FolderCleanup(InstallFolder(data_dir), false);
+    return made;
+  }
+  FolderCleanup top(made_top ? InstallFolder(data_dir) : std::string(), false);
+  FolderCleanup kept(InstallKeptFolder(data_dir, installed.Number), true);
+
+  std::vector<std::unique_ptr<StagedArchive>> staged;
+  const int64_t total = static_cast<int64_t>(plan.Archives.size());
+  for (const PlannedArchive& archive : plan.Archives) {
+    Tell(progress, "Writing " + archive.FileName, static_cast<int64_t>(staged.size()) + 1, total);
+    staged.push_back(std::make_unique<StagedArchive>());
+    if (Status written = StageInstall(plan, archive, data_dir, installed.Number, *staged.back());
+        !written)
+      return written;
+    installed.Archives.push_back(staged.back()->Record);
+  }
+  record.Packages.push_back(installed);
+  FileTransaction record_file;
+  if (Status written = record_file.Stage(InstallRecordPath(data_dir), {FormatInstallRecord(record)});
+      !written)
+    return written;
+  if (Status applied = ApplyAll(staged, record_file, progress); !applied) return applied;
+  kept.Dismiss();
+  top.Dismiss();
+  result.Installed = installed;
+  return Status::Ok();
+}
+
+// The archive as it was before install, rebuilt beside it and staged.
+Status StageRestore(const InstalledPackage& package, const InstalledArchive& archive,
+                    const std::string& data_dir, StagedArchive& staged) {
+  const std::string path = InFolder(data_dir, archive.FileName);
+  uint32_t crc = 0;
+  int64_t size = 0;
+  if (Status summed = FileCRC32(path, crc, size); !summed) return summed;
+  if (size != archive.SizeAfter || crc != archive.CRCAfter)
+    return Status::Fail(path + ": the archive is no longer what install " +
+                        NumberText(package.Number) +
+                        " left (changed since, by hand or by another tool)");
+  std::string temporary;
+  if (archive.KeptWhole) {
+    const std::string kept = KeptArchivePath(data_dir, package.Number, archive.Target);
+    if (Status summed = FileCRC32(kept, crc, size); !summed) return summed;
+    if (size != archive.SizeBefore || crc != archive.CRCBefore)
+      return Status::Fail(kept + ": the archive kept by the install is damaged");
+    temporary = path + "." + RandomNamePart() + ".part";
+    if (Status linked = LinkOrCopy(kept, temporary); !linked) return linked;
+    staged.Transaction.StageWritten(path, temporary);
+  } else {
+    DRSArchive now;
+    if (Status read = ReadDRSArchive(path, now); !read) return read;
+    DRSArchiveSource source = SourceOfDRSArchive(now, path);
+    const std::string missing = path + ": does not hold the files install " +
+                                NumberText(package.Number) + " wrote; the record is wrong";
+    for (const InstalledFileID& id : archive.Replaced) {
+      bool made = false;
+      DRSTableSource& table = TableOf(source, id.Type, made);
+      DRSFileSource* file = made ? nullptr : FileOf(table, id.ID);
+      if (!file) return Status::Fail(missing);
+      const std::string kept = KeptFilePath(data_dir, package.Number, archive.Target, id);
+      const int64_t kept_size = FileSize(kept);
+      if (kept_size < 0) return Status::Fail(kept + ": the file kept by the install is missing");
+      *file = DRSFileSource::FromFile(id.ID, kept, 0, kept_size);
+    }
+    for (const InstalledFileID& id : archive.Added) {
+      bool made = false;
+      DRSTableSource& table = TableOf(source, id.Type, made);
+      auto found = std::find_if(table.Files.begin(), table.Files.end(),
+                                [&](const DRSFileSource& f) { return f.ID == id.ID; });
+      if (made || found == table.Files.end()) return Status::Fail(missing);
+      table.Files.erase(found);
+    }
+    for (const std::string& type : archive.TablesAdded) {
+      auto found = std::find_if(source.Tables.begin(), source.Tables.end(),
+                                [&](const DRSTableSource& t) { return t.Type == type; });
+      if (found == source.Tables.end() || !found->Files.empty()) return Status::Fail(missing);
+      source.Tables.erase(found);
+    }
+    if (Status written = WriteBeside(path, source, staged.Transaction, temporary); !written)
+      return written;
+  }
+  if (Status summed = FileCRC32(temporary, crc, size); !summed) return summed;
+  if (size != archive.SizeBefore || crc != archive.CRCBefore)
+    return Status::Fail(path + ": the archive rebuilt from what the install kept differs from "
+                               "the one before the install");
+  return Status::Ok();
+}
+
+Status UninstallAll(const std::string& package_path, const std::string& data_dir,
+                    InstalledPackage& removed, const ProgressSink& progress) {
+  InstallRecord record;
+  if (Status read = ReadInstallRecord(data_dir, record); !read) return read;
+  uint32_t crc = 0;
+  int64_t size = 0;
+  if (Status summed = FileCRC32(package_path, crc, size); !summed) return summed;
+  const InstalledPackage* found = FindInstalled(record, size, crc);
+  if (!found)
+    return Status::Fail(package_path + ": this package is not installed in " + data_dir);
+  const InstalledPackage package = *found;
+  const size_t index = static_cast<size_t>(found - record.Packages.data());
+
+  std::string later;
+  for (size_t j = record.Packages.size(); j-- > index + 1;)
+    if (SharesArchive(record.Packages[j], package))
+      later += "\n  " + DescribeInstalled(record.Packages[j]);
+  if (!later.empty())
+    return Status::Fail("later installs changed the same archives; uninstall these first, "
+                        "newest first:" + later);
+
+  std::vector<std::unique_ptr<StagedArchive>> staged;
+  const int64_t total = static_cast<int64_t>(package.Archives.size());
+  for (const InstalledArchive& archive : package.Archives) {
+    Tell(progress, "Restoring " + archive.FileName, static_cast<int64_t>(staged.size()) + 1, total);
+    staged.push_back(std::make_unique<StagedArchive>());
+    staged.back()->Record = archive;
+    if (Status restored = StageRestore(package, archive, data_dir, *staged.back()); !restored)
+      return restored;
+  }
+
+  record.Packages.erase(record.Packages.begin() + static_cast<ptrdiff_t>(index));
+  FileTransaction record_file;
+  if (Status written = record_file.Stage(InstallRecordPath(data_dir), {FormatInstallRecord(record)});
+      !written)
+    return written;
+  if (Status applied = ApplyAll(staged, record_file, progress); !applied) return applied;
+
+  std::error_code ec;
+  const std::string kept = InstallKeptFolder(data_dir, package.Number);
+  if (IsRealFolder(kept)) fs::remove_all(fs::path(kept), ec);
+  if (record.Packages.empty()) {
+    // Nothing installed any more: the data folder is left as it was found.
+    fs::remove(fs::path(InstallRecordPath(data_dir)), ec);
+    fs::remove(fs::path(InstallFolder(data_dir)), ec);
+  }
+  removed = package;
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status InstallPackage(const std::string& package_path, const std::string& data_dir,
+                      InstallResult& result, const ProgressSink& progress) {
+  result = InstallResult();
+  Status installed = StageInstallAll(package_path, data_dir, result, progress);
+  if (!installed) return Status::Fail(kNotInstalled, installed.message());
+  return Status::Ok();
+}
+
+Status UninstallPackage(const std::string& package_path, const std::string& data_dir,
+                        InstalledPackage& removed, const ProgressSink& progress) {
+  Status uninstalled = UninstallAll(package_path, data_dir, removed, progress);
+  if (!uninstalled) return Status::Fail(kNotUninstalled, uninstalled.message());
+  return Status::Ok();
+}
+
+std::string DescribeInstalled(const InstalledPackage& package) {
+  std::string archives;
+  for (const InstalledArchive& archive : package.Archives)
+    archives += (archives.empty() ? "" : ", ") + archive.FileName;
+  const std::string file = fs::path(package.PackageFile).filename().string();
+  return NumberText(package.Number) + " \"" + package.Title + "\" (" + file + "): " + archives;
+}
+
+}  // namespace zorv
