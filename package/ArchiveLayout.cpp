@@ -21,9 +21,10 @@ struct FileCloser {
 
 bool IsCanonicalDRSLayout(const DRSArchive& archive) {
   // Every file is read from its own place, so the plan of the archive's
-  // own source says where the writer would put each byte.
+  // own source says where the writer would put each byte. (The path only
+  // marks the files as taken from a file; nothing is read.)
   DRSArchive plan;
-  if (!PlanDRSArchive(SourceOfDRSArchive(archive, std::string()), plan)) return false;
+  if (!PlanDRSArchive(SourceOfDRSArchive(archive, "archive"), plan)) return false;
   if (plan.DataStart != archive.DataStart || plan.FileSize != archive.FileSize ||
       plan.Tables.size() != archive.Tables.size())
     return false;
