@@ -1,23 +1,8 @@
 #include "package/ArchiveLayout.h"
 
-#include <algorithm>
-#include <cstdio>
-#include <memory>
-
 #include "common/Checksum.h"
-#include "common/FileIO.h"
-#include "common/Functions.h"
 
 namespace zorv {
-namespace {
-
-constexpr int64_t kBlock = int64_t{1} << 20;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-}  // namespace
 
 bool IsCanonicalDRSLayout(const DRSArchive& archive) {
   // Every file is read from its own place, so the plan of the archive's
@@ -46,62 +31,27 @@ bool IsCanonicalDRSLayout(const DRSArchive& archive) {
   return true;
 }
 
-Status SumCanonicalDRSArchive(const DRSArchive& archive, const std::string& path,
-                              uint32_t& whole, DRSFileCRCs& files) {
-  std::FILE* opened = nullptr;
-  if (Status status = OpenForReading(path, opened); !status) return status;
-  std::unique_ptr<std::FILE, FileCloser> file(opened);
-  std::string block;
-  auto sum = [&](int64_t length, uint32_t& crc) {
-    crc = 0;
-    for (int64_t left = length; left > 0;) {
-      block.resize(static_cast<size_t>(std::min(left, kBlock)));
-      if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return false;
-      crc = ExtendCRC32(crc, block);
-      left -= static_cast<int64_t>(block.size());
-    }
-    return true;
-  };
-  const Status unreadable = Status::Fail(path + ": the archive cannot be read to its end");
-  uint32_t total = 0;
-  if (!sum(archive.DataStart, total)) return unreadable;
-  DRSFileCRCs sums;
-  // In the canonical layout the files follow each other in list order.
-  for (const DRSTable& table : archive.Tables)
-    for (const DRSFile& stored : table.Files) {
-      uint32_t crc = 0;
-      if (!sum(stored.Size, crc)) return unreadable;
-      sums[{table.Type, stored.ID}] = crc;
-      total = CombineCRC32(total, crc, stored.Size);
-    }
-  whole = total;
-  files = std::move(sums);
-  return Status::Ok();
+RewriteHashes::RewriteHashes(std::string_view old_directory, std::string old_path,
+                             std::map<std::pair<std::string, int32_t>, std::string> replaced)
+    : old_tracked_(true), old_path_(std::move(old_path)), replaced_(std::move(replaced)) {
+  old_.Add(old_directory);
 }
 
-Status SumWrittenDRSArchive(const DRSArchiveSource& source, uint32_t directory_crc,
-                            const DRSFileCRCs& files, uint32_t& whole) {
-  uint32_t total = directory_crc;
-  for (const DRSTableSource& table : source.Tables) {
-    std::vector<const DRSFileSource*> sorted;
-    for (const DRSFileSource& file : table.Files) sorted.push_back(&file);
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const DRSFileSource* a, const DRSFileSource* b) { return a->ID < b->ID; });
-    for (const DRSFileSource* file : sorted) {
-      uint32_t crc = 0;
-      if (file->SourcePath.empty()) {
-        crc = ExtendCRC32(0, file->Bytes);
-      } else {
-        auto found = files.find({table.Type, file->ID});
-        if (found == files.end())
-          return Status::Fail(table.Type + " file " + NumberText(file->ID) + ": no checksum");
-        crc = found->second;
-      }
-      total = CombineCRC32(total, crc, file->Length());
+DRSWriteObserver RewriteHashes::Observer() {
+  return [this](const std::string& type, const DRSFileSource* file, std::string_view bytes) {
+    new_.Add(bytes);
+    if (!old_tracked_ || !file) return;
+    if (!file->SourcePath.empty()) {
+      if (file->SourcePath == old_path_) old_.Add(bytes);  // copied unchanged
+      return;
     }
-  }
-  whole = total;
-  return Status::Ok();
+    // A file from memory: a replacement (its old bytes go in its place,
+    // once) or an added file (nothing of the old archive).
+    if (file == current_) return;
+    current_ = file;
+    auto replaced = replaced_.find({type, file->ID});
+    if (replaced != replaced_.end()) old_.Add(replaced->second);
+  };
 }
 
 }  // namespace zorv

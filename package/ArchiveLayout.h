@@ -1,16 +1,18 @@
-// What an install needs to know of an archive before it rewrites it:
-// whether it is in the canonical layout (so that it can be rebuilt from its
-// new version and the few files the install replaced), and the CRC of it
-// and of each of its files, taken in one read.
+// What an install needs to know of an archive it rewrites: whether it is
+// in the canonical layout (so that it can be rebuilt from its new version
+// and the few files the install replaced), and the checksums of the old archive
+// and of the new one, taken while the new one is written.
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 #include <map>
 #include <string>
 #include <utility>
 
 #include "archive/DRSArchive.h"
 #include "archive/DRSWriter.h"
+#include "common/Checksum.h"
 #include "common/Status.h"
 
 namespace zorv {
@@ -21,19 +23,33 @@ namespace zorv {
 // data in list order without gaps or shared bytes, nothing after it.
 bool IsCanonicalDRSLayout(const DRSArchive& archive);
 
-// The CRC of each file of an archive, by type and id.
-using DRSFileCRCs = std::map<std::pair<std::string, int32_t>, uint32_t>;
+// The checksums of an archive being rewritten, taken from the bytes as
+// WriteDRSArchive writes them (its Observer), so that nothing is read a
+// second time: the new archive's, and, when the old archive is in the
+// canonical layout, the old one's too. The old archive's bytes are its
+// directory, then its files in the order the new archive has them, less
+// the files added, with the files replaced in their old bytes: so they
+// pass by in the right order.
+class RewriteHashes {
+ public:
+  // Only the new archive's checksum.
+  RewriteHashes() = default;
+  // The old archive's too: its directory bytes (its first DataStart
+  // bytes), its path (where the files copied unchanged come from), and the
+  // old bytes of every file replaced, by type and id.
+  RewriteHashes(std::string_view old_directory, std::string old_path,
+                std::map<std::pair<std::string, int32_t>, std::string> replaced);
 
-// Reads an archive in the canonical layout once, from start to end: the
-// CRC of the whole and of every file.
-Status SumCanonicalDRSArchive(const DRSArchive& archive, const std::string& path,
-                              uint32_t& whole, DRSFileCRCs& files);
+  DRSWriteObserver Observer();
+  uint64_t New() const { return new_.Digest(); }
+  uint64_t Old() const { return old_.Digest(); }
 
-// The CRC of the archive WriteDRSArchive made from source, given the CRC
-// of its directory bytes (the first DataStart bytes of what was written)
-// and of every file it took from elsewhere (files held in memory are
-// summed here). A file from elsewhere missing in files fails.
-Status SumWrittenDRSArchive(const DRSArchiveSource& source, uint32_t directory_crc,
-                            const DRSFileCRCs& files, uint32_t& whole);
+ private:
+  bool old_tracked_ = false;
+  std::string old_path_;
+  std::map<std::pair<std::string, int32_t>, std::string> replaced_;
+  ContentHash new_, old_;
+  const DRSFileSource* current_ = nullptr;
+};
 
 }  // namespace zorv

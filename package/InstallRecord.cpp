@@ -153,8 +153,8 @@ class RecordParser {
         auto size = Number(rest, 0, kMaxPackageSize);
         if (!size) return Fail("the package size is no number of bytes");
         package->PackageSize = *size;
-      } else if (key == "package-crc") {
-        if (!ParseCRCText(rest, package->PackageCRC)) return Fail("the package CRC is no CRC");
+      } else if (key == "package-hash") {
+        if (!ParseHashText(rest, package->PackageHash)) return Fail("the package checksum is no checksum");
       } else if (key == "archive") {
         if (words.size() != 2) return Fail("an archive line needs a target and a file name");
         auto target = Number(words[0], 0, kLastArchiveTarget);
@@ -191,10 +191,10 @@ class RecordParser {
       archive.KeptWhole = words[0] == "whole";
     } else if (key == "before" || key == "after") {
       auto size = words.size() == 2 ? Number(words[0], 0, kMaxArchiveSize) : std::nullopt;
-      uint32_t crc = 0;
-      if (!size || !ParseCRCText(words[1], crc)) return Fail(key + " needs a size and a CRC");
+      uint64_t hash = 0;
+      if (!size || !ParseHashText(words[1], hash)) return Fail(key + " needs a size and a checksum");
       (key == "before" ? archive.SizeBefore : archive.SizeAfter) = *size;
-      (key == "before" ? archive.CRCBefore : archive.CRCAfter) = crc;
+      (key == "before" ? archive.HashBefore : archive.HashAfter) = hash;
     } else if (key == "table-added") {
       if (words.size() != 1 || !IsInstallType(words[0])) return Fail("no table type");
       archive.TablesAdded.emplace_back(words[0]);
@@ -259,12 +259,12 @@ std::string FormatInstallRecord(const InstallRecord& record) {
     lines.push_back("title " + Escaped(package.Title));
     lines.push_back("file " + Escaped(package.PackageFile));
     lines.push_back("package-size " + NumberText(package.PackageSize));
-    lines.push_back("package-crc " + CRCText(package.PackageCRC));
+    lines.push_back("package-hash " + HashText(package.PackageHash));
     for (const InstalledArchive& archive : package.Archives) {
       lines.push_back("archive " + NumberText(archive.Target) + " " + archive.FileName);
       lines.push_back(std::string("keep ") + (archive.KeptWhole ? "whole" : "files"));
-      lines.push_back("before " + NumberText(archive.SizeBefore) + " " + CRCText(archive.CRCBefore));
-      lines.push_back("after " + NumberText(archive.SizeAfter) + " " + CRCText(archive.CRCAfter));
+      lines.push_back("before " + NumberText(archive.SizeBefore) + " " + HashText(archive.HashBefore));
+      lines.push_back("after " + NumberText(archive.SizeAfter) + " " + HashText(archive.HashAfter));
       for (const std::string& table : archive.TablesAdded) lines.push_back("table-added " + table);
       for (const InstalledFileID& file : archive.Replaced)
         lines.push_back("replaced " + FileIDText(file));

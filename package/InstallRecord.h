@@ -7,7 +7,8 @@
 //    ARCHIVE.TYPE.ID (graphics.drs.slp.1234); the ids it added and the
 //    tables it made are in the record;
 //  - for any other archive, the whole archive as it was (graphics.drs).
-// Per archive the record holds its size and CRC-32 before and after the
+// Per archive the record holds its size and checksum (common/Checksum.h)
+// before and after the
 // install, so that an uninstall finds out whether the archive is still
 // what the install left, and checks what it rebuilt before using it.
 //
@@ -38,7 +39,7 @@ struct InstalledArchive {
   std::string FileName;  // its name in the data folder (GRAPHICS.DRS too)
   bool KeptWhole = false;
   int64_t SizeBefore = 0, SizeAfter = 0;
-  uint32_t CRCBefore = 0, CRCAfter = 0;
+  uint64_t HashBefore = 0, HashAfter = 0;
   std::vector<std::string> TablesAdded;      // made by the install
   std::vector<InstalledFileID> Replaced;     // kept in the install's folder
   std::vector<InstalledFileID> Added;
@@ -49,7 +50,7 @@ struct InstalledPackage {
   std::string Title;
   std::string PackageFile;  // as named to the install, for the listing
   int64_t PackageSize = 0;
-  uint32_t PackageCRC = 0;  // with the size, what tells packages apart
+  uint64_t PackageHash = 0;  // with the size, what tells packages apart
   std::vector<InstalledArchive> Archives;
 };
 

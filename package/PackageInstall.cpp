@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <system_error>
 
@@ -105,11 +106,12 @@ DRSFileSource* FileOf(DRSTableSource& table, int32_t id) {
 // Writes source as the new content of the archive at path, beside it, and
 // stages it in transaction. Gives the new file's name.
 Status WriteBeside(const std::string& path, const DRSArchiveSource& source,
-                   FileTransaction& transaction, std::string& temporary) {
+                   FileTransaction& transaction, std::string& temporary,
+                   const DRSWriteObserver& observe = {}) {
   SafeFileWriter out;
   if (Status opened = out.Open(path, SafeFileWriter::Placement::kAlwaysBeside); !opened)
     return opened;
-  if (Status written = WriteDRSArchive(source, out); !written) {
+  if (Status written = WriteDRSArchive(source, out, {}, observe); !written) {
     out.Abandon();
     return Status::Fail(AboutFile(path, written.message()));
   }
@@ -134,22 +136,22 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
   const DRSArchive& old = planned.Directory;
   const bool canonical = IsCanonicalDRSLayout(old);
   record.KeptWhole = !canonical;
-  DRSFileCRCs sums;
-  if (canonical) {
-    if (Status summed = SumCanonicalDRSArchive(old, planned.Path, record.CRCBefore, sums); !summed)
-      return summed;
-    record.SizeBefore = old.FileSize;
-  } else {
-    if (Status summed = FileCRC32(planned.Path, record.CRCBefore, record.SizeBefore); !summed)
-      return summed;
+  record.SizeBefore = old.FileSize;
+  if (!canonical) {
+    // Summed on its own; such archives are rare (the game's own are not).
+    int64_t size = 0;
+    if (Status summed = FileHash(planned.Path, record.HashBefore, size); !summed) return summed;
+    if (size != old.FileSize)
+      return Status::Fail(planned.Path + ": the archive changed while it was read");
     if (Status kept = LinkOrCopy(planned.Path, KeptArchivePath(data_dir, number, planned.Target));
         !kept)
       return kept;
   }
-  if (record.SizeBefore != old.FileSize)
-    return Status::Fail(planned.Path + ": the archive changed while it was read");
 
   DRSArchiveSource source = SourceOfDRSArchive(old, planned.Path);
+  // The old bytes of each file replaced: kept, and summed into the old
+  // archive's checksum.
+  std::map<std::pair<std::string, int32_t>, std::string> replaced_bytes;
   for (const PlannedFile& file : planned.Files) {
     std::string bytes;
     if (Status read = ReadMPIEntryData(plan.PackagePath, file.Entry, bytes); !read) return read;
@@ -166,6 +168,7 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
                 WriteFileSafely(KeptFilePath(data_dir, number, planned.Target, id), kept);
             !written)
           return written;
+        replaced_bytes[{id.Type, id.ID}] = std::move(kept);
       }
       record.Replaced.push_back(id);
       *replaced = DRSFileSource::FromBytes(id.ID, std::move(bytes));
@@ -175,20 +178,29 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
     }
   }
 
+  std::unique_ptr<RewriteHashes> hashes;
+  if (canonical) {
+    // The old archive is its directory and its files, each of which is
+    // either copied into the new one or kept: only the directory is read
+    // for its checksum.
+    std::string directory;
+    if (Status read =
+            ReadFileStart(planned.Path, static_cast<uint64_t>(old.DataStart), directory);
+        !read)
+      return read;
+    hashes = std::make_unique<RewriteHashes>(directory, planned.Path, std::move(replaced_bytes));
+  } else {
+    hashes = std::make_unique<RewriteHashes>();
+  }
   std::string temporary;
-  if (Status written = WriteBeside(planned.Path, source, staged.Transaction, temporary); !written)
+  if (Status written =
+          WriteBeside(planned.Path, source, staged.Transaction, temporary, hashes->Observer());
+      !written)
     return written;
   record.SizeAfter = FileSize(temporary);
-  if (!canonical) return FileCRC32(temporary, record.CRCAfter, record.SizeAfter);
-  // The new archive is its directory and files whose sums are known: only
-  // the directory is read back.
-  DRSArchive layout;
-  if (Status planned_layout = PlanDRSArchive(source, layout); !planned_layout) return planned_layout;
-  std::string directory;
-  if (Status read = ReadFileStart(temporary, static_cast<uint64_t>(layout.DataStart), directory);
-      !read)
-    return read;
-  return SumWrittenDRSArchive(source, ExtendCRC32(0, directory), sums, record.CRCAfter);
+  record.HashAfter = hashes->New();
+  if (canonical) record.HashBefore = hashes->Old();
+  return Status::Ok();
 }
 
 // Moves every staged archive into place, then the record; when one move
@@ -225,9 +237,9 @@ std::string AbsolutePath(const std::string& path) {
   return ec ? path : full.lexically_normal().string();
 }
 
-const InstalledPackage* FindInstalled(const InstallRecord& record, int64_t size, uint32_t crc) {
+const InstalledPackage* FindInstalled(const InstallRecord& record, int64_t size, uint64_t hash) {
   for (const InstalledPackage& package : record.Packages)
-    if (package.PackageSize == size && package.PackageCRC == crc) return &package;
+    if (package.PackageSize == size && package.PackageHash == hash) return &package;
   return nullptr;
 }
 
@@ -247,10 +259,10 @@ Status StageInstallAll(const std::string& package_path, const std::string& data_
   InstallRecord record;
   if (Status read = ReadInstallRecord(data_dir, record); !read) return read;
   InstalledPackage installed;
-  if (Status summed = FileCRC32(package_path, installed.PackageCRC, installed.PackageSize); !summed)
+  if (Status summed = FileHash(package_path, installed.PackageHash, installed.PackageSize); !summed)
     return summed;
   if (const InstalledPackage* same =
-          FindInstalled(record, installed.PackageSize, installed.PackageCRC))
+          FindInstalled(record, installed.PackageSize, installed.PackageHash))
     return Status::Fail(package_path + ": this package is installed already (" +
                         DescribeInstalled(*same) + "); uninstall it first");
   installed.Number = record.Packages.empty() ? 1 : record.Packages.back().Number + 1;
@@ -291,18 +303,18 @@ Status StageInstallAll(const std::string& package_path, const std::string& data_
 Status StageRestore(const InstalledPackage& package, const InstalledArchive& archive,
                     const std::string& data_dir, StagedArchive& staged) {
   const std::string path = InFolder(data_dir, archive.FileName);
-  uint32_t crc = 0;
+  uint64_t hash = 0;
   int64_t size = 0;
-  if (Status summed = FileCRC32(path, crc, size); !summed) return summed;
-  if (size != archive.SizeAfter || crc != archive.CRCAfter)
+  if (Status summed = FileHash(path, hash, size); !summed) return summed;
+  if (size != archive.SizeAfter || hash != archive.HashAfter)
     return Status::Fail(path + ": the archive is no longer what install " +
                         NumberText(package.Number) +
                         " left (changed since, by hand or by another tool)");
   std::string temporary;
   if (archive.KeptWhole) {
     const std::string kept = KeptArchivePath(data_dir, package.Number, archive.Target);
-    if (Status summed = FileCRC32(kept, crc, size); !summed) return summed;
-    if (size != archive.SizeBefore || crc != archive.CRCBefore)
+    if (Status summed = FileHash(kept, hash, size); !summed) return summed;
+    if (size != archive.SizeBefore || hash != archive.HashBefore)
       return Status::Fail(kept + ": the archive kept by the install is damaged");
     temporary = path + "." + RandomNamePart() + ".part";
     if (Status linked = LinkOrCopy(kept, temporary); !linked) return linked;
@@ -340,8 +352,8 @@ Status StageRestore(const InstalledPackage& package, const InstalledArchive& arc
     if (Status written = WriteBeside(path, source, staged.Transaction, temporary); !written)
       return written;
   }
-  if (Status summed = FileCRC32(temporary, crc, size); !summed) return summed;
-  if (size != archive.SizeBefore || crc != archive.CRCBefore)
+  if (Status summed = FileHash(temporary, hash, size); !summed) return summed;
+  if (size != archive.SizeBefore || hash != archive.HashBefore)
     return Status::Fail(path + ": the archive rebuilt from what the install kept differs from "
                                "the one before the install");
   return Status::Ok();
@@ -351,10 +363,10 @@ Status UninstallAll(const std::string& package_path, const std::string& data_dir
                     InstalledPackage& removed, const ProgressSink& progress) {
   InstallRecord record;
   if (Status read = ReadInstallRecord(data_dir, record); !read) return read;
-  uint32_t crc = 0;
+  uint64_t hash = 0;
   int64_t size = 0;
-  if (Status summed = FileCRC32(package_path, crc, size); !summed) return summed;
-  const InstalledPackage* found = FindInstalled(record, size, crc);
+  if (Status summed = FileHash(package_path, hash, size); !summed) return summed;
+  const InstalledPackage* found = FindInstalled(record, size, hash);
   if (!found)
     return Status::Fail(package_path + ": this package is not installed in " + data_dir);
   const InstalledPackage package = *found;

@@ -21,14 +21,14 @@ InstallRecord TwoInstalls() {
   a.Title = "Tabs\tand\nbreaks \\ backslash \x01";
   a.PackageFile = "/mods/castle walls.mpi";
   a.PackageSize = 1234;
-  a.PackageCRC = 0xdeadbeef;
+  a.PackageHash = 0xdeadbeef12345678;
   InstalledArchive graphics;
   graphics.Target = 1;
   graphics.FileName = "GRAPHICS.DRS";
   graphics.SizeBefore = 100;
-  graphics.CRCBefore = 1;
+  graphics.HashBefore = 1;
   graphics.SizeAfter = 120;
-  graphics.CRCAfter = 0xffffffff;
+  graphics.HashAfter = 0xffffffffffffffff;
   graphics.TablesAdded = {"bina"};
   graphics.Replaced = {{"slp", -1}, {"slp", 2147483647}};
   graphics.Added = {{"bina", -2147483647 - 1}};
@@ -55,7 +55,7 @@ void ExpectSame(const InstallRecord& a, const InstallRecord& b) {
     EXPECT_EQ(x.Title, y.Title);
     EXPECT_EQ(x.PackageFile, y.PackageFile);
     EXPECT_EQ(x.PackageSize, y.PackageSize);
-    EXPECT_EQ(x.PackageCRC, y.PackageCRC);
+    EXPECT_EQ(x.PackageHash, y.PackageHash);
     ASSERT_EQ(x.Archives.size(), y.Archives.size());
     for (size_t j = 0; j < x.Archives.size(); ++j) {
       const InstalledArchive& p = x.Archives[j];
@@ -64,9 +64,9 @@ void ExpectSame(const InstallRecord& a, const InstallRecord& b) {
       EXPECT_EQ(p.FileName, q.FileName);
       EXPECT_EQ(p.KeptWhole, q.KeptWhole);
       EXPECT_EQ(p.SizeBefore, q.SizeBefore);
-      EXPECT_EQ(p.CRCBefore, q.CRCBefore);
+      EXPECT_EQ(p.HashBefore, q.HashBefore);
       EXPECT_EQ(p.SizeAfter, q.SizeAfter);
-      EXPECT_EQ(p.CRCAfter, q.CRCAfter);
+      EXPECT_EQ(p.HashAfter, q.HashAfter);
       EXPECT_EQ(p.TablesAdded, q.TablesAdded);
       EXPECT_EQ(p.Replaced, q.Replaced);
       EXPECT_EQ(p.Added, q.Added);
@@ -117,10 +117,10 @@ TEST(InstallRecord, EditsByHandAreRefusedWithTheLine) {
       {Edited(good, "replaced slp -1", "replaced slp 2147483648"), "needs a table type and an id"},
       {Edited(good, "replaced slp -1", "replaced slp 2147483647"), "is listed twice"},
       {Edited(good, "replaced slp -1", "replaced bina -1"), "is replaced in a table the install made"},
-      {Edited(good, "before 100 00000001", "before -5 00000001"), "before needs a size and a CRC"},
-      {Edited(good, "before 100 00000001", "before 100 0000001g"), "before needs a size and a CRC"},
+      {Edited(good, "before 100 0000000000000001", "before -5 0000000000000001"), "before needs a size and a checksum"},
+      {Edited(good, "before 100 0000000000000001", "before 100 000000000000001g"), "before needs a size and a checksum"},
       {Edited(good, "keep files", "keep most"), "keep must be"},
-      {Edited(good, "package-crc deadbeef", "package-crc DEADBEEF"), "the package CRC is no CRC"},
+      {Edited(good, "package-hash deadbeef12345678", "package-hash DEADBEEF12345678"), "the package checksum is no checksum"},
       {Edited(good, "title Second", "title a\\xzz"), "a broken escape in the title"},
       {Edited(good, "title Second", "title a\\"), "a broken escape in the title"},
       {Edited(good, "\r\nend", "\r\nsurprise 1\r\nend"), "unknown line \"surprise\""},

@@ -469,16 +469,30 @@ TEST_F(InstallTest, APackageForNoArchiveChangesNothing) {
   EXPECT_EQ(Snapshot(game), before);
 }
 
-TEST(Checksum, PiecesCombineToTheWhole) {
-  const std::string a = "the first piece", b = std::string(100000, 'q') + "end";
-  EXPECT_EQ(CombineCRC32(ExtendCRC32(0, a), ExtendCRC32(0, b), static_cast<int64_t>(b.size())),
-            ExtendCRC32(0, a + b));
-  EXPECT_EQ(ExtendCRC32(0, "123456789"), 0xcbf43926u);  // the CRC-32 check value
-  uint32_t crc = 0;
-  EXPECT_TRUE(ParseCRCText(CRCText(0xcbf43926u), crc));
-  EXPECT_EQ(crc, 0xcbf43926u);
-  EXPECT_FALSE(ParseCRCText("CBF43926", crc));
-  EXPECT_FALSE(ParseCRCText("cbf4392", crc));
+TEST(Checksum, IsXXH64InAnyPieces) {
+  std::string bytes;
+  for (int i = 0; i < 3; ++i)
+    for (int c = 0; c < 256; ++c) bytes.push_back(static_cast<char>(c));
+  bytes += "xyz";
+  // The reference values of XXH64 with seed 0 (as the xxhash library gives
+  // them).
+  EXPECT_EQ(HashOf(""), 0xef46db3751d8e999u);
+  EXPECT_EQ(HashOf("a"), 0xd24ec4f1a98c6e5bu);
+  EXPECT_EQ(HashOf("abc"), 0x44bc2cf5ad770999u);
+  EXPECT_EQ(HashOf("123456789"), 0x8cb841db40e6ae83u);
+  EXPECT_EQ(HashOf(bytes), 0xe921a1b45bd779f8u);
+  // Pieces of every size up to two stripes give the same.
+  for (size_t piece = 1; piece <= 64; ++piece) {
+    ContentHash hash;
+    for (size_t at = 0; at < bytes.size(); at += piece) hash.Add(std::string_view(bytes).substr(at, piece));
+    EXPECT_EQ(hash.Digest(), 0xe921a1b45bd779f8u) << piece;
+  }
+  uint64_t read = 0;
+  EXPECT_TRUE(ParseHashText(HashText(0x0123456789abcdefu), read));
+  EXPECT_EQ(read, 0x0123456789abcdefu);
+  EXPECT_EQ(HashText(1), "0000000000000001");
+  EXPECT_FALSE(ParseHashText("0123456789ABCDEF", read));
+  EXPECT_FALSE(ParseHashText("0123456789abcde", read));
 }
 
 }  // namespace
