@@ -1,8 +1,21 @@
 #include "package/ArchiveLayout.h"
 
-#include "common/Checksum.h"
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "common/FileIO.h"
 
 namespace zorv {
+namespace {
+
+constexpr int64_t kBlock = int64_t{1} << 20;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
 
 bool IsCanonicalDRSLayout(const DRSArchive& archive) {
   // Every file is read from its own place, so the plan of the archive's
@@ -31,27 +44,84 @@ bool IsCanonicalDRSLayout(const DRSArchive& archive) {
   return true;
 }
 
-RewriteHashes::RewriteHashes(std::string_view old_directory, std::string old_path,
-                             std::map<std::pair<std::string, int32_t>, std::string> replaced)
-    : old_tracked_(true), old_path_(std::move(old_path)), replaced_(std::move(replaced)) {
-  old_.Add(old_directory);
+uint64_t CanonicalDRSDigest(const DRSArchive& archive, std::string_view directory,
+                            const DRSFileHashes& hashes) {
+  ContentHash digest;
+  digest.Add(directory);
+  const uint64_t empty = HashOf("");
+  // In the canonical layout the files follow each other in list order.
+  for (const DRSTable& table : archive.Tables)
+    for (const DRSFile& file : table.Files) {
+      auto found = hashes.find({table.Type, file.ID});
+      const uint64_t hash = found == hashes.end() ? empty : found->second;
+      char bytes[8];
+      for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(hash >> (8 * i));
+      digest.Add(std::string_view(bytes, 8));
+    }
+  return digest.Digest();
 }
 
-DRSWriteObserver RewriteHashes::Observer() {
+Status ReadDRSDigest(const std::string& path, uint64_t& digest, int64_t& size) {
+  DRSArchive archive;
+  if (Status read = ReadDRSArchive(path, archive); !read) return read;
+  if (!IsCanonicalDRSLayout(archive))
+    return Status::Fail(path + ": the archive is not in the layout this program writes");
+  std::FILE* opened = nullptr;
+  if (Status status = OpenForReading(path, opened); !status) return status;
+  std::unique_ptr<std::FILE, FileCloser> file(opened);
+  const Status unreadable = Status::Fail(path + ": the archive cannot be read to its end");
+  std::string block;
+  auto read = [&](int64_t length, ContentHash& hash) {
+    for (int64_t left = length; left > 0;) {
+      block.resize(static_cast<size_t>(std::min(left, kBlock)));
+      if (std::fread(block.data(), 1, block.size(), file.get()) != block.size()) return false;
+      hash.Add(block);
+      left -= static_cast<int64_t>(block.size());
+    }
+    return true;
+  };
+  std::string directory;
+  if (!SeekTo(file.get(), 0)) return unreadable;
+  directory.resize(static_cast<size_t>(archive.DataStart));
+  if (!directory.empty() &&
+      std::fread(directory.data(), 1, directory.size(), file.get()) != directory.size())
+    return unreadable;
+  DRSFileHashes hashes;
+  for (const DRSTable& table : archive.Tables)
+    for (const DRSFile& stored : table.Files) {
+      ContentHash hash;
+      if (!read(stored.Size, hash)) return unreadable;
+      hashes[{table.Type, stored.ID}] = hash.Digest();
+    }
+  digest = CanonicalDRSDigest(archive, directory, hashes);
+  size = archive.FileSize;
+  return Status::Ok();
+}
+
+DRSWriteObserver WrittenDRSHashes::Observer() {
   return [this](const std::string& type, const DRSFileSource* file, std::string_view bytes) {
-    new_.Add(bytes);
-    if (!old_tracked_ || !file) return;
-    if (!file->SourcePath.empty()) {
-      if (file->SourcePath == old_path_) old_.Add(bytes);  // copied unchanged
+    if (!file) {
+      directory_.append(bytes);
       return;
     }
-    // A file from memory: a replacement (its old bytes go in its place,
-    // once) or an added file (nothing of the old archive).
-    if (file == current_) return;
-    current_ = file;
-    auto replaced = replaced_.find({type, file->ID});
-    if (replaced != replaced_.end()) old_.Add(replaced->second);
+    if (file != current_) {
+      EndFile();
+      current_ = file;
+      current_type_ = type;
+    }
+    current_hash_.Add(bytes);
   };
+}
+
+void WrittenDRSHashes::EndFile() {
+  if (current_) files_[{current_type_, current_->ID}] = current_hash_.Digest();
+  current_ = nullptr;
+  current_hash_ = ContentHash();
+}
+
+const DRSFileHashes& WrittenDRSHashes::Files() {
+  EndFile();
+  return files_;
 }
 
 }  // namespace zorv

@@ -149,9 +149,9 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
   }
 
   DRSArchiveSource source = SourceOfDRSArchive(old, planned.Path);
-  // The old bytes of each file replaced: kept, and summed into the old
-  // archive's checksum.
-  std::map<std::pair<std::string, int32_t>, std::string> replaced_bytes;
+  // The checksum of each file replaced (kept): part of the old archive's
+  // digest.
+  DRSFileHashes replaced_hashes;
   for (const PlannedFile& file : planned.Files) {
     std::string bytes;
     if (Status read = ReadMPIEntryData(plan.PackagePath, file.Entry, bytes); !read) return read;
@@ -168,7 +168,7 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
                 WriteFileSafely(KeptFilePath(data_dir, number, planned.Target, id), kept);
             !written)
           return written;
-        replaced_bytes[{id.Type, id.ID}] = std::move(kept);
+        replaced_hashes[{id.Type, id.ID}] = HashOf(kept);
       }
       record.Replaced.push_back(id);
       *replaced = DRSFileSource::FromBytes(id.ID, std::move(bytes));
@@ -178,28 +178,28 @@ Status StageInstall(const InstallPlan& plan, const PlannedArchive& planned,
     }
   }
 
-  std::unique_ptr<RewriteHashes> hashes;
-  if (canonical) {
-    // The old archive is its directory and its files, each of which is
-    // either copied into the new one or kept: only the directory is read
-    // for its checksum.
-    std::string directory;
-    if (Status read =
-            ReadFileStart(planned.Path, static_cast<uint64_t>(old.DataStart), directory);
-        !read)
-      return read;
-    hashes = std::make_unique<RewriteHashes>(directory, planned.Path, std::move(replaced_bytes));
-  } else {
-    hashes = std::make_unique<RewriteHashes>();
-  }
+  WrittenDRSHashes hashes;
   std::string temporary;
   if (Status written =
-          WriteBeside(planned.Path, source, staged.Transaction, temporary, hashes->Observer());
+          WriteBeside(planned.Path, source, staged.Transaction, temporary, hashes.Observer());
       !written)
     return written;
   record.SizeAfter = FileSize(temporary);
-  record.HashAfter = hashes->New();
-  if (canonical) record.HashBefore = hashes->Old();
+  DRSArchive layout;
+  if (Status planned_layout = PlanDRSArchive(source, layout); !planned_layout)
+    return planned_layout;
+  record.HashAfter = CanonicalDRSDigest(layout, hashes.Directory(), hashes.Files());
+  if (!canonical) return Status::Ok();
+  // The old archive is its directory and its files, each of which was
+  // either copied into the new one (and summed there) or kept: only the
+  // directory is read.
+  std::string directory;
+  if (Status read = ReadFileStart(planned.Path, static_cast<uint64_t>(old.DataStart), directory);
+      !read)
+    return read;
+  DRSFileHashes old_files = hashes.Files();
+  for (const auto& [id, hash] : replaced_hashes) old_files[id] = hash;
+  record.HashBefore = CanonicalDRSDigest(old, directory, old_files);
   return Status::Ok();
 }
 
@@ -305,7 +305,11 @@ Status StageRestore(const InstalledPackage& package, const InstalledArchive& arc
   const std::string path = InFolder(data_dir, archive.FileName);
   uint64_t hash = 0;
   int64_t size = 0;
-  if (Status summed = FileHash(path, hash, size); !summed) return summed;
+  // What the install wrote is always in the canonical layout: another
+  // layout is a change too.
+  if (Status summed = ReadDRSDigest(path, hash, size); !summed)
+    return Status::Fail(summed.message() + "\nThe archive is no longer what install " +
+                        NumberText(package.Number) + " left.");
   if (size != archive.SizeAfter || hash != archive.HashAfter)
     return Status::Fail(path + ": the archive is no longer what install " +
                         NumberText(package.Number) +
@@ -352,7 +356,12 @@ Status StageRestore(const InstalledPackage& package, const InstalledArchive& arc
     if (Status written = WriteBeside(path, source, staged.Transaction, temporary); !written)
       return written;
   }
-  if (Status summed = FileHash(temporary, hash, size); !summed) return summed;
+  // A whole archive kept is summed as a plain file (it may be in any
+  // layout); a rebuilt one by its digest.
+  if (Status summed = archive.KeptWhole ? FileHash(temporary, hash, size)
+                                        : ReadDRSDigest(temporary, hash, size);
+      !summed)
+    return summed;
   if (size != archive.SizeBefore || hash != archive.HashBefore)
     return Status::Fail(path + ": the archive rebuilt from what the install kept differs from "
                                "the one before the install");

@@ -50,7 +50,7 @@ TEST(DRSWriteObserver, ToldEveryPieceInOrder) {
   EXPECT_EQ(files, (std::vector<std::string>{"directory", "slp 1", "slp 9", "wav 2"}));
 }
 
-TEST(DRSWriteObserver, RewriteHashesGiveTheChecksumsOfBothArchives) {
+TEST(DRSWriteObserver, TheDigestsOfBothArchivesComeFromOneWrite) {
   test::TempDir dir;
   const std::string path = dir.File("old.drs");
   test::WriteArchive(path, Old());
@@ -64,14 +64,53 @@ TEST(DRSWriteObserver, RewriteHashesGiveTheChecksumsOfBothArchives) {
   source.Tables[0].Files.push_back(DRSFileSource::FromBytes(3, "added"));
   source.Tables[1].Files[0] = DRSFileSource::FromBytes(2, "");
   source.Tables.push_back({"bina", {DRSFileSource::FromBytes(7, "bin")}});
-  RewriteHashes hashes(std::string_view(old_bytes).substr(0, static_cast<size_t>(old.DataStart)),
-                       path, {{{"slp", 1}, std::string(50, 'a')}, {{"wav", 2}, "RIFF"}});
+  WrittenDRSHashes hashes;
   SafeFileWriter out;
   ASSERT_TRUE(out.Open(dir.File("new.drs")).ok());
   ASSERT_TRUE(WriteDRSArchive(source, out, {}, hashes.Observer()).ok());
   ASSERT_TRUE(out.Commit().ok());
-  EXPECT_EQ(hashes.New(), HashOf(ReadFileBytes(dir.File("new.drs"))));
-  EXPECT_EQ(hashes.Old(), HashOf(old_bytes));
+
+  DRSArchive layout;
+  ASSERT_TRUE(PlanDRSArchive(source, layout).ok());
+  uint64_t digest = 0;
+  int64_t size = 0;
+  ASSERT_TRUE(ReadDRSDigest(dir.File("new.drs"), digest, size).ok());
+  EXPECT_EQ(CanonicalDRSDigest(layout, hashes.Directory(), hashes.Files()), digest);
+
+  DRSFileHashes old_files = hashes.Files();
+  old_files[{"slp", 1}] = HashOf(std::string(50, 'a'));
+  old_files[{"wav", 2}] = HashOf("RIFF");
+  ASSERT_TRUE(ReadDRSDigest(path, digest, size).ok());
+  EXPECT_EQ(size, static_cast<int64_t>(old_bytes.size()));
+  EXPECT_EQ(CanonicalDRSDigest(old, old_bytes.substr(0, static_cast<size_t>(old.DataStart)),
+                               old_files),
+            digest);
+}
+
+// Every byte is in the directory or in a file: changing any one changes
+// the digest, or the archive is no longer one the digest is taken of.
+TEST(DRSWriteObserver, TheDigestChangesWithAnyByte) {
+  test::TempDir dir;
+  const std::string path = dir.File("small.drs");
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1, "abc"), DRSFileSource::FromBytes(2, "")}});
+  source.Tables.push_back({"wav", {DRSFileSource::FromBytes(3, "RIFFxx")}});
+  test::WriteArchive(path, source);
+  const std::string bytes = ReadFileBytes(path);
+  uint64_t original = 0, digest = 0;
+  int64_t size = 0;
+  ASSERT_TRUE(ReadDRSDigest(path, original, size).ok());
+  for (size_t at = 0; at < bytes.size(); ++at) {
+    std::string changed = bytes;
+    changed[at] = static_cast<char>(changed[at] ^ 0x41);
+    test::WriteFileBytes(path, changed);
+    Status read = ReadDRSDigest(path, digest, size);
+    if (read.ok()) {
+      EXPECT_NE(digest, original) << "byte " << at;
+    }
+  }
+  test::WriteFileBytes(path, bytes + "x");
+  EXPECT_FALSE(ReadDRSDigest(path, digest, size).ok());
 }
 
 }  // namespace
