@@ -51,8 +51,9 @@ class FolderCleanup {
   bool whole_;
 };
 
-// The record's folder, made when missing, and a new, empty folder for the
-// files install number keeps.
+// The record's folder, made when missing (made_top), and a new, empty
+// folder for the files install number keeps. On failure nothing made here
+// is left.
 Status MakeInstallFolders(const std::string& data_dir, int number, bool& made_top) {
   const std::string top = InstallFolder(data_dir);
   std::error_code ec;
@@ -72,19 +73,27 @@ Status MakeInstallFolders(const std::string& data_dir, int number, bool& made_to
     fs::remove_all(fs::path(kept), ec);
   else if (fs::exists(status))
     fs::remove(fs::path(kept), ec);
-  if (!fs::create_directory(fs::path(kept), ec))
-    return Status::Fail(kept + ": cannot be made (" + ec.message() + ")");
+  if (!fs::create_directory(fs::path(kept), ec)) {
+    const std::string reason = ec.message();
+    if (made_top) fs::remove(fs::path(top), ec);
+    made_top = false;
+    return Status::Fail(kept + ": cannot be made (" + reason + ")");
+  }
   return Status::Ok();
 }
 
 // A second name for a file, or a copy where the file system has no links.
+// A copy that fails part-way is removed.
 Status LinkOrCopy(const std::string& from, const std::string& to) {
   std::error_code ec;
   fs::create_hard_link(fs::path(from), fs::path(to), ec);
   if (!ec) return Status::Ok();
   ec.clear();
-  if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::none, ec))
-    return Status::Fail(to + ": cannot be written (" + ec.message() + ")");
+  if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::none, ec)) {
+    const std::string reason = ec.message();
+    if (ec != std::errc::file_exists) fs::remove(fs::path(to), ec);
+    return Status::Fail(to + ": cannot be written (" + reason + ")");
+  }
   return Status::Ok();
 }
 
@@ -270,10 +279,7 @@ Status StageInstallAll(const std::string& package_path, const std::string& data_
   installed.PackageFile = AbsolutePath(package_path);
 
   bool made_top = false;
-  if (Status made = MakeInstallFolders(data_dir, installed.Number, made_top); !made) {
-    if (made_top) FolderCleanup(InstallFolder(data_dir), false);
-    return made;
-  }
+  if (Status made = MakeInstallFolders(data_dir, installed.Number, made_top); !made) return made;
   FolderCleanup top(made_top ? InstallFolder(data_dir) : std::string(), false);
   FolderCleanup kept(InstallKeptFolder(data_dir, installed.Number), true);
 
@@ -317,6 +323,8 @@ Status StageRestore(const InstalledPackage& package, const InstalledArchive& arc
   std::string temporary;
   if (archive.KeptWhole) {
     const std::string kept = KeptArchivePath(data_dir, package.Number, archive.Target);
+    if (FileSize(kept) < 0)
+      return Status::Fail(kept + ": the archive kept by the install is missing");
     if (Status summed = FileHash(kept, hash, size); !summed) return summed;
     if (size != archive.SizeBefore || hash != archive.HashBefore)
       return Status::Fail(kept + ": the archive kept by the install is damaged");

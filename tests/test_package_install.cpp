@@ -450,6 +450,43 @@ TEST_F(InstallTest, UninstallRefusesWhatItKeptWhenDamaged) {
       << refused.message();
 }
 
+// A record edited by hand that still parses: the uninstall finds it does
+// not match and changes nothing.
+TEST_F(InstallTest, UninstallRefusesARecordThatDoesNotMatch) {
+  const std::string mod = Package("mod.mpi", "Mine", {{1, 1, 2, "new"}, {1, 1, 10, "added"}});
+  Install(mod);
+  const std::string record_path = Game("zorv-installed/installed.txt");
+  const std::string record = ReadFileBytes(record_path);
+  struct Case {
+    const char* what;
+    std::string from, to, reason;
+  };
+  const std::vector<Case> cases{
+      {"an id it did not add", "added slp 10", "added slp 11", "the record is wrong"},
+      {"an id it did not replace", "replaced slp 2", "replaced slp 3",
+       "graphics.drs.slp.3: the file kept by the install is missing"},
+      {"a whole copy it did not keep", "keep files", "keep whole",
+       "graphics.drs: the archive kept by the install is missing"},
+      {"sizes it did not record", "before ", "before 1", "differs from the one before the install"},
+      {"another archive", "archive 1 graphics.drs", "archive 3 sounds.drs",
+       "no longer what install 1 left"},
+  };
+  for (const Case& c : cases) {
+    std::string edited = record;
+    ASSERT_NE(edited.find(c.from), std::string::npos) << c.what;
+    edited.replace(edited.find(c.from), c.from.size(), c.to);
+    WriteFileBytes(record_path, edited);
+    const auto before = Snapshot(game);
+    InstalledPackage removed;
+    Status refused = UninstallPackage(mod, game, removed);
+    ASSERT_FALSE(refused.ok()) << c.what;
+    EXPECT_NE(refused.message().find(c.reason), std::string::npos) << c.what << ": " << refused.message();
+    EXPECT_EQ(Snapshot(game), before) << c.what << ": " << test::Names(Snapshot(game));
+  }
+  WriteFileBytes(record_path, record);
+  Uninstall(mod);
+}
+
 TEST_F(InstallTest, UninstallOfAPackageNotInstalledIsRefused) {
   const std::string mod = Package("mod.mpi", "Never", {{1, 1, 2, "new"}});
   InstalledPackage removed;
