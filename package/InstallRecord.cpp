@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <set>
 #include <system_error>
 
 #include "common/Checksum.h"
