@@ -1,9 +1,12 @@
-// Exporting the real samples' frames (ZORV_SAMPLES) as PNG, in memory,
-// against decoding the same frames in the same run: the counter
-// ratio_to_decode says how many decodings one export costs. An export is
-// the frame read with its exact indices, the picture made and compressed
-// into PNG bytes; writing the files is left out, as the disk's speed is no
-// property of the code. Times are processor time (std::clock) in blocks of
+// Exporting the real samples' frames (ZORV_SAMPLES) as PNG, as a sprite
+// sheet and as an animated GIF, in memory, against decoding the same frames
+// in the same run: the counter ratio_to_decode says how many decodings one
+// export costs. An export is the frame read with its exact indices, the
+// picture made and compressed into PNG bytes (or the sheet laid out, its
+// list written and the sheet compressed; or the GIF's frames placed and
+// compressed); writing the files is left out, as the disk's speed is no
+// property of the code. The sheet and the GIF read their frames through
+// GraphicFrames, which opens the SLP file anew in every pass. Times are processor time (std::clock) in blocks of
 // several passes, as in bench_codec.
 #include <benchmark/benchmark.h>
 
@@ -15,6 +18,7 @@
 
 #include "bench/BenchSamples.h"
 #include "bench/BenchTiming.h"
+#include "codec/ExportComposed.h"
 #include "codec/FrameRender.h"
 #include "codec/PNGFiles.h"
 #include "codec/Palettes.h"
@@ -101,10 +105,66 @@ void Export(benchmark::State& state, const std::string& name, Format format) {
   state.counters["png_kbytes"] = static_cast<double>(png_bytes) / 1024;
 }
 
+enum class Composed { kSheet, kGIF };
+
+void ExportComposed(benchmark::State& state, const std::string& name, Composed kind) {
+  const Sample sample = LoadSample(name);
+  if (!sample.ok) {
+    state.SkipWithError("ZORV_SAMPLES is not set or the sample does not load");
+    return;
+  }
+  const std::string path = zorv::bench::SamplesDir() + name + ".slp";
+  zorv::ExportSettings settings;
+  settings.Render.Player = 2;
+  settings.Render.Outlines = true;
+  zorv::RGBAImage sheet;
+  std::string list, bytes;
+  auto export_all = [&] {
+    zorv::GraphicFrames frames;
+    bool ok = frames.Open(path, false, sample.palette).ok();
+    if (kind == Composed::kSheet)
+      ok = ok && zorv::MakeSheet(frames, sample.palette, settings, name + ".png", sheet, list)
+                     .ok() &&
+           zorv::EncodeRGBAPNG(sheet, bytes).ok();
+    else
+      ok = ok && zorv::MakeGIF(frames, sample.palette, settings, bytes).ok();
+    if (!ok) state.SkipWithError("the export failed");
+    benchmark::DoNotOptimize(bytes.data());
+  };
+  zorv::cDIBSection colour, data;
+  auto decode_all = [&] {
+    for (const auto& f : sample.frames) {
+      benchmark::DoNotOptimize(
+          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
+      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
+    }
+  };
+  const int reps = RepsFor(decode_all);
+  double export_seconds = 0, decode_seconds = 0;
+  for (auto _ : state) {
+    const double once = CPUSeconds(1, export_all);
+    decode_seconds += CPUSeconds(reps, decode_all) / reps;
+    export_seconds += once;
+    state.SetIterationTime(once);
+  }
+  const double passes = static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
+  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
+  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+  state.counters["file_kbytes"] = static_cast<double>(bytes.size()) / 1024;
+}
+
 }  // namespace
 
 BENCHMARK_CAPTURE(Export, unit_png, std::string("unit"), Format::kRGBA)->UseManualTime();
 BENCHMARK_CAPTURE(Export, unit_indexed, std::string("unit"), Format::kIndexed)->UseManualTime();
 BENCHMARK_CAPTURE(Export, screen_png, std::string("screen"), Format::kRGBA)->UseManualTime();
 BENCHMARK_CAPTURE(Export, screen_indexed, std::string("screen"), Format::kIndexed)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(ExportComposed, unit_sheet, std::string("unit"), Composed::kSheet)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(ExportComposed, unit_gif, std::string("unit"), Composed::kGIF)->UseManualTime();
+BENCHMARK_CAPTURE(ExportComposed, screen_sheet, std::string("screen"), Composed::kSheet)
+    ->UseManualTime();
+BENCHMARK_CAPTURE(ExportComposed, screen_gif, std::string("screen"), Composed::kGIF)
     ->UseManualTime();

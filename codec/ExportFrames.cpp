@@ -1,9 +1,8 @@
 #include "codec/ExportFrames.h"
 
-#include "codec/FrameBitmaps.h"
+#include "codec/ExportComposed.h"
+#include "codec/GraphicFrames.h"
 #include "codec/PNGFiles.h"
-#include "codec/SLPReader.h"
-#include "codec/SLX.h"
 
 namespace zorv {
 namespace {
@@ -29,62 +28,75 @@ Status WriteFrame(const FramePixels& pixels, const Palette& palette,
   return WriteRGBAPNG(path, image);
 }
 
+std::string InFolder(const std::string& folder, const std::string& name) {
+  std::string path = folder;
+  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
+  return path + name;
+}
+
+Status ExportGraphic(const std::string& path, bool slx, const std::string& folder,
+                     const std::string& title, const Palette& palette,
+                     const ExportSettings& settings, const ProgressSink& progress) {
+  if (Status checked = CheckRenderOptions(settings.Render); !checked)
+    return Failure(path, checked.Detail());
+  GraphicFrames frames;
+  if (Status opened = frames.Open(path, slx, palette); !opened)
+    return Failure(path, opened.message());
+  if (settings.Format == ExportFormat::kSheet) {
+    if (Status made = ExportSheet(frames, palette, settings, SheetPicturePath(folder, title),
+                                  SheetJSONPath(folder, title), progress);
+        !made)
+      return Failure(path, made.message());
+    return Status::Ok();
+  }
+  if (settings.Format == ExportFormat::kGIF) {
+    if (Status made = ExportGIF(frames, palette, settings, GIFPath(folder, title), progress);
+        !made)
+      return Failure(path, made.message());
+    return Status::Ok();
+  }
+  const int32_t count = frames.Count();
+  FramePixels pixels;
+  for (int32_t i = 1; i <= count; ++i) {
+    Tell(progress, "Exporting frame " + std::to_string(i), i, count);
+    int32_t hot_x = 0, hot_y = 0;
+    if (Status read = frames.Read(i, pixels, hot_x, hot_y); !read)
+      return Failure(path, FrameText(i) + read.message());
+    if (Status written = WriteFrame(pixels, palette, settings, ExportFramePath(folder, title, i));
+        !written)
+      return Failure(path, FrameText(i) + written.message());
+  }
+  return Status::Ok();
+}
+
 }  // namespace
 
 std::string ExportFramePath(const std::string& folder, const std::string& title, int32_t number) {
-  std::string path = folder;
-  if (!path.empty() && path.back() != '/' && path.back() != '\\') path += '/';
-  return path + title + "_" + PadFrameNumber(number) + ".png";
+  return InFolder(folder, title + "_" + PadFrameNumber(number) + ".png");
+}
+
+std::string SheetPicturePath(const std::string& folder, const std::string& title) {
+  return InFolder(folder, title + ".png");
+}
+
+std::string SheetJSONPath(const std::string& folder, const std::string& title) {
+  return InFolder(folder, title + ".json");
+}
+
+std::string GIFPath(const std::string& folder, const std::string& title) {
+  return InFolder(folder, title + ".gif");
 }
 
 Status ExportSLPFrames(const std::string& slp_path, const std::string& folder,
                        const std::string& title, const Palette& palette,
                        const ExportSettings& settings, const ProgressSink& progress) {
-  if (Status checked = CheckRenderOptions(settings.Render); !checked)
-    return Failure(slp_path, checked.Detail());
-  SLPFile file;
-  SLPHeader header;
-  std::vector<SLPFrameInfo> frames;
-  if (Status read = ReadSLPHeader(slp_path, file, header, frames); !read)
-    return Failure(slp_path, read.message());
-  const int32_t count = static_cast<int32_t>(frames.size());
-  FramePixels pixels;
-  for (int32_t i = 1; i <= count; ++i) {
-    Tell(progress, "Exporting frame " + std::to_string(i), i, count);
-    if (Status decoded = FramePixelsFromSLP(file, frames[static_cast<size_t>(i - 1)], pixels);
-        !decoded)
-      return Failure(slp_path, FrameText(i) + decoded.message());
-    if (Status written = WriteFrame(pixels, palette, settings, ExportFramePath(folder, title, i));
-        !written)
-      return Failure(slp_path, FrameText(i) + written.message());
-  }
-  return Status::Ok();
+  return ExportGraphic(slp_path, false, folder, title, palette, settings, progress);
 }
 
 Status ExportSLXFrames(const std::string& slx_path, const std::string& folder,
                        const std::string& title, const Palette& palette,
                        const ExportSettings& settings, const ProgressSink& progress) {
-  if (Status checked = CheckRenderOptions(settings.Render); !checked)
-    return Failure(slx_path, checked.Detail());
-  SLXGraphic graphic;
-  if (Status loaded = LoadSLX(slx_path, graphic); !loaded)
-    return Failure(slx_path, loaded.message());
-  PaletteMatcher matcher(palette);
-  cDIBSection colour, data;
-  FramePixels pixels;
-  for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
-    Tell(progress, "Exporting frame " + std::to_string(i), i, graphic.FrameCount);
-    if (Status read = LoadFrameBitmap(graphic.ColourPath(i), colour); !read)
-      return Failure(slx_path, FrameText(i) + read.message());
-    if (Status read = LoadFrameBitmap(graphic.DataPath(i), data); !read)
-      return Failure(slx_path, FrameText(i) + read.message());
-    if (Status made = FramePixelsFromBitmaps(colour, data, matcher, pixels); !made)
-      return Failure(slx_path, FrameText(i) + made.message());
-    if (Status written = WriteFrame(pixels, palette, settings, ExportFramePath(folder, title, i));
-        !written)
-      return Failure(slx_path, FrameText(i) + written.message());
-  }
-  return Status::Ok();
+  return ExportGraphic(slx_path, true, folder, title, palette, settings, progress);
 }
 
 }  // namespace zorv

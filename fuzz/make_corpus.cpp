@@ -142,6 +142,17 @@ void PNGSeeds() {
   if (EncodeIndexedPNG(indexed, bytes)) Seed("fuzz_png_export", "indexed.png", "\x20" + bytes);
 }
 
+// Sheet lists as export --format sheet writes them, for a 64 x 32 sheet.
+void SheetListSeeds() {
+  const std::string size("\x3F\x1F", 2);
+  Seed("fuzz_sheet_list", "two_frames.json",
+       size + R"({"image": "s.png", "width": 64, "height": 32, "frames": [
+  {"frame": 1, "x": 0, "y": 0, "width": 20, "height": 30, "hotspot": {"x": 10, "y": -4}},
+  {"frame": 2, "x": 20, "y": 0, "width": 44, "height": 32, "hotspot": {"x": 22, "y": 31}}]})");
+  Seed("fuzz_sheet_list", "outside.json",
+       size + R"({"frames": [{"x": 60, "y": 0, "width": 5, "height": 1, "hotspot": {"x": 0, "y": 0}}]})");
+}
+
 void BitmapSeeds() {
   for (auto [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {3, 2}, {5, 7}, {16, 3}}) {
     cDIBSection bitmap;
@@ -417,6 +428,7 @@ int main(int argc, char** argv) {
   PackageSeeds();
   SampleSeeds();
   PNGSeeds();
+  SheetListSeeds();
   std::printf("%d seed files in %s\n", written, out_root.string().c_str());
   return 0;
 }

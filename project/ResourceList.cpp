@@ -23,6 +23,8 @@ constexpr ImportRule kImportTable[] = {
     {"slx", KindSLX, kTargetGraphics, true},
     {"txt", KindFile, kTargetReadme, false},
     {"bmp", KindBMP, kTargetIcon, false},
+    // An icon picture may be a PNG as well: it is read by its content.
+    {"png", KindBMP, kTargetIcon, false},
     {"dll", KindFile, kTargetLanguage, false},
     {"dat", KindFile, kTargetGenieX1, false},
     {"exe", KindFile, kTargetSkirmlandX1, false},

@@ -64,8 +64,8 @@ TEST_F(CLIConventionsTest, EveryUsageErrorStartsWithError) {
 
 TEST_F(CLIConventionsTest, HelpCommandShowsWhatTheHelpOptionShows) {
   for (const std::string command :
-       {"slp2slx", "slx2slp", "icon", "info", "compile", "autogen", "project", "project add",
-        "project set", "help"}) {
+       {"slp2slx", "slx2slp", "icon", "info", "compile", "unpack", "autogen", "project",
+        "project add", "project set", "help"}) {
     SCOPED_TRACE(command);
     const test::CommandResult asked = Zorv("help " + command);
     const test::CommandResult option = Zorv(command + " --help");
@@ -111,6 +111,7 @@ TEST_F(CLIConventionsTest, NoMessageNamesAPathTwice) {
         "slx2slp " + g + " " + Quote(dir.File("o.slp")),
         "slx2slp " + Quote(dir.File("none.slx")) + " " + Quote(dir.File("o.slp")),
         "compile " + Quote(dir.File("bad.mpr")) + " " + Quote(dir.File("o.mpi")),
+        "unpack " + Quote(dir.File("junk.slp")) + " -o " + Quote(dir.File("unpacked")),
         "icon " + Quote(dir.File("junk.slp")) + " " + Quote(dir.File("o.dat")),
         "slp2slx " + Quote(dir.File("junk.slp")) + " " + Quote(dir.File("o.slx")) +
             " --palette " + Quote(dir.File("bad.pal"))}) {

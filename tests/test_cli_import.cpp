@@ -113,5 +113,69 @@ TEST_F(CLIImportTest, WrongArgumentsAndBadFramesAreRefusedWithAMessage) {
   EXPECT_FALSE(fs::exists(dir.File("x.slx")));
 }
 
+// A sheet of the two test frames side by side with its list: the frames
+// the job makes from the two pictures, with the list's hot spots.
+TEST_F(CLIImportTest, ASheetIsCutIntoTheFramesOfItsList) {
+  PNGPicture a;
+  ASSERT_TRUE(ReadPNG(dir.File("a.png"), a).ok());
+  RGBAImage sheet{9, 2, std::vector<uint8_t>(9 * 2 * 4, 0)};
+  for (int32_t x = 0; x < 4; ++x)
+    for (int c = 0; c < 4; ++c) {
+      sheet.Pixels[static_cast<size_t>(9 + x) * 4 + c] = a.RGBA.Pixels[x * 4 + c];  // row 1
+      sheet.Pixels[static_cast<size_t>(5 + x) * 4 + c] = a.RGBA.Pixels[x * 4 + c];  // row 0
+    }
+  ASSERT_TRUE(WriteRGBAPNG(dir.File("sheet.png"), sheet).ok());
+  test::WriteFileBytes(dir.File("sheet.json"), R"({"frames": [
+    {"frame": 1, "x": 0, "y": 1, "width": 4, "height": 1, "hotspot": {"x": 1, "y": 2}},
+    {"frame": 2, "x": 5, "y": 0, "width": 4, "height": 1, "hotspot": {"x": -3, "y": 40}}]})");
+  auto run = Zorv("import --sheet " + Quote(dir.File("sheet.json")) + " " +
+                  Quote(dir.File("sheet.png")) + " -o " + Quote(dir.File("cli/walk.slx")) +
+                  " -o " + Quote(dir.File("cli/walk.slp")) + " --shadow 40,40,40");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out + run.err, "");
+  PNGImportJob job;
+  job.frames = {dir.File("a.png"), dir.File("b.png")};
+  job.slx_path = dir.File("job/walk.slx");
+  job.options.Rules.ShadowColour = RGBColour(40, 40, 40);
+  ASSERT_TRUE(ImportPNGFrames(job, Palette::BuiltIn()).ok());
+  for (const char* name : {"walk_001.png", "walk_001d.png", "walk_002.png", "walk_002d.png"})
+    EXPECT_EQ(test::ReadFileBytes(dir.File(std::string("cli/") + name)),
+              test::ReadFileBytes(dir.File(std::string("job/") + name)))
+        << name;
+  SLXGraphic graphic;
+  ASSERT_TRUE(LoadSLX(dir.File("cli/walk.slx"), graphic).ok());
+  ASSERT_EQ(graphic.FrameCount, 2);
+  EXPECT_EQ(graphic.Frame(1).CenterX, 1);
+  EXPECT_EQ(graphic.Frame(1).CenterY, 2);
+  EXPECT_EQ(graphic.Frame(2).CenterX, -3);
+  EXPECT_EQ(graphic.Frame(2).CenterY, 40);
+  EXPECT_TRUE(fs::exists(dir.File("cli/walk.slp")));
+
+  const std::string sheet_args = " -o " + Quote(dir.File("x.slx")) + " --sheet ";
+  test::WriteFileBytes(dir.File("bad.json"), "{\"frames\": [{\"x\": 0}]}");
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string says;
+  } cases[] = {
+      {Quote(dir.File("sheet.png")) + sheet_args + Quote(dir.File("sheet.json")) +
+           " --hotspot 1,1",
+       2, "--hotspot excludes --sheet"},
+      {Quote(dir.File("sheet.png")) + " " + Quote(dir.File("a.png")) + sheet_args +
+           Quote(dir.File("sheet.json")),
+       2, "--sheet: give the one sheet picture its list describes, not 2 pictures"},
+      {Quote(dir.File("sheet.png")) + sheet_args + Quote(dir.File("none.json")), 1,
+       "none.json"},
+      {Quote(dir.File("sheet.png")) + sheet_args + Quote(dir.File("bad.json")), 1,
+       "bad.json: frame 1 \"y\" is missing"},
+  };
+  for (const Case& c : cases) {
+    auto run = Zorv("import " + c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
+    EXPECT_NE(run.err.find(c.says), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_FALSE(fs::exists(dir.File("x.slx")));
+}
+
 }  // namespace
 }  // namespace zorv

@@ -195,7 +195,7 @@ TEST_F(CLIProjectTest, ValuesOutOfRangeAreUsageErrorsAndChangeNothing) {
 
 TEST_F(CLIProjectTest, FailuresExitOneWithTheMessageAndChangeNothing) {
   test::WriteFileBytes(Path("1.bin"), "b");
-  test::WriteFileBytes(Path("picture.png"), "png");
+  test::WriteFileBytes(Path("picture.gif"), "png");
   Expect(0, "project new " + Quote(mpr));
   Expect(0, "project add " + Quote(mpr) + " " + Quote(Path("1.bin")));
   std::string before = test::ReadFileBytes(mpr);
@@ -207,7 +207,7 @@ TEST_F(CLIProjectTest, FailuresExitOneWithTheMessageAndChangeNothing) {
       {"project new " + Quote(mpr), "Error: "},
       {"project remove " + Quote(mpr) + " 1", "Error: "},
       {"project add " + Quote(mpr) + " " + Quote(Path("1.bin")) + " " +
-           Quote(Path("picture.png")),
+           Quote(Path("picture.gif")),
        "Error: Unrecognised file extension!"},
       {"project add " + Quote(mpr) + " " + Quote(Path("none.wav")), "Error: "},
   };

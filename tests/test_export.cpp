@@ -376,7 +376,7 @@ TEST_F(ExportTest, BadOptionsAreRefusedWithAClearMessage) {
            {"--shadow-alpha 256", "--shadow-alpha"},
            {"--transparent-index 256", "--transparent-index"},
            {"--shadow-index -1", "--shadow-index"},
-           {"--format gif", "--format"},
+           {"--format jpeg", "--format"},
            {"--transparent-index 4 --shadow-index 4", "must differ"},
        }) {
     auto run = Zorv("export -q -o " + Quote(dir.File("out")) + " " + c.options + " " + Quote(slp));

@@ -15,6 +15,7 @@
 #include "codec/PNGFiles.h"
 #include "codec/SLPWriter.h"
 #include "codec/SLX.h"
+#include "tools/FramesToSLX.h"
 #include "tests/PNGReadBack.h"
 #include "tests/support/TestSupport.h"
 
@@ -267,6 +268,75 @@ TEST(PNGFrames, GeneratedFramesAreWrittenAsTheKindTheirNamesSay) {
     ExpectSamePixels(result.ColourBitmap, written_colour);
     ExpectSamePixels(result.DataBitmap, written_data);
   }
+}
+
+TEST(PNGFrames, PNGFramesMakeAGraphicThatStaysPNGThroughAutogenAndSLP) {
+  test::TempDir source, target;
+  cDIBSection colour, data;
+  SmallFrame(colour, data);
+  ASSERT_TRUE(SaveFrameBitmap(colour, source.File("walk1.PNG")).ok());
+  ASSERT_TRUE(SaveFrameBitmap(colour, source.File("walk2.bmp")).ok());
+  FramesToSLXJob job;
+  job.slx_path = target.File("walk.slx");
+  job.frames = {source.File("walk1.PNG"), source.File("walk2.bmp")};
+  job.center_x = 2;
+  job.center_y = 3;
+  job.suffix = "d";
+  ASSERT_TRUE(CreateSLXFromFrames(job).ok());
+  // A PNG frame is copied as a PNG and its data bitmap is named as one.
+  EXPECT_EQ(test::ReadFileBytes(target.File("walk.slx")),
+            "SLX 0.5\r\n2\r\n2,3\r\nwalk1d.png\r\nwalk1.png\r\n"
+            "2,3\r\nwalk2d.bmp\r\nwalk2.bmp\r\n");
+  EXPECT_EQ(test::ReadFileBytes(target.File("walk1.png")),
+            test::ReadFileBytes(source.File("walk1.PNG")));
+
+  SLXGraphic graphic;
+  ASSERT_TRUE(LoadSLX(target.File("walk.slx"), graphic).ok());
+  AutoGenOptions options;
+  options.Save = true;
+  for (int32_t frame = 1; frame <= 2; ++frame) {
+    options.Frame = frame;
+    const AutoGenResult result = GenerateDataBitmap(graphic, options);
+    ASSERT_TRUE(result.status.ok()) << result.status.message();
+  }
+  EXPECT_TRUE(HasPNGSignature(test::ReadFileBytes(target.File("walk1d.png"))));
+  EXPECT_TRUE(test::ReadFileBytes(target.File("walk2d.bmp")).starts_with("BM"));
+  SLXGraphic generated;
+  ASSERT_TRUE(LoadSLX(target.File("walk.slx"), generated).ok());
+  const Status converted = ConvertSLXToSLP(generated, target.File("walk.slp"), Palette::BuiltIn());
+  ASSERT_TRUE(converted.ok()) << converted.message();
+}
+
+TEST(PNGFrames, FramesOfOneBaseNameButBothKindsAreCopiedApart) {
+  test::TempDir source, target;
+  cDIBSection colour, data;
+  SmallFrame(colour, data);
+  ASSERT_TRUE(SaveFrameBitmap(colour, source.File("walk.png")).ok());
+  ASSERT_TRUE(SaveFrameBitmap(colour, source.File("walk.bmp")).ok());
+  FramesToSLXJob job;
+  job.slx_path = target.File("g.slx");
+  job.frames = {source.File("walk.png"), source.File("walk.bmp")};
+  ASSERT_TRUE(CreateSLXFromFrames(job).ok());
+  EXPECT_TRUE(std::filesystem::exists(target.File("walk.png")));
+  EXPECT_TRUE(std::filesystem::exists(target.File("walk.bmp")));
+  // The list still tells the two apart.
+  EXPECT_EQ(FrameListLines(job.frames),
+            (std::vector<std::string>{"walk (" + source.File("walk.png") + ")",
+                                      "walk (" + source.File("walk.bmp") + ")"}));
+}
+
+TEST(PNGFrames, APNGIconGivesTheBytesOfTheSameBMPIcon) {
+  test::TempDir dir;
+  const Palette& palette = Palette::BuiltIn();
+  cDIBSection icon;
+  ASSERT_TRUE(icon.Create(6, 3));
+  for (int32_t y = 0; y < 3; ++y)
+    for (int32_t x = 0; x < 6; ++x) icon.SetPixel(x, y, palette.Colour((x * 3 + y * 40) & 255));
+  ASSERT_TRUE(SaveFrameBitmap(icon, dir.File("icon.bmp")).ok());
+  ASSERT_TRUE(SaveFrameBitmap(icon, dir.File("icon.png")).ok());
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.bmp"), dir.File("bmp.dat"), 258, palette).ok());
+  ASSERT_TRUE(ConvertBMPToIcon(dir.File("icon.png"), dir.File("png.dat"), 258, palette).ok());
+  EXPECT_EQ(test::ReadFileBytes(dir.File("png.dat")), test::ReadFileBytes(dir.File("bmp.dat")));
 }
 
 }  // namespace

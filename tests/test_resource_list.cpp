@@ -70,6 +70,7 @@ TEST(ImportTable, EveryExtensionGetsItsKindTargetAndID) {
       {"/m/20.bin", "20", KindBIN, 0, 20},
       {"/m/300a.SLX", "300a", KindSLX, 1, 300},
       {"/m/77.bmp", "77", KindBMP, 7, 0},  // icons take no number from the name
+      {"/m/Shield.PNG", "shield", KindBMP, 7, 0},  // a PNG icon is an icon too
       {"/m/lang.DLL", "lang", KindFile, 6, 0},
       {"/m/9.dat", "9", KindFile, 10, 0},
       {"/m/run.exe", "run", KindFile, 12, 0},
@@ -95,7 +96,7 @@ TEST(ImportTable, EveryExtensionGetsItsKindTargetAndID) {
 
 TEST(ImportTable, OtherExtensionsAreRefusedAndChangeNothing) {
   ModProject project = ProjectOf({"1", "2"});
-  for (const char* path : {"/m/picture.png", "/m/noextension", "/m/my.folder/readme",
+  for (const char* path : {"/m/picture.gif", "/m/noextension", "/m/my.folder/readme",
                            "/m/archive.slp.gz", "/m/dotted.", "slp"}) {
     SCOPED_TRACE(path);
     Status status = Status::Ok();

@@ -22,7 +22,13 @@ void RemoveCopies(const std::vector<std::string>& created) {
 
 // The name under which a frame's copy is compared with the others': file
 // names that differ only in letter case name one file on the game's system.
-std::string CopyKey(std::string_view frame_path) { return AsciiLower(FrameBaseName(frame_path)); }
+std::string CopyKey(std::string_view frame_path) {
+  return AsciiLower(FrameBaseName(frame_path)) + FramePictureExtension(frame_path);
+}
+
+// The list tells apart frames by base name alone: walk.bmp and walk.png
+// are copied under two names but would look alike in the list.
+std::string ListKey(std::string_view frame_path) { return AsciiLower(FrameBaseName(frame_path)); }
 
 // The last count folder names of the folder path lies in, as the path writes
 // them ("frames\north" for 2), without the closing separator; the whole
@@ -73,17 +79,23 @@ bool SameFrameFile(const std::string& a, const std::string& b) {
 
 std::string FrameBaseName(std::string_view frame_path) { return GetFileTitle(frame_path); }
 
+std::string FramePictureExtension(std::string_view frame_path) {
+  const std::string name = GetFileName(frame_path);
+  const bool png = name.size() > 4 && AsciiLower(name.substr(name.size() - 4)) == ".png";
+  return png ? ".png" : ".bmp";
+}
+
 std::vector<std::string> FrameListLines(const std::vector<std::string>& frames) {
   std::map<std::string, std::set<std::string>> by_copy_name;
-  for (const std::string& frame : frames) by_copy_name[CopyKey(frame)].insert(frame);
+  for (const std::string& frame : frames) by_copy_name[ListKey(frame)].insert(frame);
   std::vector<std::string> lines;
   lines.reserve(frames.size());
   std::map<std::string, std::map<std::string, std::string>> distinctions;
   for (const std::string& frame : frames) {
-    const std::set<std::string>& sharing = by_copy_name[CopyKey(frame)];
+    const std::set<std::string>& sharing = by_copy_name[ListKey(frame)];
     std::string line = FrameBaseName(frame);
     if (sharing.size() > 1) {
-      auto [known, added] = distinctions.try_emplace(CopyKey(frame));
+      auto [known, added] = distinctions.try_emplace(ListKey(frame));
       if (added) known->second = Distinctions(sharing);
       line += " (" + known->second.at(frame) + ")";
     }
@@ -100,11 +112,12 @@ SLXGraphic BuildFramesSLX(const std::string& slx_path, const std::vector<std::st
   graphic.Frames.reserve(frames.size());
   for (const std::string& frame : frames) {
     const std::string base = FrameBaseName(frame);
+    const std::string extension = FramePictureExtension(frame);
     SLXFrame slx_frame;
     slx_frame.CenterX = center_x;
     slx_frame.CenterY = center_y;
-    slx_frame.DataFile = base + suffix + ".bmp";
-    slx_frame.ColourFile = base + ".bmp";
+    slx_frame.DataFile = base + suffix + extension;
+    slx_frame.ColourFile = base + extension;
     graphic.Frames.push_back(std::move(slx_frame));
   }
   return graphic;

@@ -28,9 +28,13 @@ std::string FrameBaseName(std::string_view frame_path);
 // The same file added twice gives the same line twice.
 std::vector<std::string> FrameListLines(const std::vector<std::string>& frames);
 
+// The picture extension a frame's copy and its data bitmap get: ".png" for a
+// frame named *.png (in any case), which stays a PNG; ".bmp" for every other.
+std::string FramePictureExtension(std::string_view frame_path);
+
 // The graphic the frames make: one SLX frame per frame file in order, all
 // with the central point (center_x, center_y), colour bitmap base name +
-// ".bmp", data bitmap base name + suffix + ".bmp".
+// the picture extension, data bitmap base name + suffix + the extension.
 SLXGraphic BuildFramesSLX(const std::string& slx_path, const std::vector<std::string>& frames,
                           int32_t center_x, int32_t center_y, const std::string& suffix);
 

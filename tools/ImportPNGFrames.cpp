@@ -8,6 +8,7 @@
 #include "codec/SLX.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
+#include "tools/SheetList.h"
 
 namespace zorv {
 namespace {
@@ -96,27 +97,48 @@ Status ImportPNGFrames(const PNGImportJob& job, const Palette& palette,
   const std::string folder = GetFolder(slx_path);
   const std::string title = GetFileTitle(slx_path);
   // Nothing written may be a frame being read.
-  const std::vector<std::string>& inputs = job.frames;
+  std::vector<std::string> inputs = job.frames;
+  if (!job.sheet_list.empty()) inputs.push_back(job.sheet_list);
   for (const std::string& output : {slx_path, job.slp_path})
     if (Status apart = RefuseOverwritingInput(output, inputs); !output.empty() && !apart)
       return fail(apart.message());
 
+  // A sheet is read whole, with its list, before any frame is written.
+  PNGPicture sheet;
+  std::vector<SheetFrame> cuts;
+  if (!job.sheet_list.empty()) {
+    if (job.frames.size() != 1) return fail("a sheet list goes with one sheet picture");
+    if (Status read = ReadPNG(job.frames[0], sheet); !read)
+      return fail("the sheet: " + read.Detail());
+    if (Status read = ReadSheetList(job.sheet_list, sheet.RGBA.Width, sheet.RGBA.Height, cuts);
+        !read)
+      return fail("the sheet list " + read.message());
+  }
   SLXGraphic graphic;
   graphic.Path = slx_path;
-  graphic.FrameCount = static_cast<int32_t>(job.frames.size());
-  graphic.Frames.resize(job.frames.size());
+  graphic.FrameCount = static_cast<int32_t>(cuts.empty() ? job.frames.size() : cuts.size());
+  graphic.Frames.resize(static_cast<size_t>(graphic.FrameCount));
   PNGPicture picture;
   cDIBSection colour, data;
   for (int32_t i = 1; i <= graphic.FrameCount; ++i) {
     Tell(progress, "Importing frame " + NumberText(i), i, graphic.FrameCount);
-    const std::string& path = job.frames[static_cast<size_t>(i - 1)];
-    if (Status read = ReadPNG(path, picture); !read)
-      return fail(FrameTitle(i) + ": " + read.Detail());
-    if (Status made = FrameFromPNG(picture, job.options, palette, colour, data); !made)
-      return fail(FrameTitle(i) + ": " + path + ": " + made.message());
     SLXFrame& frame = graphic.Frame(i);
-    frame.CenterX = job.center_x;
-    frame.CenterY = job.center_y;
+    std::string source;
+    if (cuts.empty()) {
+      source = job.frames[static_cast<size_t>(i - 1)];
+      if (Status read = ReadPNG(source, picture); !read)
+        return fail(FrameTitle(i) + ": " + read.Detail());
+      frame.CenterX = job.center_x;
+      frame.CenterY = job.center_y;
+    } else {
+      const SheetFrame& cut = cuts[static_cast<size_t>(i - 1)];
+      source = job.frames[0] + " at " + NumberText(cut.X) + "," + NumberText(cut.Y);
+      CutSheetFrame(sheet, cut, picture);
+      frame.CenterX = cut.HotSpotX;
+      frame.CenterY = cut.HotSpotY;
+    }
+    if (Status made = FrameFromPNG(picture, job.options, palette, colour, data); !made)
+      return fail(FrameTitle(i) + ": " + source + ": " + made.message());
     frame.ColourFile = title + "_" + PadFrameNumber(i) + ".png";
     frame.DataFile = title + "_" + PadFrameNumber(i) + "d.png";
     if (Status saved = SaveFrameBitmap(colour, folder + frame.ColourFile, inputs); !saved)

@@ -61,10 +61,15 @@ struct PNGImportJob {
   std::string slp_path;             // empty: no SLP
   int32_t center_x = 0;             // every frame's hot spot
   int32_t center_y = 0;
+  // A sprite sheet's list (tools/SheetList.h): frames then holds the one
+  // sheet picture, cut into the list's rectangles, each frame with the
+  // list's hot spot instead of center_x, center_y.
+  std::string sheet_list;
   PNGImportOptions options;
 };
 
-// Reads every frame, writes title_NNN.png and title_NNNd.png beside the SLX
+// Reads every frame (or the sheet and its list, both before anything is
+// written), writes title_NNN.png and title_NNNd.png beside the SLX
 // file, the SLX file, and then the SLP file when one is named. Progress
 // hears "Importing frame " + i. A failure says "Error importing frames!"
 // and which file and why; no SLX file is written then. No file written may

@@ -1,6 +1,7 @@
-// `zorv export IN.slp|IN.slx... -o DIR`: every frame of each graphic as a
-// PNG picture, RGBA in a chosen player's colours or 8-bit paletted with
-// exact indices, one folder per graphic as slp2slx makes them.
+// `zorv export IN.slp|IN.slx... -o DIR`: the frames of each graphic as PNG
+// pictures (RGBA in a chosen player's colours or 8-bit paletted with exact
+// indices), as a sprite sheet with its JSON list, or as an animated GIF,
+// one folder per graphic as slp2slx makes them.
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -23,8 +24,30 @@ struct ExportArgs {
   BatchArguments batch;
   std::string palette_path;
   std::string format = "png";
+  std::string frames;  // "A-B" for a GIF
+  bool delay_given = false;
   ExportSettings settings;
 };
+
+// "A-B", "A" or "A-" (to the last frame), frames counted from 1: false for
+// anything else. A written 0 is refused rather than read as "to the last".
+bool ParseFrameRange(const std::string& text, int32_t& first, int32_t& last) {
+  const size_t dash = text.find('-');
+  auto number = [](const std::string& digits, int32_t& value) {
+    if (digits.empty() || digits.size() > 9 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+    value = std::stoi(digits);
+    return value >= 1;
+  };
+  if (dash == std::string::npos) return number(text, first) && number(text, last);
+  if (!number(text.substr(0, dash), first)) return false;
+  if (dash + 1 == text.size()) {
+    last = 0;
+    return true;
+  }
+  return number(text.substr(dash + 1), last);
+}
 
 bool IsFolder(const std::string& path) {
   std::error_code ec;
@@ -69,7 +92,20 @@ Status ExportOne(const BatchJob& job, const Palette& palette, const ExportSettin
 }
 
 int RunExport(ExportArgs args) {
-  args.settings.Format = args.format == "indexed" ? ExportFormat::kIndexed : ExportFormat::kPNG;
+  args.settings.Format = args.format == "indexed" ? ExportFormat::kIndexed
+                         : args.format == "sheet" ? ExportFormat::kSheet
+                         : args.format == "gif"   ? ExportFormat::kGIF
+                                                  : ExportFormat::kPNG;
+  if (!args.frames.empty()) {
+    if (args.settings.Format != ExportFormat::kGIF)
+      return UsageError("--frames chooses the frames of a GIF; it needs --format gif");
+    if (!ParseFrameRange(args.frames, args.settings.FirstFrame, args.settings.LastFrame) ||
+        (args.settings.LastFrame != 0 && args.settings.LastFrame < args.settings.FirstFrame))
+      return UsageError("--frames " + args.frames +
+                        ": give the first and the last frame, such as 1-10, counted from 1");
+  }
+  if (args.delay_given && args.settings.Format != ExportFormat::kGIF)
+    return UsageError("--delay times the frames of a GIF; it needs --format gif");
   const RenderOptions& render = args.settings.Render;
   if (render.TransparentIndex == render.ShadowIndex)
     return UsageError("--transparent-index and --shadow-index are both " +
@@ -119,12 +155,25 @@ void Setup(CLI::App& app, CommandAction& action) {
       "--shadow-alpha, outlines transparent unless --outlines\n"
       "  --format indexed: 8-bit paletted with the whole palette in index order; "
       "transparent pixels --transparent-index (marked transparent), shadow "
-      "--shadow-index, player colour 16 + its index");
+      "--shadow-index, player colour 16 + its index\n"
+      "  --format sheet: one RGBA picture of every frame in a grid (title.png) and "
+      "title.json with each frame's rectangle in it and its hot spot\n"
+      "  --format gif: one animated GIF (title.gif) of --frames, placed so that their hot "
+      "spots coincide, each shown --delay milliseconds, looping; pixels of alpha 128 and "
+      "more are drawn in their palette colour");
   auto args = std::make_shared<ExportArgs>();
   command->add_option("PATH", args->batch.paths, "SLP and SLX files and folders")->required();
   AddBatchOptions(*command, args->batch);
-  command->add_option("--format", args->format, "png (default) or indexed")
-      ->check(CLI::IsMember({"png", "indexed"}));
+  command->add_option("--format", args->format, "png (default), indexed, sheet or gif")
+      ->check(CLI::IsMember({"png", "indexed", "sheet", "gif"}));
+  command->add_option("--frames", args->frames,
+                      "The frames of a GIF, A-B (default: all), counted from 1");
+  CLI::Option* delay =
+      command
+          ->add_option("--delay", args->settings.DelayMs,
+                       "Milliseconds each GIF frame shows (default 100), kept to hundredths "
+                       "of a second")
+          ->check(CLI::Range(10, 655350));
   RenderOptions& render = args->settings.Render;
   command->add_option("--player", render.Player, "Player colour 1 to 8 (default 1)")
       ->check(CLI::Range(kMinPlayer, kMaxPlayer));
@@ -145,7 +194,10 @@ void Setup(CLI::App& app, CommandAction& action) {
       ->check(CLI::Range(0, 255));
   command->add_option("--palette", args->palette_path,
                       "A JASC-PAL palette to use instead of the built-in one");
-  command->callback([&action, args] { action = [args] { return RunExport(*args); }; });
+  command->callback([&action, args, delay] {
+    args->delay_given = delay->count() > 0;
+    action = [args] { return RunExport(*args); };
+  });
 }
 
 CommandRegistrar registrar(14, &Setup);

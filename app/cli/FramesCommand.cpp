@@ -37,13 +37,13 @@ int RunFramesToSLX(const FramesArgs& args) {
 void Setup(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
       "frames2slx",
-      "Create an SLX graphic from BMP frames, one file per frame in the order given. The "
-      "SLX must go into a folder holding no other files: each frame is copied there under "
-      "its own base name, and every frame gets the same hot spot. The SLX names a data "
-      "bitmap for each frame (base name + suffix + .bmp), which is not written: make them "
-      "with autogen");
+      "Create an SLX graphic from BMP or PNG frames, one file per frame in the order given. "
+      "The SLX must go into a folder holding no other files: each frame is copied there "
+      "under its own base name, and every frame gets the same hot spot. The SLX names a "
+      "data bitmap for each frame (base name + suffix + .bmp, or .png for a .png frame), "
+      "which is not written: make them with autogen");
   auto args = std::make_shared<FramesArgs>();
-  command->add_option("FRAME.bmp", args->frames, "The frame bitmaps, first frame first")
+  command->add_option("FRAME.bmp", args->frames, "The frame pictures, first frame first")
       ->required()
       ->check(ExistingInputFile());
   command->add_option("-o,--out", args->slx_path,

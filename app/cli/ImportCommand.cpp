@@ -1,5 +1,7 @@
-// `zorv import FRAME.png... -o OUT.slx [-o OUT.slp]`: an SLX graphic, and an
-// SLP if asked, from PNG frames (tools/ImportPNGFrames does the work).
+// `zorv import FRAME.png... -o OUT.slx [-o OUT.slp] [--hotspot X,Y]` and
+// `zorv import --sheet SHEET.json SHEET.png -o OUT.slx`: an SLX graphic, and
+// an SLP if asked, from PNG frames or a sprite sheet (tools/ImportPNGFrames
+// does the work).
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@ struct ImportArgs {
   std::vector<std::string> frames;
   std::vector<std::string> outputs;
   std::string hotspot = "0,0";
+  std::string sheet_list;
   std::string palette_path;
   int transparent_index = 255;
   int shadow_index = 254;
@@ -45,6 +48,10 @@ int RunImport(const ImportArgs& args) {
     target = output;
   }
   if (job.slx_path.empty()) return UsageError("-o: name the SLX file to write");
+  if (!args.sheet_list.empty() && args.frames.size() != 1)
+    return UsageError("--sheet: give the one sheet picture its list describes, not " +
+                      std::to_string(args.frames.size()) + " pictures");
+  job.sheet_list = args.sheet_list;
   if (!ParseHotSpot(args.hotspot, job.center_x, job.center_y))
     return UsageError("--hotspot: \"" + args.hotspot + "\" is not X,Y");
   args.rules.ApplyTo(job.options.Rules);
@@ -66,7 +73,7 @@ void Setup(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
       "import",
       "Build an SLX graphic (and with a second -o OUT.slp its SLP) from PNG frames, one "
-      "file per frame in the order given. Each frame's colour and data bitmaps are written "
+      "file per frame in the order given, or from one sprite sheet and its --sheet list. Each frame's colour and data bitmaps are written "
       "beside the SLX as title_NNN.png and title_NNNd.png.\n"
       "  RGBA, RGB and grey frames: alpha below 128 is transparent; the rest is shadow, "
       "player colour or normal by the rules of autogen (--shadow, --player, their "
@@ -82,9 +89,16 @@ void Setup(CLI::App& app, CommandAction& action) {
                       "OUT.slx (\".slx\" is added to a name without extension), and "
                       "optionally OUT.slp")
       ->required();
-  command->add_option("--hotspot", args->hotspot, "The hot spot of every frame")
-      ->capture_default_str()
-      ->check(HotSpotText());
+  CLI::Option* hotspot =
+      command->add_option("--hotspot", args->hotspot, "The hot spot of every frame")
+          ->capture_default_str()
+          ->check(HotSpotText());
+  command
+      ->add_option("--sheet", args->sheet_list,
+                   "SHEET.json: the frame is a sprite sheet as export --format sheet writes "
+                   "it; the list gives each frame's rectangle in it and its hot spot")
+      ->check(ExistingInputFile())
+      ->excludes(hotspot);
   command->add_option("--palette", args->palette_path,
                       "A JASC-PAL palette to use instead of the built-in one");
   command

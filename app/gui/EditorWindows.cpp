@@ -1,5 +1,6 @@
 #include "app/gui/EditorWindows.h"
 
+#include "archive/gui/ArchiveBrowserForm.h"
 #include "autogen/gui/SLXAutoGenForm.h"
 #include "common/gui/Images.h"
 #include "package/gui/ProgressIndicator.h"
@@ -21,6 +22,7 @@ EditorWindows::EditorWindows() {
 // The windows go before the document they observe; the main window last,
 // as the others may have been opened from it.
 EditorWindows::~EditorWindows() {
+  browser_.reset();
   settings_.reset();
   progress_.reset();
   zoom_.reset();
@@ -82,6 +84,15 @@ void EditorWindows::OpenProjectSettings(const std::string& title,
   ProjectSettings().Open(title, std::move(on_save));
 }
 
+ArchiveBrowserForm& EditorWindows::ArchiveBrowser() {
+  if (!browser_) browser_ = std::make_unique<ArchiveBrowserForm>();
+  return *browser_;
+}
+
+void EditorWindows::OpenArchiveBrowser(ArchiveBrowserHooks hooks) {
+  ArchiveBrowser().Open(std::move(hooks));
+}
+
 ProgressView& EditorWindows::Progress() { return ProgressWindow(); }
 
 void EditorWindows::CloseOtherWindows() {
@@ -90,6 +101,7 @@ void EditorWindows::CloseOtherWindows() {
   if (autogen_) autogen_->close();
   if (frames_) frames_->close();
   if (settings_) settings_->close();
+  if (browser_) browser_->close();
   // The zoom window was made at the latest when the program closes, as it
   // always was; closing one never shown costs nothing.
   Zoom().close();

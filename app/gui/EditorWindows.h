@@ -11,6 +11,7 @@
 
 namespace zorv::gui {
 
+class ArchiveBrowserForm;
 class EditorForm;
 class ProgressIndicator;
 class ProjectSettingsForm;
@@ -34,6 +35,7 @@ class EditorWindows : public Windows {
   void OpenSLXFromFrames() override;
   void OpenProjectSettings(const std::string& title,
                            std::function<void(const std::string&)> on_save) override;
+  void OpenArchiveBrowser(ArchiveBrowserHooks hooks) override;
   ProgressView& Progress() override;
   void CloseOtherWindows() override;
 
@@ -49,6 +51,8 @@ class EditorWindows : public Windows {
   ZoomForm& Zoom();
   ProgressIndicator& ProgressWindow();
   ProjectSettingsForm& ProjectSettings();
+  ArchiveBrowserForm& ArchiveBrowser();
+  ArchiveBrowserForm* ExistingArchiveBrowser() const { return browser_.get(); }
 
  private:
   // The document outlives every window that observes it.
@@ -60,6 +64,7 @@ class EditorWindows : public Windows {
   std::unique_ptr<ZoomForm> zoom_;
   std::unique_ptr<ProgressIndicator> progress_;
   std::unique_ptr<ProjectSettingsForm> settings_;
+  std::unique_ptr<ArchiveBrowserForm> browser_;
 };
 
 }  // namespace zorv::gui

@@ -63,6 +63,9 @@ class Platform {
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::vector<std::string> OpenFiles(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  // A folder chosen (it exists); nothing when cancelled. Only the title of
+  // the request is used.
+  virtual std::optional<std::string> ChooseFolder(const FileDialogRequest& request) = 0;
   virtual std::optional<ColourValue> ChooseColour(ColourValue initial) = 0;
 
   // Starts playing a WAV file and returns at once; a new sound stops the old.

@@ -122,6 +122,13 @@ std::optional<std::string> QtPlatform::SaveFile(const FileDialogRequest& request
   return S(path);
 }
 
+std::optional<std::string> QtPlatform::ChooseFolder(const FileDialogRequest& request) {
+  QString path = QFileDialog::getExistingDirectory(Parent(), Q(request.title), Q(last_folder_));
+  if (path.isEmpty()) return std::nullopt;
+  last_folder_ = S(path);
+  return S(path);
+}
+
 std::optional<ColourValue> QtPlatform::ChooseColour(ColourValue initial) {
   QColor chosen = QColorDialog::getColor(
       QColor(RedOf(initial), GreenOf(initial), BlueOf(initial)), Parent());

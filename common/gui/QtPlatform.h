@@ -24,6 +24,7 @@ class QtPlatform : public Platform {
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::vector<std::string> OpenFiles(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseFolder(const FileDialogRequest& request) override;
   std::optional<ColourValue> ChooseColour(ColourValue initial) override;
   Status PlaySound(const std::string& path) override;
   std::string GetSetting(const std::string& application, const std::string& section,

@@ -7,10 +7,18 @@
 #include <QImage>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace zorv::gui {
 
 class ProgressView;
+
+// What the main window lends the archive browser: whether a project is
+// open, and the files to add to it as "Add new" adds a file.
+struct ArchiveBrowserHooks {
+  std::function<bool()> project_open;
+  std::function<void(const std::vector<std::string>&)> add_files;
+};
 
 class Windows {
  public:
@@ -25,11 +33,13 @@ class Windows {
   // The project settings dialog with title; on_save hears the new title.
   virtual void OpenProjectSettings(const std::string& title,
                                    std::function<void(const std::string&)> on_save) = 0;
+  // The game archive browser.
+  virtual void OpenArchiveBrowser(ArchiveBrowserHooks hooks) = 0;
   // The progress window.
   virtual ProgressView& Progress() = 0;
   // Closes every window but the main one, in the program's fixed order:
   // progress, SLX editor, auto-generation, frames dialog, project settings,
-  // zoom.
+  // zoom, archive browser.
   virtual void CloseOtherWindows() = 0;
 };
 

@@ -151,6 +151,7 @@ void EditorForm::BuildMenus() {
   QMenu* tools = menuBar()->addMenu("Tools");
   tools->setObjectName("menu_tools");
   add(tools, "menu_tools_createslx", "Create SLX from frames...", &EditorForm::ShowSLXFromFrames);
+  add(tools, "menu_tools_browsearchive", "Browse game archive...", &EditorForm::ShowArchiveBrowser);
   QMenu* help = menuBar()->addMenu("Help");
   help->setObjectName("menu_help");
   add(help, "menu_help_help", "Extensive documentation and tutorials", &EditorForm::ShowHelp);

@@ -47,6 +47,8 @@ class EditorForm : public QMainWindow {
   void ShowProjectSettings();
   void CompileProject();
   void ShowSLXFromFrames();
+  // The game archive browser, which adds files to this project.
+  void ShowArchiveBrowser();
   void ShowAbout();
   void ShowHelp();
   void ToggleAnimation();

@@ -65,4 +65,13 @@ void EditorForm::DisplayGraphicFile(const std::string& path) {
 
 void EditorForm::ShowSLXFromFrames() { windows_.OpenSLXFromFrames(); }
 
+void EditorForm::ShowArchiveBrowser() {
+  ArchiveBrowserHooks hooks;
+  hooks.project_open = [this] { return ProjectOpen(); };
+  hooks.add_files = [this](const std::vector<std::string>& files) {
+    for (const std::string& file : files) ImportResourceFile(file);
+  };
+  windows_.OpenArchiveBrowser(std::move(hooks));
+}
+
 }  // namespace zorv::gui

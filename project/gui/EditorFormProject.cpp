@@ -129,7 +129,8 @@ ProjectResource* EditorForm::Selected() {
 void EditorForm::ImportResource() {
   auto path = AskOpenFile("Select file to import",
                           "Data files (slp, slx, bin, wav, bmp, txt, dll, dat, exe)|"
-                          "*.slp;*.slx;*.bin;*.wav;*.bmp;*.txt;*.dll;*.dat;*.exe",
+                          "*.slp;*.slx;*.bin;*.wav;*.bmp;*.txt;*.dll;*.dat;*.exe|"
+                          "PNG icons (png)|*.png",
                           dialog_file_name_);
   if (!path || path->empty()) return;
   ImportResourceFile(*path);

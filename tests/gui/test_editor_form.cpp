@@ -215,9 +215,14 @@ TEST_F(EditorFormTest, ImportFillsTheEntryFromTheFileName) {
   EXPECT_TRUE(Visible(editor->ResourceTextDisplay()));
   EXPECT_EQ(editor->ResourceTextDisplay()->toPlainText(), "line one\nline two");
   EXPECT_FALSE(editor->ResourceTextSave()->isEnabled());
-  Import(MakeFile("picture.png"));
+  Import(MakeFile("picture.gif"));
   EXPECT_EQ(platform.LastFirstLine(), "Unrecognised file extension!");
   EXPECT_EQ(editor->Project().ResourceCount, 2);
+  // The dialog offers PNG icons after the data files, which stay as they were.
+  ASSERT_FALSE(platform.file_requests.empty());
+  EXPECT_EQ(platform.file_requests.back().filter,
+            "Data files (slp, slx, bin, wav, bmp, txt, dll, dat, exe)|"
+            "*.slp;*.slx;*.bin;*.wav;*.bmp;*.txt;*.dll;*.dat;*.exe|PNG icons (png)|*.png");
   // A cancelled dialog changes nothing.
   editor->ImportResource();
   EXPECT_EQ(editor->Project().ResourceCount, 2);

@@ -203,7 +203,7 @@ TEST_F(FramesFormTest, AddFramesAppendsEveryChosenFileInOrder) {
   ASSERT_EQ(platform.file_requests.size(), 1u);
   EXPECT_EQ(platform.file_requests[0].title,
             "Select frames to import (shift/ctrl can select multiple files)");
-  EXPECT_EQ(platform.file_requests[0].filter, "BMP files (*.bmp)|*.bmp");
+  EXPECT_EQ(platform.file_requests[0].filter, "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png");
   Add({"/home/me/walk1.BMP"});
   Add({"/home/me/walk1.BMP"});
   EXPECT_EQ(form->FramePaths(),

@@ -261,7 +261,8 @@ void SLXFromFramesForm::paintEvent(QPaintEvent*) {
 void SLXFromFramesForm::AddFrames() {
   FileDialogRequest request;
   request.title = "Select frames to import (shift/ctrl can select multiple files)";
-  request.filter = "BMP files (*.bmp)|*.bmp";
+  // BMP frames first, as always; PNG frames stay PNG in the graphic.
+  request.filter = "BMP files (*.bmp)|*.bmp|PNG files (*.png)|*.png";
   const std::vector<std::string> chosen = CurrentPlatform().OpenFiles(request);
   if (chosen.empty()) return;
   frames_.insert(frames_.end(), chosen.begin(), chosen.end());

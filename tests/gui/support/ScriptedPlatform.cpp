@@ -61,6 +61,10 @@ std::optional<std::string> ScriptedPlatform::SaveFile(const gui::FileDialogReque
   return NextFile(request);
 }
 
+std::optional<std::string> ScriptedPlatform::ChooseFolder(const gui::FileDialogRequest& request) {
+  return NextFile(request);
+}
+
 std::optional<ColourValue> ScriptedPlatform::ChooseColour(ColourValue) {
   if (colour_answers.empty()) return std::nullopt;
   auto answer = colour_answers.front();

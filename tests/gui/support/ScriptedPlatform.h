@@ -49,6 +49,8 @@ class ScriptedPlatform : public gui::Platform {
   std::optional<std::string> OpenFile(const gui::FileDialogRequest& request) override;
   std::vector<std::string> OpenFiles(const gui::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const gui::FileDialogRequest& request) override;
+  // Answers from file_answers, like the file dialogs.
+  std::optional<std::string> ChooseFolder(const gui::FileDialogRequest& request) override;
   std::optional<ColourValue> ChooseColour(ColourValue initial) override;
   Status PlaySound(const std::string& path) override;
   std::string GetSetting(const std::string& application, const std::string& section,
