@@ -117,9 +117,9 @@ void SetupInstalled(CLI::App& app, CommandAction& action) {
   command->callback([&action, args] { action = [args] { return RunInstalled(*args); }; });
 }
 
-CommandRegistrar install_command(22, &SetupInstall);
-CommandRegistrar uninstall_command(23, &SetupUninstall);
-CommandRegistrar installed_command(24, &SetupInstalled);
+CommandRegistrar install_command(23, &SetupInstall);
+CommandRegistrar uninstall_command(24, &SetupUninstall);
+CommandRegistrar installed_command(25, &SetupInstalled);
 
 }  // namespace
 }  // namespace zorv::cli
