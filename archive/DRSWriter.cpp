@@ -75,7 +75,7 @@ class SourceCopier {
 };
 
 Status WriteTo(const DRSArchiveSource& source, const ByteSink& sink,
-               const ProgressSink& progress) {
+               const ProgressSink& progress, const DRSWriteObserver& observe = {}) {
   DRSArchive plan;
   if (Status planned = PlanDRSArchive(source, plan); !planned) return planned;
 
@@ -97,6 +97,7 @@ Status WriteTo(const DRSArchiveSource& source, const ByteSink& sink,
       le::PutU32(directory, static_cast<uint32_t>(file.Offset));
       le::PutU32(directory, static_cast<uint32_t>(file.Size));
     }
+  if (observe) observe(std::string(), nullptr, directory);
   if (!sink(directory)) return Status::Fail("write failed");
 
   int64_t total = 0;
@@ -107,9 +108,15 @@ Status WriteTo(const DRSArchiveSource& source, const ByteSink& sink,
   for (const DRSTableSource& table : source.Tables) {
     for (const DRSFileSource* file : SortedFiles(table)) {
       Tell(progress, "Writing " + table.Type + " file " + NumberText(file->ID), ++step, total);
+      const ByteSink& file_sink =
+          observe ? ByteSink([&](std::string_view bytes) {
+            observe(table.Type, file, bytes);
+            return sink(bytes);
+          })
+                  : sink;
       if (file->SourcePath.empty()) {
-        if (!sink(file->Bytes)) return Status::Fail("write failed");
-      } else if (Status copied = copier.Copy(*file, sink, block); !copied) {
+        if (!file_sink(file->Bytes)) return Status::Fail("write failed");
+      } else if (Status copied = copier.Copy(*file, file_sink, block); !copied) {
         return copied;
       }
     }
@@ -201,9 +208,9 @@ Status PlanDRSArchive(const DRSArchiveSource& source, DRSArchive& plan) {
 }
 
 Status WriteDRSArchive(const DRSArchiveSource& source, SafeFileWriter& out,
-                       const ProgressSink& progress) {
+                       const ProgressSink& progress, const DRSWriteObserver& observe) {
   Status written = WriteTo(
-      source, [&](std::string_view bytes) { return out.Write(bytes); }, progress);
+      source, [&](std::string_view bytes) { return out.Write(bytes); }, progress, observe);
   if (!written) return written;
   if (out.failed()) return Status::Fail("write failed");
   return Status::Ok();

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/DRSArchive.h"
@@ -54,10 +56,18 @@ DRSArchiveSource SourceOfDRSArchive(const DRSArchive& archive, const std::string
 // 2 GB its offsets can reach.
 Status PlanDRSArchive(const DRSArchiveSource& source, DRSArchive& plan);
 
+// Told every piece of an archive as it is written, in order: the
+// directory (file null, type empty), then each file's bytes (in one or more
+// blocks; none for an empty file taken from another file). Whoever needs a
+// checksum of what is written, or of the files it copies, gets it here
+// without reading the archive a second time.
+using DRSWriteObserver =
+    std::function<void(const std::string& type, const DRSFileSource* file, std::string_view bytes)>;
+
 // Writes the archive to out (opened by the caller, who commits it). Every
 // file from another file is checked to lie inside it when it is read.
 Status WriteDRSArchive(const DRSArchiveSource& source, SafeFileWriter& out,
-                       const ProgressSink& progress = {});
+                       const ProgressSink& progress = {}, const DRSWriteObserver& observe = {});
 
 // The same into a new file at path, replacing a file there only when whole.
 // An archive that is one of the sources is refused as the destination.

@@ -26,6 +26,10 @@ Status FileTransaction::Stage(const std::string& path,
   return Status::Ok();
 }
 
+void FileTransaction::StageWritten(const std::string& path, std::string temporary) {
+  staged_.push_back({NativePath(path), std::move(temporary)});
+}
+
 Status FileTransaction::Apply() {
   const size_t first = replaced_.size();
   std::vector<Staged> staged;

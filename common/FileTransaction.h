@@ -27,6 +27,12 @@ class FileTransaction {
   // not be replaced (read-only, a folder, not a regular file) fails here.
   Status Stage(const std::string& path, std::initializer_list<std::string_view> pieces);
 
+  // Takes a new content already written out beside path (a SafeFileWriter
+  // opened kAlwaysBeside, finished, its temporary released) as staged for
+  // path: too large to be held in memory for Stage. The transaction owns
+  // the temporary from now on.
+  void StageWritten(const std::string& path, std::string temporary);
+
   // Moves every file staged since the last Apply into place, keeping each
   // file it replaces aside. When a move fails, every file this call moved
   // is put back and the reason given.
