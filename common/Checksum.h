@@ -1,29 +1,38 @@
-// A 64-bit checksum of bytes given in pieces (XXH64, seed 0): fast enough
+// A 64-bit checksum of bytes given in pieces (XXH64 of the xxHash library,
+// seed 0): fast enough
 // to sum a 200 MB archive while it is written, and strong enough to tell a
 // file changed by hand from the one that was recorded. Not a guard against
 // someone who forges files on purpose.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/Status.h"
+
+// xxHash's running state, kept behind a pointer so that this header does
+// not bring in the library's.
+struct XXH64_state_s;
 
 namespace zorv {
 
 class ContentHash {
  public:
   ContentHash();
+  ~ContentHash();
+  ContentHash(ContentHash&&) noexcept;
+  ContentHash& operator=(ContentHash&&) noexcept;
   void Add(std::string_view bytes);
   // The checksum of every byte added so far (more may be added after).
   uint64_t Digest() const;
 
  private:
-  uint64_t lanes_[4];
-  unsigned char pending_[32];  // bytes not yet taken into the lanes
-  size_t pending_size_ = 0;
-  uint64_t total_ = 0;
+  struct StateDeleter {
+    void operator()(XXH64_state_s* state) const;
+  };
+  std::unique_ptr<XXH64_state_s, StateDeleter> state_;
 };
 
 uint64_t HashOf(std::string_view bytes);
