@@ -10,6 +10,7 @@
 #include "common/Checksum.h"
 #include "common/FileIO.h"
 #include "common/FileTransaction.h"
+#include "common/FolderLock.h"
 #include "common/Functions.h"
 #include "package/ArchiveLayout.h"
 #include "package/GameArchives.h"
@@ -431,14 +432,19 @@ Status UninstallAll(const std::string& package_path, const std::string& data_dir
 Status InstallPackage(const std::string& package_path, const std::string& data_dir,
                       InstallResult& result, const ProgressSink& progress) {
   result = InstallResult();
-  Status installed = StageInstallAll(package_path, data_dir, result, progress);
+  // Two installs at once would each build on archives the other replaces.
+  FolderLock lock;
+  Status installed = lock.Acquire(data_dir);
+  if (installed) installed = StageInstallAll(package_path, data_dir, result, progress);
   if (!installed) return Status::Fail(kNotInstalled, installed.message());
   return Status::Ok();
 }
 
 Status UninstallPackage(const std::string& package_path, const std::string& data_dir,
                         InstalledPackage& removed, const ProgressSink& progress) {
-  Status uninstalled = UninstallAll(package_path, data_dir, removed, progress);
+  FolderLock lock;
+  Status uninstalled = lock.Acquire(data_dir);
+  if (uninstalled) uninstalled = UninstallAll(package_path, data_dir, removed, progress);
   if (!uninstalled) return Status::Fail(kNotUninstalled, uninstalled.message());
   return Status::Ok();
 }

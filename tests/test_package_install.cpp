@@ -10,6 +10,7 @@
 #include "archive/DRSArchive.h"
 #include "common/Checksum.h"
 #include "common/FileIO.h"
+#include "common/FolderLock.h"
 #include "package/ArchiveLayout.h"
 #include "package/GameArchives.h"
 #include "package/PackageInstall.h"
@@ -245,6 +246,32 @@ TEST_F(InstallTest, TheSamePackageTwiceIsRefused) {
   EXPECT_NE(again.message().find("installed already (1 \"Twice\""), std::string::npos)
       << again.message();
   EXPECT_EQ(Snapshot(game), once);
+}
+
+TEST_F(InstallTest, TwoRunsAtOnceInOneFolderAreRefused) {
+  const std::string mod = Package("mod.mpi", "Busy", {{1, 1, 2, "x"}});
+  const auto before = Snapshot(game);
+  {
+    // Another run holds the folder: the lock of a second open of it.
+    FolderLock other;
+    ASSERT_TRUE(other.Acquire(game).ok());
+    InstallResult result;
+    Status installed = InstallPackage(mod, game, result);
+    ASSERT_FALSE(installed.ok());
+    EXPECT_NE(installed.message().find("another install or uninstall is at work"),
+              std::string::npos)
+        << installed.message();
+    EXPECT_EQ(Snapshot(game), before);
+  }
+  Install(mod);
+  {
+    FolderLock other;
+    ASSERT_TRUE(other.Acquire(game).ok());
+    InstalledPackage removed;
+    EXPECT_FALSE(UninstallPackage(mod, game, removed).ok());
+  }
+  Uninstall(mod);
+  EXPECT_EQ(Snapshot(game), before);
 }
 
 TEST_F(InstallTest, ADryRunWritesNothingAndListsEveryChange) {
