@@ -19,11 +19,6 @@ constexpr int64_t kArchiveTypeAt = 44;
 constexpr int64_t kTableCountAt = 56;
 constexpr int64_t kDataStartAt = 60;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // Reads size bytes at offset of the archive into out; false when they are
 // not there.
 using FetchBytes = std::function<bool(int64_t offset, int64_t size, std::string& out)>;

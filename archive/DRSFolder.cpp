@@ -18,11 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr int64_t kCopyBlock = int64_t{1} << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 std::string Describe(const DRSSelectedFile& file) {
   return file.Type + " file " + NumberText(file.File.ID);
 }

@@ -16,11 +16,6 @@ namespace {
 constexpr int64_t kCopyBlock = int64_t{1} << 20;
 constexpr int64_t kMaxArchiveSize = INT32_MAX;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 using ByteSink = std::function<bool(std::string_view)>;
 
 // The files of a table in the order they are written: by id.

@@ -13,10 +13,6 @@ namespace {
 
 constexpr size_t kBlock = size_t{1} << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 void ContentHash::StateDeleter::operator()(XXH64_state_s* state) const { XXH64_freeState(state); }
@@ -46,7 +42,7 @@ uint64_t HashOf(std::string_view bytes) {
 Status FileHash(const std::string& path, uint64_t& hash, int64_t& size) {
   std::FILE* opened = nullptr;
   if (Status status = OpenForReading(path, opened); !status) return status;
-  std::unique_ptr<std::FILE, FileCloser> file(opened);
+  FilePtr file(opened);
   ContentHash sum;
   std::string block(kBlock, '\0');
   int64_t length = 0;

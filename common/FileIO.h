@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,14 @@
 #include "common/Status.h"
 
 namespace zorv {
+
+// A C file that closes itself when its owner goes.
+struct FileCloser {
+  void operator()(std::FILE* file) const {
+    if (file) std::fclose(file);
+  }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // A path as the file system here takes it: "\" separators become "/".
 std::string NativePath(std::string_view path);

@@ -11,10 +11,6 @@ namespace {
 
 constexpr int64_t kBlock = int64_t{1} << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 bool IsCanonicalDRSLayout(const DRSArchive& archive) {
@@ -68,7 +64,7 @@ Status ReadDRSDigest(const std::string& path, uint64_t& digest, int64_t& size) {
     return Status::Fail(path + ": the archive is not in the layout this program writes");
   std::FILE* opened = nullptr;
   if (Status status = OpenForReading(path, opened); !status) return status;
-  std::unique_ptr<std::FILE, FileCloser> file(opened);
+  FilePtr file(opened);
   const Status unreadable = Status::Fail(path + ": the archive cannot be read to its end");
   std::string block;
   auto read = [&](int64_t length, ContentHash& hash) {

@@ -50,10 +50,6 @@ class TemporaryFiles {
   std::vector<std::string> paths_;
 };
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 struct PackagedSource {
   int32_t position = 0;  // in the resource list
   std::string path;
@@ -99,7 +95,6 @@ class Compiler {
                                  NumberText(static_cast<int64_t>(project_.Title.size())) +
                                  " bytes; at most " + NumberText(kMPIMaxField) +
                                  ")!\nThe package was not written."));
-
 
     int16_t entry_count = 0;
     for (int32_t i = 1; i <= project_.ResourceCount; ++i)
@@ -245,7 +240,7 @@ class Compiler {
     if (Status status = OpenForReading(source.path, opened); !status)
       return RefuseResource(source.position, "the file " + source.path + " cannot be read (" +
                                                  status.message() + ")");
-    std::unique_ptr<std::FILE, FileCloser> file(opened);
+    FilePtr file(opened);
     auto length = static_cast<uint64_t>(source.length);
     uint64_t blocks = length / kPackageCopyBlock;
     size_t rest = static_cast<size_t>(length % kPackageCopyBlock);

@@ -11,11 +11,6 @@
 namespace zorv {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool ReadExactly(std::FILE* file, std::string& out, size_t size) {
   out.resize(size);
   return size == 0 || std::fread(out.data(), 1, size, file) == size;

@@ -24,11 +24,6 @@ namespace zorv {
 namespace fs = std::filesystem;
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // Icon row data holds at most a few bytes a pixel (a copy command's byte
 // per pixel, a row's offset and end): longer data is no icon, and is not
 // read into memory.

@@ -189,7 +189,7 @@ std::vector<std::string> LinesOf(LineSource& source) {
 
 TEST(LineSources, FromTextAndFromAFileGiveTheSameLines) {
   test::TempDir dir;
-  for (const std::string text :
+  for (const std::string& text :
        {std::string(""), std::string("\n"), std::string("a"), std::string("a\r\nb\r\n"),
         std::string("a\nb"), std::string("x\r"), std::string("\r\n\r\n"),
         std::string(60000, 'q') + "\nend"}) {
