@@ -206,9 +206,10 @@ Status WriteDRSArchive(const DRSArchiveSource& source, SafeFileWriter& out,
                        const ProgressSink& progress, const DRSWriteObserver& observe) {
   Status written = WriteTo(
       source, [&](std::string_view bytes) { return out.Write(bytes); }, progress, observe);
-  if (!written) return written;
-  if (out.failed()) return Status::Fail("write failed");
-  return Status::Ok();
+  // A write refused by the file system says why (a full disk, a size
+  // limit), not only that it failed.
+  if (out.failed()) return Status::Fail(out.FailureReason());
+  return written;
 }
 
 Status WriteDRSArchiveFile(const std::string& path, const DRSArchiveSource& source,

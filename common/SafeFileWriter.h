@@ -53,6 +53,8 @@ class SafeFileWriter {
   bool WriteAt(uint64_t offset, const void* data, size_t size);
   uint64_t Size() const { return size_; }
   bool failed() const { return failed_; }
+  // Why the write failed, in the system's words ("File too large").
+  std::string FailureReason() const { return reason_.empty() ? "write failed" : reason_; }
   // Completes the new file (written out and closed, with the permissions of
   // the file it is to replace) without replacing anything yet.
   Status Finish();

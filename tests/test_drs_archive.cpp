@@ -2,6 +2,11 @@
 // from its own files, and the damaged archives that must be refused with a
 // reason instead of being read past their end.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
 #include <sys/resource.h>
 
@@ -122,6 +127,26 @@ TEST(DRSArchiveLayout, AnArchiveOfNoTablesIsEmptyNotDamaged) {
   Status read = Parse(bytes, archive);
   ASSERT_TRUE(read.ok()) << read.message();
   EXPECT_TRUE(archive.Tables.empty());
+}
+
+TEST(DRSArchiveWriter, AWriteThatFailsSaysWhyAndLeavesNoFile) {
+  TempDir dir;
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1, std::string(3 << 20, 'x'))}});
+  const std::string path = dir.File("big.drs");
+  // The file size limit stands in for a full disk.
+  struct rlimit old_limit {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
+  auto old_handler = signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small_limit = old_limit;
+  small_limit.rlim_cur = 1 << 20;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small_limit), 0);
+  Status written = WriteDRSArchiveFile(path, source);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_handler);
+  ASSERT_FALSE(written.ok());
+  EXPECT_EQ(written.message(), path + ": " + std::strerror(EFBIG));
+  EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST(DRSArchiveWriter, RefusesWhatNoArchiveCanHold) {
