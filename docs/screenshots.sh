@@ -158,4 +158,31 @@ sleep 0.5
 import -window "$slx_editor" "$out/slx-editor.png"
 stop_editor
 
+# The archive browser on a game archive built from the samples (the unit
+# as slp 1, the screen as slp 2, the unit's palette as bina 50500), the
+# unit selected and stepped to its third frame. Places are those of the
+# designs: the Tools menu, its second item, the list's second line, ">".
+mkdir "$work/drs"
+cp "$samples/unit.slp" "$work/drs/1.slp"
+cp "$samples/screen.slp" "$work/drs/2.slp"
+cp "$samples/unit.pal" "$work/drs/50500.bina"
+"$zorv" drs build "$work/drs" -o "$work/graphics.drs" -q
+start_editor "$work/castle.mpr"
+main="$(window '^Zorv Mod Editor - version')"
+sleep 0.5
+xdotool mousemove --window "$main" 115 8 click 1
+sleep 0.4
+xdotool mousemove --window "$main" 190 51 click 1
+window '^Select a game archive$' >/dev/null
+sleep 0.3
+xdotool type --delay 30 "$work/graphics.drs"
+xdotool key Return
+browser="$(window '^Browse game archive$')"
+sleep 0.5
+xdotool mousemove --window "$browser" 30 61 click 1
+sleep 0.3
+for _ in 1 2; do xdotool mousemove --window "$browser" 280 324 click 1; sleep 0.2; done
+import -window "$browser" "$out/archive-browser.png"
+stop_editor
+
 echo "Wrote $(ls "$out" | wc -l) pictures to docs/screenshots: $(cd "$out" && echo *.png)"
