@@ -52,6 +52,33 @@ Sample LoadSample(const std::string& name) {
   return sample;
 }
 
+// Times export_all, one pass at a time, against decoding the same frames
+// (repeated to take measurable time) in the same run, and gives the
+// counters every export benchmark reports.
+template <typename Export>
+void MeasureAgainstDecode(benchmark::State& state, const Sample& sample, Export& export_all) {
+  zorv::cDIBSection colour, data;
+  auto decode_all = [&] {
+    for (const auto& f : sample.frames) {
+      benchmark::DoNotOptimize(
+          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
+      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
+    }
+  };
+  const int reps = RepsFor(decode_all);
+  double export_seconds = 0, decode_seconds = 0;
+  for (auto _ : state) {
+    const double once = CPUSeconds(1, export_all);
+    decode_seconds += CPUSeconds(reps, decode_all) / reps;
+    export_seconds += once;
+    state.SetIterationTime(once);
+  }
+  const double passes = static_cast<double>(state.iterations());
+  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
+  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
+  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+}
+
 enum class Format { kRGBA, kIndexed };
 
 void Export(benchmark::State& state, const std::string& name, Format format) {
@@ -82,26 +109,7 @@ void Export(benchmark::State& state, const std::string& name, Format format) {
       png_bytes += png.size();
     }
   };
-  zorv::cDIBSection colour, data;
-  auto decode_all = [&] {
-    for (const auto& f : sample.frames) {
-      benchmark::DoNotOptimize(
-          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
-      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
-    }
-  };
-  const int reps = RepsFor(decode_all);
-  double export_seconds = 0, decode_seconds = 0;
-  for (auto _ : state) {
-    const double once = CPUSeconds(1, export_all);
-    decode_seconds += CPUSeconds(reps, decode_all) / reps;
-    export_seconds += once;
-    state.SetIterationTime(once);
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
-  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
-  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+  MeasureAgainstDecode(state, sample, export_all);
   state.counters["png_kbytes"] = static_cast<double>(png_bytes) / 1024;
 }
 
@@ -131,26 +139,7 @@ void ExportComposed(benchmark::State& state, const std::string& name, Composed k
     if (!ok) state.SkipWithError("the export failed");
     benchmark::DoNotOptimize(bytes.data());
   };
-  zorv::cDIBSection colour, data;
-  auto decode_all = [&] {
-    for (const auto& f : sample.frames) {
-      benchmark::DoNotOptimize(
-          zorv::DecodeSLPFrame(*sample.file, f, sample.palette, colour, data).ok());
-      benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
-    }
-  };
-  const int reps = RepsFor(decode_all);
-  double export_seconds = 0, decode_seconds = 0;
-  for (auto _ : state) {
-    const double once = CPUSeconds(1, export_all);
-    decode_seconds += CPUSeconds(reps, decode_all) / reps;
-    export_seconds += once;
-    state.SetIterationTime(once);
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
-  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
-  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+  MeasureAgainstDecode(state, sample, export_all);
   state.counters["file_kbytes"] = static_cast<double>(bytes.size()) / 1024;
 }
 
