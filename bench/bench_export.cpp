@@ -27,8 +27,7 @@
 
 namespace {
 
-using zorv::bench::CPUSeconds;
-using zorv::bench::RepsFor;
+using zorv::bench::MeasurePassesAgainst;
 
 struct Sample {
   std::unique_ptr<zorv::SLPFile> file;
@@ -65,18 +64,7 @@ void MeasureAgainstDecode(benchmark::State& state, const Sample& sample, Export&
       benchmark::DoNotOptimize(colour.DIBSectionBitsPtr());
     }
   };
-  const int reps = RepsFor(decode_all);
-  double export_seconds = 0, decode_seconds = 0;
-  for (auto _ : state) {
-    const double once = CPUSeconds(1, export_all);
-    decode_seconds += CPUSeconds(reps, decode_all) / reps;
-    export_seconds += once;
-    state.SetIterationTime(once);
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = static_cast<double>(sample.pixels) * passes / export_seconds / 1e6;
-  state.counters["ratio_to_decode"] = export_seconds / decode_seconds;
-  state.counters["ms_per_pass"] = 1e3 * export_seconds / passes;
+  MeasurePassesAgainst(state, sample.pixels, export_all, decode_all, "ratio_to_decode");
 }
 
 enum class Format { kRGBA, kIndexed };

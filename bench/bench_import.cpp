@@ -24,8 +24,6 @@
 
 namespace {
 
-using zorv::bench::CPUSeconds;
-using zorv::bench::RepsFor;
 
 enum class Format { kRGBA, kIndexed };
 
@@ -95,18 +93,8 @@ void Import(benchmark::State& state, const std::string& name, Format format) {
     benchmark::DoNotOptimize(
         zorv::EncodeSLP(std::span<const zorv::FrameBitmaps>(decoded), palette, slp).ok());
   };
-  const int reps = RepsFor(encode_all);
-  double import_seconds = 0, encode_seconds = 0;
-  for (auto _ : state) {
-    const double once = CPUSeconds(1, import_all);
-    encode_seconds += CPUSeconds(reps, encode_all) / reps;
-    import_seconds += once;
-    state.SetIterationTime(once);
-  }
-  const double passes = static_cast<double>(state.iterations());
-  state.counters["Mpixel_per_s"] = static_cast<double>(pixels_total) * passes / import_seconds / 1e6;
-  state.counters["ratio_to_encode"] = import_seconds / encode_seconds;
-  state.counters["ms_per_pass"] = 1e3 * import_seconds / passes;
+  zorv::bench::MeasurePassesAgainst(state, pixels_total, import_all, encode_all,
+                                    "ratio_to_encode");
 }
 
 }  // namespace
