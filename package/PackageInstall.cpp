@@ -84,10 +84,13 @@ Status MakeInstallFolders(const std::string& data_dir, int number, bool& made_to
 }
 
 // A second name for a file, or a copy where the file system has no links.
-// A copy that fails part-way is removed.
+// A copy that fails part-way is removed. A symbolic link is followed: a
+// second name for the link itself would keep no bytes, and a relative one
+// leads nowhere from another folder.
 Status LinkOrCopy(const std::string& from, const std::string& to) {
   std::error_code ec;
-  fs::create_hard_link(fs::path(from), fs::path(to), ec);
+  const fs::path file = fs::canonical(fs::path(from), ec);
+  fs::create_hard_link(ec ? fs::path(from) : file, fs::path(to), ec);
   if (!ec) return Status::Ok();
   ec.clear();
   if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::none, ec)) {
