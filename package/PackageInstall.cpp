@@ -457,7 +457,14 @@ std::string DescribeInstalled(const InstalledPackage& package) {
   for (const InstalledArchive& archive : package.Archives)
     archives += (archives.empty() ? "" : ", ") + archive.FileName;
   const std::string file = fs::path(package.PackageFile).filename().string();
-  return NumberText(package.Number) + " \"" + package.Title + "\" (" + file + "): " + archives;
+  std::string text =
+      NumberText(package.Number) + " \"" + package.Title + "\" (" + file + "): " + archives;
+  // The title is bytes of the package, the file name any the user got:
+  // control characters (escape sequences among them) are shown as "?"
+  // wherever the text goes, messages too.
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
 }
 
 }  // namespace zorv

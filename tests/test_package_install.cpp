@@ -302,6 +302,28 @@ TEST_F(InstallTest, TheSamePackageTwiceIsRefused) {
   EXPECT_EQ(Snapshot(game), once);
 }
 
+TEST_F(InstallTest, MessagesShowAPackageTitleWithoutItsControlCharacters) {
+  // A title is any bytes of the package; escape sequences in it must not
+  // reach the terminal through a refusal's message.
+  const std::string evil = Package("evil.mpi", "Evil\x1b[2J\x1b]0;x\x07", {{1, 1, 2, "x"}});
+  const std::string later = Package("later.mpi", "Later\x1b[31m", {{1, 1, 3, "y"}});
+  Install(evil);
+  Install(later);
+  InstallResult result;
+  const Status twice = InstallPackage(evil, game, result);
+  ASSERT_FALSE(twice.ok());
+  InstalledPackage removed;
+  const Status under = UninstallPackage(evil, game, removed);
+  ASSERT_FALSE(under.ok());
+  for (const Status* status : {&twice, &under})
+    for (unsigned char c : status->message())
+      EXPECT_TRUE(c == '\n' || c >= 0x20) << int{c} << " in " << status->message();
+  EXPECT_NE(twice.message().find("1 \"Evil?[2J?]0;x?\" (evil.mpi)"), std::string::npos)
+      << twice.message();
+  EXPECT_NE(under.message().find("2 \"Later?[31m\" (later.mpi)"), std::string::npos)
+      << under.message();
+}
+
 TEST_F(InstallTest, TwoRunsAtOnceInOneFolderAreRefused) {
   const std::string mod = Package("mod.mpi", "Busy", {{1, 1, 2, "x"}});
   const auto before = Snapshot(game);
