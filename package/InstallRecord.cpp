@@ -284,8 +284,12 @@ Status ParseInstallRecord(const std::string& text, InstallRecord& record) {
 }
 
 Status ReadInstallRecord(const std::string& data_dir, InstallRecord& record) {
-  const std::string folder = InstallFolder(data_dir);
   std::error_code ec;
+  // A mistyped data folder holds no record, yet nothing is installed in it
+  // is no answer to give.
+  if (!fs::is_directory(fs::path(NativePath(data_dir.empty() ? "." : data_dir)), ec))
+    return Status::Fail(data_dir + ": no such folder");
+  const std::string folder = InstallFolder(data_dir);
   const fs::file_status status = fs::symlink_status(fs::path(folder), ec);
   if (!fs::exists(status)) {
     record = InstallRecord();
