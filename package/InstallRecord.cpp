@@ -16,8 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kRecordHeader[] = "Zorv installed packages 1";
-// Far more installs than anyone makes; keeps numbers and names short.
-constexpr int64_t kMaxInstallNumber = 999999;
 // What this program writes stays below 2 GB; an archive as it was before
 // an install is any file the reader took, whose files may end near 4 GB
 // with more bytes after them.

@@ -279,6 +279,10 @@ Status StageInstallAll(const std::string& package_path, const std::string& data_
     return Status::Fail(package_path + ": this package is installed already (" +
                         DescribeInstalled(*same) + "); uninstall it first");
   installed.Number = record.Packages.empty() ? 1 : record.Packages.back().Number + 1;
+  // A number past the last would make a record that cannot be read back.
+  if (installed.Number > kMaxInstallNumber)
+    return Status::Fail(InstallRecordPath(data_dir) + ": no install number is left after " +
+                        NumberText(kMaxInstallNumber) + "; uninstall the newest installs first");
   installed.Title = plan.Package.Title;
   installed.PackageFile = AbsolutePath(package_path);
 

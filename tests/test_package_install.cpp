@@ -324,6 +324,35 @@ TEST_F(InstallTest, MessagesShowAPackageTitleWithoutItsControlCharacters) {
       << under.message();
 }
 
+TEST_F(InstallTest, AnInstallPastTheLastNumberIsRefused) {
+  // A record (edited by hand) whose last install has the highest number:
+  // one more would be written under a number the record cannot hold, and
+  // nothing could be listed or removed after it.
+  InstallRecord record;
+  InstalledPackage last;
+  last.Number = 999999;
+  last.Title = "Last";
+  last.PackageFile = "last.mpi";
+  InstalledArchive sounds;
+  sounds.Target = 3;
+  sounds.FileName = "sounds.drs";
+  last.Archives.push_back(sounds);
+  record.Packages.push_back(last);
+  fs::create_directory(fs::path(game) / "zorv-installed");
+  WriteFileBytes(InstallRecordPath(game), FormatInstallRecord(record));
+  const auto before = Snapshot(game);
+
+  const std::string mod = Package("mod.mpi", "One more", {{1, 1, 2, "x"}});
+  InstallResult result;
+  const Status refused = InstallPackage(mod, game, result);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.message().find("no install number is left"), std::string::npos)
+      << refused.message();
+  EXPECT_EQ(Snapshot(game), before);
+  InstallRecord read;
+  EXPECT_TRUE(ReadInstallRecord(game, read).ok());
+}
+
 TEST_F(InstallTest, TwoRunsAtOnceInOneFolderAreRefused) {
   const std::string mod = Package("mod.mpi", "Busy", {{1, 1, 2, "x"}});
   const auto before = Snapshot(game);
