@@ -16,9 +16,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr char kRecordHeader[] = "Zorv installed packages 1";
-// Far more installs than anyone makes; keeps numbers and names short.
-constexpr int64_t kMaxInstallNumber = 999999;
+// What this program writes stays below 2 GB; an archive as it was before
+// an install is any file the reader took, whose files may end near 4 GB
+// with more bytes after them.
 constexpr int64_t kMaxArchiveSize = INT32_MAX;
+constexpr int64_t kMaxArchiveSizeBefore = int64_t{1} << 40;
 // A package's offsets and lengths are 32-bit: its end lies below 4 GB.
 constexpr int64_t kMaxPackageSize = int64_t{1} << 32;
 constexpr uint64_t kMaxRecordSize = uint64_t{64} << 20;
@@ -189,7 +191,8 @@ class RecordParser {
         return Fail("keep must be \"whole\" or \"files\"");
       archive.KeptWhole = words[0] == "whole";
     } else if (key == "before" || key == "after") {
-      auto size = words.size() == 2 ? Number(words[0], 0, kMaxArchiveSize) : std::nullopt;
+      const int64_t most = key == "before" ? kMaxArchiveSizeBefore : kMaxArchiveSize;
+      auto size = words.size() == 2 ? Number(words[0], 0, most) : std::nullopt;
       uint64_t hash = 0;
       if (!size || !ParseHashText(words[1], hash)) return Fail(key + " needs a size and a checksum");
       (key == "before" ? archive.SizeBefore : archive.SizeAfter) = *size;
@@ -279,8 +282,12 @@ Status ParseInstallRecord(const std::string& text, InstallRecord& record) {
 }
 
 Status ReadInstallRecord(const std::string& data_dir, InstallRecord& record) {
-  const std::string folder = InstallFolder(data_dir);
   std::error_code ec;
+  // A mistyped data folder holds no record, yet nothing is installed in it
+  // is no answer to give.
+  if (!fs::is_directory(fs::path(NativePath(data_dir.empty() ? "." : data_dir)), ec))
+    return Status::Fail(data_dir + ": no such folder");
+  const std::string folder = InstallFolder(data_dir);
   const fs::file_status status = fs::symlink_status(fs::path(folder), ec);
   if (!fs::exists(status)) {
     record = InstallRecord();

@@ -27,6 +27,8 @@ namespace zorv {
 
 inline constexpr char kInstallFolderName[] = "zorv-installed";
 inline constexpr char kInstallRecordName[] = "installed.txt";
+// Far more installs than anyone makes; keeps numbers and names short.
+inline constexpr int kMaxInstallNumber = 999999;
 
 struct InstalledFileID {
   std::string Type;  // "slp", "wav", "bina"

@@ -84,10 +84,13 @@ Status MakeInstallFolders(const std::string& data_dir, int number, bool& made_to
 }
 
 // A second name for a file, or a copy where the file system has no links.
-// A copy that fails part-way is removed.
+// A copy that fails part-way is removed. A symbolic link is followed: a
+// second name for the link itself would keep no bytes, and a relative one
+// leads nowhere from another folder.
 Status LinkOrCopy(const std::string& from, const std::string& to) {
   std::error_code ec;
-  fs::create_hard_link(fs::path(from), fs::path(to), ec);
+  const fs::path file = fs::canonical(fs::path(from), ec);
+  fs::create_hard_link(ec ? fs::path(from) : file, fs::path(to), ec);
   if (!ec) return Status::Ok();
   ec.clear();
   if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::none, ec)) {
@@ -276,6 +279,10 @@ Status StageInstallAll(const std::string& package_path, const std::string& data_
     return Status::Fail(package_path + ": this package is installed already (" +
                         DescribeInstalled(*same) + "); uninstall it first");
   installed.Number = record.Packages.empty() ? 1 : record.Packages.back().Number + 1;
+  // A number past the last would make a record that cannot be read back.
+  if (installed.Number > kMaxInstallNumber)
+    return Status::Fail(InstallRecordPath(data_dir) + ": no install number is left after " +
+                        NumberText(kMaxInstallNumber) + "; uninstall the newest installs first");
   installed.Title = plan.Package.Title;
   installed.PackageFile = AbsolutePath(package_path);
 
@@ -454,7 +461,14 @@ std::string DescribeInstalled(const InstalledPackage& package) {
   for (const InstalledArchive& archive : package.Archives)
     archives += (archives.empty() ? "" : ", ") + archive.FileName;
   const std::string file = fs::path(package.PackageFile).filename().string();
-  return NumberText(package.Number) + " \"" + package.Title + "\" (" + file + "): " + archives;
+  std::string text =
+      NumberText(package.Number) + " \"" + package.Title + "\" (" + file + "): " + archives;
+  // The title is bytes of the package, the file name any the user got:
+  // control characters (escape sequences among them) are shown as "?"
+  // wherever the text goes, messages too.
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  return text;
 }
 
 }  // namespace zorv

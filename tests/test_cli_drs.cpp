@@ -265,6 +265,29 @@ TEST_F(CLIDRSTest, DamagedArchivesAreRefusedAndNothingIsWritten) {
   EXPECT_EQ(Zorv("drs list " + Quote(dir.File("missing.drs"))).status, 1);
 }
 
+TEST_F(CLIDRSTest, HeaderTextsReachTheTerminalAsPlainCharactersOnly) {
+  // Escape sequences in an archive's header would clear the screen, set
+  // the window title or fill the clipboard of whoever looks at it.
+  DRSArchiveSource source;
+  source.Header = DefaultDRSHeaderText();
+  source.Header.Copyright = std::string("Evil \x1b[2J\x1b]52;c;aGk=\x07\x9b" "1m");
+  source.Header.Copyright.resize(kDRSCopyrightSize, '\0');
+  source.Header.ArchiveType = std::string("tr\x1b]0;x\x07" "be");
+  source.Header.ArchiveType.resize(kDRSArchiveTypeSize, '\0');
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1, "one")}});
+  std::string bytes;
+  ASSERT_TRUE(DRSArchiveBytes(source, bytes).ok());
+  test::WriteFileBytes(archive, bytes);
+
+  const test::CommandResult info = Zorv("info " + Quote(archive));
+  ASSERT_EQ(info.status, 0) << info.err;
+  for (unsigned char c : info.out)
+    EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << "byte " << int{c} << " in\n" << info.out;
+  EXPECT_NE(info.out.find("copyright \"Evil ?[2J?]52;c;aGk=??1m\""), std::string::npos)
+      << info.out;
+  EXPECT_NE(info.out.find("type \"tr?]0;x?be\""), std::string::npos) << info.out;
+}
+
 TEST_F(CLIDRSTest, HelpNamesTheSubCommands) {
   const test::CommandResult help = Zorv("help drs");
   ASSERT_EQ(help.status, 0);

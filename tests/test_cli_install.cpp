@@ -95,6 +95,16 @@ TEST_F(CLIInstallTest, WrongInputGivesAMessageAndTheRightStatus) {
   EXPECT_NE(not_a_package.err.find("not an MPI package"), std::string::npos);
   auto not_installed = Expect(1, "uninstall " + Quote(a) + " " + Quote(game));
   EXPECT_NE(not_installed.err.find("this package is not installed"), std::string::npos);
+  // A data folder that is not there is said so, never taken for one where
+  // nothing is installed.
+  const std::string nowhere = dir.File("nowhere");
+  for (const std::string command : {"installed " + Quote(nowhere),
+                                    "uninstall " + Quote(a) + " " + Quote(nowhere)}) {
+    auto no_folder = Expect(1, command);
+    EXPECT_NE(no_folder.err.find(nowhere + ": no such folder"), std::string::npos)
+        << no_folder.err;
+    EXPECT_EQ(no_folder.out, "");
+  }
   EXPECT_EQ(test::Snapshot(game), original);
 
   fs::create_directory(game + "/zorv-installed");

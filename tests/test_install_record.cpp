@@ -87,6 +87,23 @@ TEST(InstallRecord, ReadsBackWhatItWrote) {
   EXPECT_EQ(FormatInstallRecord(read), text);
 }
 
+TEST(InstallRecord, ReadsBackAWholeArchiveOfAnySize) {
+  // An archive kept whole may be larger than 2 GB: its files lie below
+  // 2 GB but may end past it, and bytes may follow the data. The record
+  // must read back what the install wrote, or nothing could come off.
+  InstallRecord record = TwoInstalls();
+  InstalledArchive& sounds = record.Packages[1].Archives[0];
+  sounds.SizeBefore = int64_t{3} << 30;
+  InstallRecord read;
+  Status parsed = ParseInstallRecord(FormatInstallRecord(record), read);
+  ASSERT_TRUE(parsed.ok()) << parsed.message();
+  EXPECT_EQ(read.Packages[1].Archives[0].SizeBefore, sounds.SizeBefore);
+
+  // What the install writes is never more than 2 GB.
+  sounds.SizeAfter = int64_t{3} << 30;
+  EXPECT_FALSE(ParseInstallRecord(FormatInstallRecord(record), read).ok());
+}
+
 // Replaces the first occurrence of what in text.
 std::string Edited(std::string text, const std::string& what, const std::string& with) {
   const size_t at = text.find(what);

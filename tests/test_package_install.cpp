@@ -193,6 +193,60 @@ TEST(ArchiveLayout, TellsTheCanonicalLayoutFromAnyOther) {
   }
 }
 
+TEST_F(InstallTest, UninstallRestoresArchivesOfEveryShape) {
+  // Tables not in type order, an empty table, an empty file, the same id
+  // in two tables: each archive in the canonical layout still, so only
+  // the replaced files are kept.
+  DRSArchiveSource terrain;
+  terrain.Tables.push_back({"wav", {DRSFileSource::FromBytes(7, "RIFF-seven"),
+                                    DRSFileSource::FromBytes(0, "")}});
+  terrain.Tables.push_back({"slp", {DRSFileSource::FromBytes(7, "slp seven"),
+                                    DRSFileSource::FromBytes(-3, "")}});
+  terrain.Tables.push_back({"bina", {}});
+  test::WriteArchive(Game("terrain.drs"), terrain);
+  DRSArchive read;
+  ASSERT_TRUE(ReadDRSArchive(Game("terrain.drs"), read).ok());
+  ASSERT_TRUE(IsCanonicalDRSLayout(read));
+
+  const auto before = Snapshot(game);
+  const std::string mod = Package(
+      "shapes.mpi", "Shapes",
+      {{1, 4, 7, ""},                // slp 7 replaced by nothing
+       {1, 4, -3, "was empty"},      // the empty slp -3 replaced
+       {2, 4, 0, "RIFF-zero"},       // the empty wav 0 replaced
+       {3, 4, 12, "into the empty table"},
+       {2, 1, 7, "RIFF-new table"}});  // graphics has no wav table
+  Install(mod);
+  EXPECT_EQ(ArchiveFile("terrain.drs", "slp", 7), "");
+  EXPECT_EQ(ArchiveFile("terrain.drs", "wav", 7), "RIFF-seven");
+  EXPECT_EQ(ArchiveFile("terrain.drs", "slp", -3), "was empty");
+  EXPECT_EQ(ArchiveFile("terrain.drs", "bina", 12), "into the empty table");
+  EXPECT_FALSE(fs::exists(fs::path(game) / "zorv-installed/1/terrain.drs"));
+  Uninstall(mod);
+  EXPECT_EQ(Snapshot(game), before) << test::Names(Snapshot(game));
+}
+
+TEST_F(InstallTest, AnArchiveThatIsALinkIsRestored) {
+  // The data folder names an archive kept elsewhere by a relative link;
+  // the archive is not in the canonical layout, so it is kept whole.
+  const fs::path store = dir.path() / "store";
+  fs::create_directory(store);
+  const std::string odd = test::NonCanonicalArchive({{"slp", {{4, "four"}, {1, "one"}}}},
+                                                    {{0, 0}, {0, 1}}, "-");
+  WriteFileBytes((store / "interfac.drs").string(), odd);
+  fs::create_symlink(fs::path("..") / "store" / "interfac.drs", Game("interfac.drs"));
+
+  const std::string mod = Package("ui.mpi", "UI", {{1, 2, 4, "new four"}});
+  Install(mod);
+  EXPECT_EQ(ArchiveFile("interfac.drs", "slp", 4), "new four");
+  // The install replaced the link, never the file it led to.
+  EXPECT_EQ(ReadFileBytes((store / "interfac.drs").string()), odd);
+  Uninstall(mod);
+  EXPECT_EQ(ReadFileBytes(Game("interfac.drs")), odd);
+  EXPECT_EQ(ReadFileBytes((store / "interfac.drs").string()), odd);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(fs::path(game) / "zorv-installed")));
+}
+
 TEST_F(InstallTest, StackedInstallsComeOffInReverseOrderOnly) {
   const auto original = Snapshot(game);
   const std::string a = Package("a.mpi", "First", {{1, 1, 2, "A two"}, {2, 3, 5, "RIFF-A"}});
@@ -246,6 +300,57 @@ TEST_F(InstallTest, TheSamePackageTwiceIsRefused) {
   EXPECT_NE(again.message().find("installed already (1 \"Twice\""), std::string::npos)
       << again.message();
   EXPECT_EQ(Snapshot(game), once);
+}
+
+TEST_F(InstallTest, MessagesShowAPackageTitleWithoutItsControlCharacters) {
+  // A title is any bytes of the package; escape sequences in it must not
+  // reach the terminal through a refusal's message.
+  const std::string evil = Package("evil.mpi", "Evil\x1b[2J\x1b]0;x\x07", {{1, 1, 2, "x"}});
+  const std::string later = Package("later.mpi", "Later\x1b[31m", {{1, 1, 3, "y"}});
+  Install(evil);
+  Install(later);
+  InstallResult result;
+  const Status twice = InstallPackage(evil, game, result);
+  ASSERT_FALSE(twice.ok());
+  InstalledPackage removed;
+  const Status under = UninstallPackage(evil, game, removed);
+  ASSERT_FALSE(under.ok());
+  for (const Status* status : {&twice, &under})
+    for (unsigned char c : status->message())
+      EXPECT_TRUE(c == '\n' || c >= 0x20) << int{c} << " in " << status->message();
+  EXPECT_NE(twice.message().find("1 \"Evil?[2J?]0;x?\" (evil.mpi)"), std::string::npos)
+      << twice.message();
+  EXPECT_NE(under.message().find("2 \"Later?[31m\" (later.mpi)"), std::string::npos)
+      << under.message();
+}
+
+TEST_F(InstallTest, AnInstallPastTheLastNumberIsRefused) {
+  // A record (edited by hand) whose last install has the highest number:
+  // one more would be written under a number the record cannot hold, and
+  // nothing could be listed or removed after it.
+  InstallRecord record;
+  InstalledPackage last;
+  last.Number = 999999;
+  last.Title = "Last";
+  last.PackageFile = "last.mpi";
+  InstalledArchive sounds;
+  sounds.Target = 3;
+  sounds.FileName = "sounds.drs";
+  last.Archives.push_back(sounds);
+  record.Packages.push_back(last);
+  fs::create_directory(fs::path(game) / "zorv-installed");
+  WriteFileBytes(InstallRecordPath(game), FormatInstallRecord(record));
+  const auto before = Snapshot(game);
+
+  const std::string mod = Package("mod.mpi", "One more", {{1, 1, 2, "x"}});
+  InstallResult result;
+  const Status refused = InstallPackage(mod, game, result);
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.message().find("no install number is left"), std::string::npos)
+      << refused.message();
+  EXPECT_EQ(Snapshot(game), before);
+  InstallRecord read;
+  EXPECT_TRUE(ReadInstallRecord(game, read).ok());
 }
 
 TEST_F(InstallTest, TwoRunsAtOnceInOneFolderAreRefused) {
