@@ -83,7 +83,7 @@ TEST_F(CLIInfoTest, EachKindIsToldByItsContentWhateverItsExtension) {
     // No extension, an extension of no kind, and the extension of another
     // kind: the content decides.
     const std::string misnamed_as = std::string(k.kind) == "SLP" ? "x.bmp" : "x.slp";
-    for (const std::string name : {std::string("noext"), std::string("x.dat"), misnamed_as}) {
+    for (const std::string& name : {std::string("noext"), std::string("x.dat"), misnamed_as}) {
       SCOPED_TRACE(std::string(k.file) + " as " + name);
       const std::string path = dir.File(std::string(k.kind) + "-" + name);
       fs::copy_file(dir.File(k.file), path);
@@ -213,6 +213,30 @@ TEST_F(CLIInfoTest, ATruncatedSampleSpriteIsReportedNotListed) {
 
 // An archive holding the SLP made above and a palette, named without an
 // extension so that only its content tells what it is.
+TEST_F(CLIInfoTest, TextsFromAFileNeverReachTheTerminalAsControlCharacters) {
+  // A project and its package whose title and resource name carry an
+  // escape sequence (setting the terminal's title) and a C1 control.
+  const std::string title = "Evil\x1b]0;owned\x07 title\x9b";
+  test::WriteFileBytes(dir.File("readme.txt"), "Read me");
+  test::WriteFileBytes(dir.File("evil.mpr"),
+                       "Mod Project - v0.50\r\n" + title + "\r\n1\r\nname\x1b[2J\r\n" +
+                           dir.File("readme.txt") + "\r\n5\r\n5\r\n0\r\n0\r\n");
+  ASSERT_EQ(Zorv("compile " + Quote(dir.File("evil.mpr")) + " " + Quote(dir.File("evil.mpi")))
+                .status,
+            0);
+  for (const char* file : {"evil.mpr", "evil.mpi"}) {
+    SCOPED_TRACE(file);
+    const test::CommandResult text = Zorv("info " + Quote(dir.File(file)));
+    ASSERT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.find('\x1b'), std::string::npos) << text.out;
+    EXPECT_EQ(text.out.find('\x07'), std::string::npos);
+    EXPECT_EQ(text.out.find('\x9b'), std::string::npos);
+    EXPECT_NE(text.out.find("Evil?]0;owned? title?"), std::string::npos) << text.out;
+    // JSON keeps the title as it is, escaped by the JSON writer.
+    EXPECT_EQ(InfoJson(dir.File(file))["title"].get<std::string>().substr(0, 5), "Evil\x1b");
+  }
+}
+
 TEST_F(CLIInfoTest, AGameArchiveIsToldByItsContent) {
   DRSArchiveSource source;
   source.Tables.push_back({"slp", {DRSFileSource::FromBytes(1234, std::string(40, 's')),

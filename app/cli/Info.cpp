@@ -83,4 +83,14 @@ InfoDescriber DescriberFor(FileKind kind) {
   return {};
 }
 
+std::string TerminalText(std::string text) {
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || (byte >= 0x7f && byte < 0xa0)) c = '?';
+  }
+  return text;
+}
+
+std::string TerminalText(const InfoJson& value) { return TerminalText(value.get<std::string>()); }
+
 }  // namespace zorv::cli

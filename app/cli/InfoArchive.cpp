@@ -19,13 +19,6 @@ std::string HeaderText(std::string text) {
   return text;
 }
 
-// Header bytes printed for a person: printable ASCII only, so that an
-// archive's escape sequences never reach the terminal.
-std::string Printable(std::string text) {
-  for (char& c : text)
-    if (c < 0x20 || c >= 0x7f) c = '?';
-  return text;
-}
 
 }  // namespace
 
@@ -49,9 +42,9 @@ Status DescribeArchive(const std::string& path, InfoJson& out) {
 
 void PrintArchive(const InfoJson& d) {
   std::printf("Game archive %s\n", d["file"].get<std::string>().c_str());
-  std::printf("version \"%s\", type \"%s\"\n", Printable(d["version"].get<std::string>()).c_str(),
-              Printable(d["archive_type"].get<std::string>()).c_str());
-  std::printf("copyright \"%s\"\n", Printable(d["copyright"].get<std::string>()).c_str());
+  std::printf("version \"%s\", type \"%s\"\n", TerminalText(d["version"]).c_str(),
+              TerminalText(d["archive_type"]).c_str());
+  std::printf("copyright \"%s\"\n", TerminalText(d["copyright"]).c_str());
   std::printf("size %s bytes, data from %s\n", NumberText(d["size"].get<int64_t>()).c_str(),
               NumberText(d["data_start"].get<int64_t>()).c_str());
   std::printf("tables %zu\n", d["tables"].size());

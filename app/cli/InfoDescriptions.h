@@ -16,6 +16,12 @@ namespace zorv::cli {
 // Keys keep the order they were added in, as a reader of the text expects.
 using InfoJson = nlohmann::ordered_json;
 
+// Text from a file, as printed for a person: control characters (C0, DEL
+// and C1, which hold the terminal's escape sequences) become "?", so that
+// a file's bytes never steer the terminal. --json escapes them itself.
+std::string TerminalText(std::string text);
+std::string TerminalText(const InfoJson& value);
+
 struct InfoDescriber {
   Status (*describe)(const std::string& path, InfoJson& out) = nullptr;
   void (*print)(const InfoJson& description) = nullptr;

@@ -23,7 +23,7 @@ std::string FixedText(const char* text, size_t size) {
   return out;
 }
 
-std::string Text(const InfoJson& value) { return value.get<std::string>(); }
+std::string Text(const InfoJson& value) { return TerminalText(value); }
 
 }  // namespace
 

@@ -13,7 +13,7 @@
 namespace zorv::cli {
 namespace {
 
-std::string Text(const InfoJson& value) { return value.get<std::string>(); }
+std::string Text(const InfoJson& value) { return TerminalText(value); }
 
 }  // namespace
 

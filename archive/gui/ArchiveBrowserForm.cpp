@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "codec/DIBSection.h"
+#include "codec/SLPFormat.h"
 #include "codec/SLPReader.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -25,6 +26,11 @@ constexpr int kClientHeight = 402;
 constexpr QRect kPictureArea(216, 34, 296, 256);
 // The game keeps its palette as this file of the "bina" table.
 constexpr int32_t kPaletteID = 50500;
+// Files larger than these are not read for a preview or a palette: a
+// palette's text is a few kilobytes, and no sprite is larger than the SLP
+// reader takes.
+constexpr int64_t kMaxPaletteBytes = int64_t{1} << 20;
+constexpr int64_t kMaxPreviewBytes = static_cast<int64_t>(kMaxSLPFileBytes);
 
 // A listed file as a line: type, id and size in columns.
 QString RowText(const std::string& type, const DRSFile& file) {
@@ -39,7 +45,9 @@ bool PaletteOfArchive(const std::string& path, const DRSArchive& archive, Palett
   const DRSFile* file = FindDRSFile(archive, "bina", kPaletteID);
   std::string text;
   PaletteTable table{};
-  if (!file || !ReadDRSFile(path, *file, text) || !ParsePaletteFile(text, table)) return false;
+  if (!file || file->Size > kMaxPaletteBytes || !ReadDRSFile(path, *file, text) ||
+      !ParsePaletteFile(text, table))
+    return false;
   palette = Palette(table);
   return true;
 }
@@ -203,6 +211,10 @@ void ArchiveBrowserForm::SelectionChanged() {
   const Row& row = rows_[static_cast<size_t>(current)];
   if (row.type != "slp") {
     ShowNothing("No preview for " + ToQ(row.type) + " files");
+    return;
+  }
+  if (row.file.Size > kMaxPreviewBytes) {
+    ShowNothing("Too large for a preview");
     return;
   }
   std::string bytes;

@@ -139,6 +139,22 @@ TEST_F(ArchiveBrowserTest, PreviewsFramesThroughTheArchivesOwnPalette) {
   EXPECT_EQ(FromQ(Browser().FramePicture()->text()), "No preview for wav files");
 }
 
+TEST_F(ArchiveBrowserTest, AFileLargerThanAnySpriteIsNotReadForAPreview) {
+  // slp 5 claims 300 MB at the end of a sparse file: listed, never read.
+  DRSArchiveSource source;
+  source.Tables.push_back({"slp", {DRSFileSource::FromBytes(5, "x")}});
+  std::string bytes;
+  ASSERT_TRUE(DRSArchiveBytes(source, bytes).ok());
+  const int64_t huge = int64_t{300} << 20;
+  bytes.replace(76 + 8, 4, std::string(reinterpret_cast<const char*>(&huge), 4));  // its size
+  test::WriteFileBytes(dir.File("huge.drs"), bytes);
+  fs::resize_file(dir.path() / "huge.drs", static_cast<uintmax_t>(bytes.size() - 1 + huge));
+  OpenWith(dir.File("huge.drs"));
+  ASSERT_EQ(Browser().FileListBox()->count(), 1);
+  Select(0);
+  EXPECT_EQ(FromQ(Browser().FramePicture()->text()), "Too large for a preview");
+}
+
 TEST_F(ArchiveBrowserTest, WithoutItsOwnPaletteTheInterfaceArchiveBesideOrTheBuiltInOneIsUsed) {
   OpenWith(MakeArchive("graphics.drs", false));
   EXPECT_EQ(FromQ(Browser().PaletteLabel()->text()), "Palette: built-in");
