@@ -98,7 +98,7 @@ TEST_F(CLIInstallTest, WrongInputGivesAMessageAndTheRightStatus) {
   // A data folder that is not there is said so, never taken for one where
   // nothing is installed.
   const std::string nowhere = dir.File("nowhere");
-  for (const std::string command : {"installed " + Quote(nowhere),
+  for (const std::string& command : {"installed " + Quote(nowhere),
                                     "uninstall " + Quote(a) + " " + Quote(nowhere)}) {
     auto no_folder = Expect(1, command);
     EXPECT_NE(no_folder.err.find(nowhere + ": no such folder"), std::string::npos)
