@@ -47,7 +47,7 @@ Status CopyOut(std::FILE* archive, const std::string& archive_path, int64_t arch
     if (!out.Write(block)) break;
     left -= static_cast<int64_t>(block.size());
   }
-  if (out.failed()) return Status::Fail(path + ": " + SystemReason());
+  if (out.failed()) return Status::Fail(path + ": " + out.FailureReason());
   return out.Commit();
 }
 
@@ -111,7 +111,9 @@ Status ExtractDRSFiles(const std::string& archive_path, const std::vector<DRSSel
   std::vector<std::string> paths;
   paths.reserve(files.size());
   for (const DRSSelectedFile& file : files)
-    paths.push_back((root / DRSFileName(file.Type, file.File.ID)).generic_string());
+    paths.push_back(
+        (root / (options.NameOf ? options.NameOf(file) : DRSFileName(file.Type, file.File.ID)))
+            .generic_string());
   if (options.Replace) {
     // What cannot be replaced (a folder, or a link to one) stops the
     // extraction before the first file rather than halfway.

@@ -36,6 +36,8 @@ Status SelectDRSFiles(const DRSArchive& archive, const std::vector<int32_t>& ids
 
 struct DRSExtractOptions {
   bool Replace = false;  // replace files of the same names in the folder
+  // The file name of each file in the folder; DRSFileName when not set.
+  std::function<std::string(const DRSSelectedFile& file)> NameOf;
   // Called after each file is written, with its path.
   std::function<void(const std::string& path, const DRSSelectedFile& file)> Written;
 };

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "archive/ArchiveInputs.h"
+#include "archive/ArchiveMember.h"
 #include "codec/DIBSection.h"
 #include "codec/SLPFormat.h"
 #include "codec/SLPReader.h"
@@ -26,10 +28,8 @@ constexpr int kClientHeight = 402;
 constexpr QRect kPictureArea(216, 34, 296, 256);
 // The game keeps its palette as this file of the "bina" table.
 constexpr int32_t kPaletteID = 50500;
-// Files larger than these are not read for a preview or a palette: a
-// palette's text is a few kilobytes, and no sprite is larger than the SLP
-// reader takes.
-constexpr int64_t kMaxPaletteBytes = int64_t{1} << 20;
+// A file larger than any sprite the SLP reader takes is not read for a
+// preview.
 constexpr int64_t kMaxPreviewBytes = static_cast<int64_t>(kMaxSLPFileBytes);
 
 // A listed file as a line: type, id and size in columns.
@@ -41,15 +41,8 @@ QString RowText(const std::string& type, const DRSFile& file) {
 }
 
 // The game palette held by the archive at path, if it holds a valid one.
-bool PaletteOfArchive(const std::string& path, const DRSArchive& archive, Palette& palette) {
-  const DRSFile* file = FindDRSFile(archive, "bina", kPaletteID);
-  std::string text;
-  PaletteTable table{};
-  if (!file || file->Size > kMaxPaletteBytes || !ReadDRSFile(path, *file, text) ||
-      !ParsePaletteFile(text, table))
-    return false;
-  palette = Palette(table);
-  return true;
+bool PaletteOfArchive(const std::string& path, Palette& palette) {
+  return LoadPaletteInput(ArchiveMemberText({path, kPaletteID}), palette).ok();
 }
 
 // The interface archive beside path, whatever the letter case of its name
@@ -151,14 +144,14 @@ bool ArchiveBrowserForm::OpenArchive(const std::string& path) {
     std::vector<DRSFile> files = table.Files;
     std::stable_sort(files.begin(), files.end(),
                      [](const DRSFile& a, const DRSFile& b) { return a.ID < b.ID; });
-    for (const DRSFile& file : files) rows_.push_back(Row{table.Type, file});
+    for (const DRSFile& file : files) rows_.push_back(DRSSelectedFile{table.Type, file});
   }
   path_box_->setText(ToQ(path));
   ChoosePalette();
   {
     const QSignalBlocker block(list_);
     list_->clear();
-    for (const Row& row : rows_) list_->addItem(RowText(row.type, row.file));
+    for (const DRSSelectedFile& row : rows_) list_->addItem(RowText(row.Type, row.File));
   }
   count_label_->setText(QString::number(rows_.size()) + (rows_.size() == 1 ? " file" : " files"));
   SelectionChanged();
@@ -166,14 +159,12 @@ bool ArchiveBrowserForm::OpenArchive(const std::string& path) {
 }
 
 void ArchiveBrowserForm::ChoosePalette() {
-  if (PaletteOfArchive(archive_path_, archive_, palette_)) {
+  if (PaletteOfArchive(archive_path_, palette_)) {
     palette_label_->setText("Palette: the archive's own (bina 50500)");
     return;
   }
   const std::string beside = InterfaceArchiveBeside(archive_path_);
-  DRSArchive interface_archive;
-  if (!beside.empty() && ReadDRSArchive(beside, interface_archive) &&
-      PaletteOfArchive(beside, interface_archive, palette_)) {
+  if (!beside.empty() && PaletteOfArchive(beside, palette_)) {
     palette_label_->setText("Palette: " + ToQ(GetFileName(beside)) + " (bina 50500)");
     return;
   }
@@ -208,12 +199,12 @@ void ArchiveBrowserForm::SelectionChanged() {
     ShowNothing(QString());
     return;
   }
-  const Row& row = rows_[static_cast<size_t>(current)];
-  if (row.type != "slp") {
-    ShowNothing("No preview for " + ToQ(row.type) + " files");
+  const DRSSelectedFile& row = rows_[static_cast<size_t>(current)];
+  if (row.Type != "slp") {
+    ShowNothing("No preview for " + ToQ(row.Type) + " files");
     return;
   }
-  if (row.file.Size > kMaxPreviewBytes) {
+  if (row.File.Size > kMaxPreviewBytes) {
     ShowNothing("Too large for a preview");
     return;
   }
@@ -221,7 +212,7 @@ void ArchiveBrowserForm::SelectionChanged() {
   auto slp = std::make_unique<SLPFile>();
   std::vector<SLPFrameInfo> frames;
   SLPHeader header;
-  Status read = ReadDRSFile(archive_path_, row.file, bytes);
+  Status read = ReadDRSFile(archive_path_, row.File, bytes);
   if (read) {
     slp = std::make_unique<SLPFile>(std::move(bytes));
     read = ReadSLPHeader(*slp, header, frames);
@@ -283,12 +274,11 @@ void ArchiveBrowserForm::AddSelectedToProject() {
   std::string folder = *chosen;
   if (!IsFolderSeparator(folder.back())) folder += '/';
 
-  std::vector<std::string> paths;
+  std::vector<DRSSelectedFile> files;
   int existing = 0;
   for (int row : rows) {
-    const Row& file = rows_[static_cast<size_t>(row)];
-    paths.push_back(folder + ExtractedName(file.type, file.file.ID));
-    if (FileExists(paths.back())) ++existing;
+    files.push_back(rows_[static_cast<size_t>(row)]);
+    if (FileExists(folder + ExtractedName(files.back().Type, files.back().File.ID))) ++existing;
   }
   if (existing > 0) {
     const MsgAnswer answer = CurrentPlatform().ShowMessage(
@@ -299,22 +289,14 @@ void ArchiveBrowserForm::AddSelectedToProject() {
     if (answer != MsgAnswer::Yes) return;
   }
   std::vector<std::string> extracted;
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const Row& file = rows_[static_cast<size_t>(rows[i])];
-    std::string bytes;
-    // A file named like the archive itself never replaces it.
-    Status written = RefuseOverwritingInput(paths[i], {archive_path_});
-    if (written) written = ReadDRSFile(archive_path_, file.file, bytes);
-    if (written) written = WriteFileSafely(paths[i], bytes);
-    if (!written) {
-      ShowFailure(Status::Fail("Error extracting " + file.type + " file " +
-                                   NumberText(file.file.ID) + "!",
-                               written.message()),
-                  MsgIcon::Exclamation);
-      break;
-    }
-    extracted.push_back(paths[i]);
-  }
+  DRSExtractOptions options;
+  options.Replace = existing > 0;
+  options.NameOf = [](const DRSSelectedFile& file) { return ExtractedName(file.Type, file.File.ID); };
+  options.Written = [&extracted](const std::string& path, const DRSSelectedFile&) {
+    extracted.push_back(path);
+  };
+  if (Status written = ExtractDRSFiles(archive_path_, files, folder, options); !written)
+    ShowFailure(Status::Fail("Error extracting files!", written.message()), MsgIcon::Exclamation);
   if (!extracted.empty() && hooks_.add_files) hooks_.add_files(extracted);
 }
 

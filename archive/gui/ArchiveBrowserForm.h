@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "archive/DRSArchive.h"
+#include "archive/DRSFolder.h"
 #include "codec/Palettes.h"
 #include "common/gui/Windows.h"
 
@@ -60,11 +61,6 @@ class ArchiveBrowserForm : public QWidget {
   const Palette& PreviewPalette() const { return palette_; }
 
  private:
-  struct Row {
-    std::string type;
-    DRSFile file;
-  };
-
   void SelectionChanged();
   void ShowNothing(const QString& why);
   void ChoosePalette();
@@ -73,7 +69,7 @@ class ArchiveBrowserForm : public QWidget {
   ArchiveBrowserHooks hooks_;
   std::string archive_path_;
   DRSArchive archive_;
-  std::vector<Row> rows_;
+  std::vector<DRSSelectedFile> rows_;
   Palette palette_;
   std::unique_ptr<SLPFile> slp_;
   std::vector<SLPFrameInfo> frames_;
