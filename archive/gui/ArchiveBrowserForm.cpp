@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <algorithm>
-#include <filesystem>
 
 #include "archive/ArchiveInputs.h"
 #include "archive/ArchiveMember.h"
@@ -19,6 +18,7 @@
 #include "common/gui/Images.h"
 #include "common/gui/Look.h"
 #include "common/gui/Platform.h"
+#include "package/GameArchives.h"
 
 namespace zorv::gui {
 namespace {
@@ -45,18 +45,15 @@ bool PaletteOfArchive(const std::string& path, Palette& palette) {
   return LoadPaletteInput(ArchiveMemberText({path, kPaletteID}), palette).ok();
 }
 
-// The interface archive beside path, whatever the letter case of its name
-// (installs copied from Windows write it in capitals).
+// The interface archive beside path, found as an install finds it
+// (GRAPHICS.DRS-style names too), or "".
 std::string InterfaceArchiveBeside(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path folder = fs::path(NativePath(path)).parent_path();
-  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    if (AsciiLower(it->path().filename().string()) == "interfac.drs")
-      return it->path().string();
-  }
-  return {};
+  constexpr int kInterfaceTarget = 2;
+  const std::string folder = GetFolder(path);
+  std::string name;
+  if (!FindGameArchive(folder.empty() ? std::string(".") : folder, kInterfaceTarget, name))
+    return {};
+  return folder + name;
 }
 
 }  // namespace
