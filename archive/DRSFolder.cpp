@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int64_t kCopyBlock = int64_t{1} << 20;
 
 std::string Describe(const DRSSelectedFile& file) {
   return file.Type + " file " + NumberText(file.File.ID);
@@ -38,15 +37,11 @@ Status CopyOut(std::FILE* archive, const std::string& archive_path, int64_t arch
   if (Status opened = out.Open(path, SafeFileWriter::Placement::kInPlaceWhenNew, {archive_path});
       !opened)
     return opened;
-  if (!SeekTo(archive, static_cast<uint64_t>(f.Offset)))
+  const StretchCopy copied =
+      CopyFileStretch(archive, static_cast<uint64_t>(f.Offset), static_cast<uint64_t>(f.Size),
+                      block, [&out](std::string_view bytes) { return out.Write(bytes); });
+  if (copied == StretchCopy::kFileEnded)
     return Status::Fail(archive_path + ": " + Describe(file) + " cannot be read");
-  for (int64_t left = f.Size; left > 0;) {
-    block.resize(static_cast<size_t>(std::min(left, kCopyBlock)));
-    if (std::fread(block.data(), 1, block.size(), archive) != block.size())
-      return Status::Fail(archive_path + ": " + Describe(file) + " cannot be read");
-    if (!out.Write(block)) break;
-    left -= static_cast<int64_t>(block.size());
-  }
   if (out.failed()) return Status::Fail(path + ": " + out.FailureReason());
   return out.Commit();
 }

@@ -13,7 +13,6 @@
 namespace zorv {
 namespace {
 
-constexpr int64_t kCopyBlock = int64_t{1} << 20;
 constexpr int64_t kMaxArchiveSize = INT32_MAX;
 
 using ByteSink = std::function<bool(std::string_view)>;
@@ -51,17 +50,17 @@ class SourceCopier {
     std::FILE* handle = open_.get();
     const std::string cannot = file.SourcePath + ": the bytes of file " + NumberText(file.ID) +
                                " cannot be read";
-    if (file.SourceOffset < 0 || file.Size < 0 || !SeekTo(handle, file.SourceOffset))
-      return Status::Fail(cannot);
-    for (int64_t left = file.Size; left > 0;) {
-      const int64_t chunk = std::min(left, kCopyBlock);
-      block.resize(static_cast<size_t>(chunk));
-      if (std::fread(block.data(), 1, block.size(), handle) != block.size())
+    if (file.SourceOffset < 0 || file.Size < 0) return Status::Fail(cannot);
+    switch (CopyFileStretch(handle, static_cast<uint64_t>(file.SourceOffset),
+                            static_cast<uint64_t>(file.Size), block, sink)) {
+      case StretchCopy::kDone:
+        return Status::Ok();
+      case StretchCopy::kFileEnded:
         return Status::Fail(cannot + " (the file is shorter than its list says)");
-      if (!sink(block)) return Status::Fail("write failed");
-      left -= chunk;
+      case StretchCopy::kWriteFailed:
+        break;
     }
-    return Status::Ok();
+    return Status::Fail("write failed");
   }
 
  private:

@@ -307,4 +307,18 @@ Status RefuseOverwritingInput(std::string_view output, const std::vector<std::st
   return Status::Ok();
 }
 
+StretchCopy CopyFileStretch(std::FILE* file, uint64_t offset, uint64_t size, std::string& block,
+                            const std::function<bool(std::string_view)>& write) {
+  constexpr uint64_t kBlock = uint64_t{1} << 20;
+  if (!SeekTo(file, offset)) return StretchCopy::kFileEnded;
+  for (uint64_t left = size; left > 0;) {
+    block.resize(static_cast<size_t>(std::min(left, kBlock)));
+    if (std::fread(block.data(), 1, block.size(), file) != block.size())
+      return StretchCopy::kFileEnded;
+    if (!write(block)) return StretchCopy::kWriteFailed;
+    left -= block.size();
+  }
+  return StretchCopy::kDone;
+}
+
 }  // namespace zorv

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,15 @@ Status ReadWholeFile(std::string_view path, std::string& contents,
 
 // The first bytes of a file, at most count of them.
 Status ReadFileStart(std::string_view path, uint64_t count, std::string& bytes);
+
+// How copying a stretch of a file ended.
+enum class StretchCopy { kDone, kFileEnded, kWriteFailed };
+
+// Hands size bytes of file, from offset on, to write in blocks of at most
+// 1 MB (held in block, which the caller may keep for the next stretch), so
+// that a file of any size costs one block of memory.
+StretchCopy CopyFileStretch(std::FILE* file, uint64_t offset, uint64_t size, std::string& block,
+                            const std::function<bool(std::string_view)>& write);
 
 // Splits text at CR LF (a lone LF is taken as well); a line end after the
 // last line does not start another one.

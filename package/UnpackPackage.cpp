@@ -212,19 +212,14 @@ class Unpacker {
     std::FILE* opened = nullptr;
     if (Status status = OpenForReading(package_path_, opened); !status) return status;
     FilePtr file(opened);
-    if (!SeekTo(file.get(), static_cast<uint64_t>(entry.Offset)))
-      return Status::Fail(package_path_ + ": the entry's data cannot be read");
     SafeFileWriter writer;
     if (Status open = writer.Open(path); !open) return open;
-    std::vector<char> block(kPackageCopyBlock);
-    auto left = static_cast<uint64_t>(entry.Length);
-    while (left > 0) {
-      const size_t size = static_cast<size_t>(std::min<uint64_t>(left, block.size()));
-      if (std::fread(block.data(), 1, size, file.get()) != size)
-        return Status::Fail(package_path_ + ": the entry's data cannot be read");
-      if (!writer.Write(block.data(), size)) break;
-      left -= size;
-    }
+    std::string block;
+    if (CopyFileStretch(file.get(), static_cast<uint64_t>(entry.Offset),
+                        static_cast<uint64_t>(entry.Length), block,
+                        [&writer](std::string_view bytes) { return writer.Write(bytes); }) ==
+        StretchCopy::kFileEnded)
+      return Status::Fail(package_path_ + ": the entry's data cannot be read");
     return writer.Commit();
   }
 
