@@ -22,6 +22,21 @@ bool cDIBSection::Create(int32_t width, int32_t height) {
   return true;
 }
 
+bool cDIBSection::Reshape(int32_t width, int32_t height) {
+  if (width < 0 || height < 0 || width > kMaxDimension || height > kMaxDimension) {
+    ClearUp();
+    return false;
+  }
+  uint64_t bytes = static_cast<uint64_t>((width * 3 + 3) & ~3) * static_cast<uint64_t>(height);
+  if (bytes > kMaxImageBytes || !pixels_.Reshape(static_cast<size_t>(bytes))) {
+    ClearUp();
+    return false;
+  }
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
 void cDIBSection::ClearUp() {
   pixels_.Release();
   width_ = 0;

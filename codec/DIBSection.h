@@ -31,10 +31,12 @@ class PixelMemory {
     return *this;
   }
   PixelMemory(PixelMemory&& other) noexcept
-      : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+      : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
   PixelMemory& operator=(PixelMemory&& other) noexcept {
     std::swap(bytes_, other.bytes_);
     std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
     return *this;
   }
 
@@ -44,13 +46,28 @@ class PixelMemory {
     if (size == 0) return true;
     bytes_ = static_cast<uint8_t*>(std::calloc(size, 1));
     if (!bytes_) return false;
-    size_ = size;
+    size_ = capacity_ = size;
+    return true;
+  }
+  // size bytes whose values are left undefined, in the memory held when it
+  // is large enough: for a caller that writes every byte, such as a decoder
+  // drawing frame after frame into the same bitmap. False (and nothing
+  // held) when there is no memory.
+  bool Reshape(size_t size) {
+    if (size <= capacity_) {
+      size_ = size;
+      return true;
+    }
+    Release();
+    bytes_ = static_cast<uint8_t*>(std::malloc(size));
+    if (!bytes_) return false;
+    size_ = capacity_ = size;
     return true;
   }
   void Release() {
     std::free(bytes_);
     bytes_ = nullptr;
-    size_ = 0;
+    size_ = capacity_ = 0;
   }
   uint8_t* data() { return bytes_; }
   const uint8_t* data() const { return bytes_; }
@@ -65,6 +82,7 @@ class PixelMemory {
 
   uint8_t* bytes_ = nullptr;
   size_t size_ = 0;
+  size_t capacity_ = 0;  // bytes held, size_ or more after Reshape
 };
 
 class cDIBSection {
@@ -79,6 +97,11 @@ class cDIBSection {
   // Releases the old pixels and makes a black bitmap of width x height.
   // False (and an empty bitmap) for negative or too large sizes.
   bool Create(int32_t width, int32_t height);
+  // A bitmap of width x height whose pixel memory, padding included, is
+  // left undefined, reusing the memory held when it is large enough. For
+  // callers that write every byte of it before it is read. False (and an
+  // empty bitmap) as for Create.
+  bool Reshape(int32_t width, int32_t height);
   void ClearUp();
   bool IsEmpty() const { return pixels_.empty() && width_ == 0 && height_ == 0; }
 

@@ -135,12 +135,11 @@ class FrameDecoder {
     for (int32_t y = 0; y < height; ++y)
       if (!ReadRowHead(y, heads[static_cast<size_t>(y)]))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
-    // Bitmaps of the right size are drawn over as they are: every pixel of
-    // a row is painted, and rows that end short are made black, as a new
-    // bitmap would be.
+    // The bitmaps' memory is taken as it is, the last frame's pixels and
+    // all: every byte of a row is painted, padding included, and rows that
+    // end short are made black, as a new bitmap would be.
     for (cDIBSection* bitmap : {&colour_, &data_}) {
-      if ((bitmap->Width() != width || bitmap->Height() != height) &&
-          !bitmap->Create(width, height))
+      if (!bitmap->Reshape(width, height))
         return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
     }
     // Bottom row first: that is the order of the rows in the bitmaps'

@@ -230,6 +230,41 @@ TEST(DIBSection, CreateReplacesTheOldBitmap) {
   EXPECT_TRUE(bitmap.IsEmpty());
 }
 
+// Reshape keeps the memory held when the new size fits in it, takes new
+// memory when it does not, and a copy holds only the bytes of its size.
+TEST(DIBSection, ReshapeReusesMemoryThatFitsAndRefusesWhatCreateRefuses) {
+  cDIBSection bitmap;
+  ASSERT_TRUE(bitmap.Reshape(10, 10));
+  EXPECT_EQ(bitmap.ImageSize(), 32u * 10);
+  const uint8_t* const first = bitmap.DIBSectionBitsPtr();
+  ASSERT_TRUE(bitmap.Reshape(3, 7));
+  EXPECT_EQ(bitmap.DIBSectionBitsPtr(), first);
+  EXPECT_EQ(bitmap.Width(), 3);
+  EXPECT_EQ(bitmap.Height(), 7);
+  EXPECT_EQ(bitmap.ImageSize(), 12u * 7);
+  FillPattern(bitmap);
+  const cDIBSection copy = bitmap;
+  EXPECT_EQ(copy.ImageSize(), 12u * 7);
+  EXPECT_EQ(Pixels(copy), Pixels(bitmap));
+  // Back to the size first held: still the same memory.
+  ASSERT_TRUE(bitmap.Reshape(10, 10));
+  EXPECT_EQ(bitmap.DIBSectionBitsPtr(), first);
+  ASSERT_TRUE(bitmap.Reshape(40, 40));
+  EXPECT_EQ(bitmap.ImageSize(), 120u * 40);
+  for (auto [width, height] : std::vector<std::pair<int, int>>{
+           {-1, 3}, {3, -1}, {cDIBSection::kMaxDimension + 1, 1}, {30000, 30000}}) {
+    ASSERT_TRUE(bitmap.Reshape(2, 2));
+    EXPECT_FALSE(bitmap.Reshape(width, height)) << width << " x " << height;
+    EXPECT_TRUE(bitmap.IsEmpty());
+  }
+  // A moved bitmap takes the memory with it.
+  ASSERT_TRUE(bitmap.Reshape(8, 8));
+  cDIBSection moved = std::move(bitmap);
+  EXPECT_EQ(moved.ImageSize(), 24u * 8);
+  ASSERT_TRUE(moved.Reshape(4, 4));
+  EXPECT_EQ(moved.ImageSize(), 12u * 4);
+}
+
 class SaveFailure : public ::testing::Test {
  protected:
   void SetUp() override {

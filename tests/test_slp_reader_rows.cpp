@@ -7,6 +7,7 @@
 // and rows whose commands end at the very end of the file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -237,11 +238,19 @@ TEST(SLPRowDrawingTest, RandomFramesOfEveryWidthDecodeAsReadPixelByPixel) {
       const cDIBSection expected_colour = picture.Bitmap(false),
                         expected_data = picture.Bitmap(true);
       // Drawn into new bitmaps, then over bitmaps of the same size full of
-      // other pixels.
-      for (int pass = 0; pass < 2; ++pass) {
+      // other pixels, then into the memory of a larger frame whose every
+      // byte, row padding too, is something else: the decoder takes that
+      // memory as it is.
+      for (int pass = 0; pass < 3; ++pass) {
         if (pass == 1 && width > 0) {
           colour.Fill(RGBColour(1, 2, 3));
           data.Fill(RGBColour(4, 5, 6));
+        }
+        if (pass == 2) {
+          for (cDIBSection* bitmap : {&colour, &data}) {
+            ASSERT_TRUE(bitmap->Create(width + 5, height + 3));
+            std::memset(bitmap->DIBSectionBitsPtr(), 0xA5, bitmap->ImageSize());
+          }
         }
         const Status decoded = DecodeSLPFrame(file, frames[0], palette, colour, data);
         ASSERT_TRUE(decoded.ok()) << what << ": " << decoded.message();
