@@ -354,9 +354,14 @@ Status DecodeRows(std::string_view bytes, const Layout& l, cDIBSection& bitmap) 
     return Status::Fail("the pixel data runs past the end of the file");
   const RowDecoder decoder(bytes, l);
   const uint8_t* in = reinterpret_cast<const uint8_t*>(bytes.data()) + l.pixel_offset;
+  // Every byte of the bitmap is written: the row's pixels, then its
+  // padding as zeros (the memory comes uncleared).
+  const size_t pixel_bytes = 3 * static_cast<size_t>(l.width);
+  const size_t padding = static_cast<size_t>(bitmap.BytesPerScanLine()) - pixel_bytes;
   for (int32_t row = 0; row < l.height; ++row, in += stride) {
     uint8_t* out = bitmap.Row(l.top_down ? row : l.height - 1 - row);
     if (Status s = decoder.Decode(in, out); !s) return s;
+    if (padding > 0) std::memset(out + pixel_bytes, 0, padding);
   }
   return Status::Ok();
 }
@@ -462,7 +467,10 @@ Status DecodeBMP(std::string_view bytes, cDIBSection& bitmap) {
   const bool run_lengths = layout.compression == kRLE8 || layout.compression == kRLE4;
   if (!run_lengths && UncompressedBytes(layout) > bytes.size() - layout.pixel_offset)
     return Status::Fail("the pixel data runs past the end of the file");
-  if (!bitmap.Create(layout.width, layout.height))
+  // Rows are written whole; run-length pictures leave the pixels no run
+  // paints black.
+  if (!(run_lengths ? bitmap.Create(layout.width, layout.height)
+                    : bitmap.Reshape(layout.width, layout.height)))
     return Status::Fail("there is not enough memory for a picture of " +
                         Number(static_cast<uint64_t>(layout.width)) + " x " +
                         Number(static_cast<uint64_t>(layout.height)) + " pixels");
