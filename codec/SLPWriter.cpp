@@ -111,7 +111,7 @@ Status FrameTooLarge(int32_t number, int32_t width, int32_t height,
 // before: memory holds one frame's coded rows, not the file.
 class SLPStreamWriter {
  public:
-  SLPStreamWriter(const Palette& palette, SLPSink& sink) : encoder_(palette), sink_(sink) {}
+  SLPStreamWriter(SLPRunEncoder& encoder, SLPSink& sink) : encoder_(encoder), sink_(sink) {}
 
   // Lays the file out for frames of these shapes and writes the header,
   // the frame table and the tables as zeros. Fails when the tables alone
@@ -185,7 +185,7 @@ class SLPStreamWriter {
                             " MB, the most this program reads.");
   }
 
-  SLPRunEncoder encoder_;
+  SLPRunEncoder& encoder_;
   SLPSink& sink_;
   std::string slp_path_;
   std::vector<SLPFrameInfo> frames_;
@@ -306,7 +306,8 @@ Status CodeFrames(std::span<const FrameBitmaps> frames, const Palette& palette, 
     return Status::Fail(kMsgErrorConvertingFrame, "too many frames for an SLP file.");
   std::vector<FrameShape> shapes;
   if (Status checked = CheckFrames(frames, shapes); !checked) return checked;
-  SLPStreamWriter writer(palette, sink);
+  SLPRunEncoder encoder(palette);
+  SLPStreamWriter writer(encoder, sink);
   if (Status begun = writer.Begin(shapes, slp_path); !begun) return begun;
   const auto count = static_cast<int32_t>(frames.size());
   for (int32_t i = 1; i <= count; ++i) {
@@ -348,6 +349,12 @@ Status WriteSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
 
 Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
                        const Palette& palette, const ProgressSink& progress) {
+  SLPRunEncoder encoder(palette);
+  return ConvertSLXToSLP(graphic, slp_path, encoder, progress);
+}
+
+Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
+                       SLPRunEncoder& encoder, const ProgressSink& progress) {
   if (graphic.FrameCount < 0 ||
       graphic.Frames.size() < static_cast<size_t>(graphic.FrameCount))
     return Status::Fail(kMsgErrorConvertingFrame,
@@ -375,7 +382,7 @@ Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
   std::vector<HeldFrameFiles> held;
   if (Status checked = CheckFrameFiles(graphic, shapes, held); !checked) return checked;
   FileSink sink(out);
-  SLPStreamWriter writer(palette, sink);
+  SLPStreamWriter writer(encoder, sink);
   if (Status begun = writer.Begin(shapes, slp_path); !begun) return begun;
   if (out.failed()) return write_failed();
 

@@ -11,6 +11,7 @@
 #include "codec/DIBSection.h"
 #include "codec/FrameBitmaps.h"
 #include "codec/Palettes.h"
+#include "codec/RunEncoder.h"
 #include "codec/SLX.h"
 #include "common/Progress.h"
 #include "common/Status.h"
@@ -52,6 +53,10 @@ Status WriteSLP(std::span<const FrameBitmaps> frames, const Palette& palette,
 // existing one stays as it was).
 Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
                        const Palette& palette, const ProgressSink& progress = {});
+// The same with the caller's encoder (and its palette), whose matches of
+// colours carry over from graphic to graphic: a batch keeps one per thread.
+Status ConvertSLXToSLP(const SLXGraphic& graphic, const std::string& slp_path,
+                       SLPRunEncoder& encoder, const ProgressSink& progress = {});
 
 // Icon row data of a bitmap: flags, width, height, row offsets, then each
 // row's pixels as normal pixels and the end-of-row byte.

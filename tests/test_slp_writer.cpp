@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "codec/SLPFrameEncoder.h"
@@ -195,6 +196,54 @@ TEST_F(SLPWriterTest, TheBuiltInPaletteCodesTheGraphicWhateverOtherPalettesExist
   status = ConvertSLXToSLP(graphic, slp_path, loaded);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(RowBytes(Written(), 2, 0), Bytes({0x04, 0, 0x0F}));
+}
+
+// A batch codes graphic after graphic with one encoder per thread, which
+// keeps the matches of colours it has worked out: the bytes of a graphic
+// are those a new encoder gives, whatever was coded before it.
+TEST_F(SLPWriterTest, AnEncoderKeptFromGraphicToGraphicGivesTheBytesOfANewOne) {
+  std::mt19937 random(14);
+  auto random_frame = [&](int32_t width, int32_t height) {
+    std::vector<std::vector<ColourValue>> colour(static_cast<size_t>(height)),
+        data(static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) {
+        // Colours new to the palette, some near others already asked for.
+        const int r = int(random() % 256), g = int(random() % 256), b = int(random() % 256);
+        colour[size_t(y)].push_back(RGBColour(r, g, b));
+        data[size_t(y)].push_back(random() % 5 == 0 ? kGreen : kWhite);
+      }
+    return std::make_pair(colour, data);
+  };
+  std::vector<SLXGraphic> graphics;
+  for (int g = 0; g < 3; ++g) {
+    graphic = SLXGraphic{};
+    for (int f = 0; f < 2; ++f) {
+      auto [colour, data] = random_frame(37 + 11 * g, 9 + f);
+      AddFrame(colour, data);
+      // Each graphic's frames under names of their own.
+      SLXFrame& frame = graphic.Frames.back();
+      const std::string prefix = "g" + std::to_string(g) + "_";
+      fs::rename(dir.File(frame.ColourFile), dir.File(prefix + frame.ColourFile));
+      fs::rename(dir.File(frame.DataFile), dir.File(prefix + frame.DataFile));
+      frame.ColourFile = prefix + frame.ColourFile;
+      frame.DataFile = prefix + frame.DataFile;
+    }
+    graphic.Path = dir.File("g" + std::to_string(g) + ".slx");
+    graphics.push_back(graphic);
+  }
+  std::vector<std::string> fresh;
+  for (const SLXGraphic& g : graphics) {
+    ASSERT_TRUE(ConvertSLXToSLP(g, slp_path, palette).ok());
+    fresh.push_back(Written());
+  }
+  for (const std::vector<int>& order : {std::vector<int>{0, 1, 2}, std::vector<int>{2, 0, 1}}) {
+    SLPRunEncoder encoder(palette);
+    for (int g : order) {
+      ASSERT_TRUE(ConvertSLXToSLP(graphics[size_t(g)], slp_path, encoder).ok());
+      EXPECT_EQ(Written(), fresh[size_t(g)]) << "graphic " << g;
+    }
+  }
 }
 
 TEST_F(SLPWriterTest, WideRowsWithoutRepeatsDecodeBackThroughSplitCopies) {

@@ -6,6 +6,7 @@
 
 #include "app/cli/BatchOptions.h"
 #include "app/cli/Command.h"
+#include "app/cli/PerThread.h"
 #include "app/cli/Progress.h"
 #include "archive/ArchiveInputs.h"
 #include "codec/Palettes.h"
@@ -101,12 +102,16 @@ int RunSLXToSLP(const SLXToSLPOptions& options) {
     bar.Finish();
     return ExitStatus(converted);
   }
+  // Each thread codes its graphics with one encoder, which has matched
+  // most colours of the batch after its first few graphics.
+  auto encoders = std::make_shared<PerThread<SLPRunEncoder>>(
+      [palette] { return std::make_unique<SLPRunEncoder>(*palette); });
   return RunBatchCommand(options.batch, InputKind::kSLX, OutputShape::kSameNameSLP,
-                         [palette](const BatchJob& job) {
+                         [palette, encoders](const BatchJob& job) {
                            SLXGraphic graphic;
                            if (Status loaded = LoadSLX(job.input, graphic); !loaded)
                              return loaded;
-                           return ConvertSLXToSLP(graphic, job.output, *palette, {});
+                           return ConvertSLXToSLP(graphic, job.output, encoders->Mine(), {});
                          });
 }
 
