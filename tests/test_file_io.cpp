@@ -177,6 +177,33 @@ TEST(Reading, FilesThatAnnounceNoSizeAreReadToTheirEnd) {
   EXPECT_TRUE(status.empty());
 }
 
+// A regular file is read in one go up to the size it announces: every
+// byte, and no more than was asked for, at sizes around the steps in which
+// room is made.
+TEST(Reading, RegularFilesGiveExactlyTheirBytesOrTheStartAskedFor) {
+  test::TempDir dir;
+  for (size_t size : {size_t{0}, size_t{1}, size_t{2}, size_t{65535}, size_t{65536},
+                      size_t{65537}, size_t{300000}}) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + size);
+    const std::string path = dir.File("f" + std::to_string(size));
+    test::WriteFileBytes(path, bytes);
+    std::string read;
+    ASSERT_TRUE(ReadWholeFile(path, read).ok()) << size;
+    EXPECT_EQ(read, bytes) << size;
+    for (uint64_t count : {uint64_t{0}, uint64_t{1}, uint64_t{65536}, uint64_t{size},
+                           uint64_t{size + 1}, uint64_t{1} << 40}) {
+      ASSERT_TRUE(ReadFileStart(path, count, read).ok()) << size << ", " << count;
+      EXPECT_EQ(read, bytes.substr(0, static_cast<size_t>(std::min<uint64_t>(count, size))))
+          << size << ", " << count;
+    }
+    if (size > 0) {
+      EXPECT_FALSE(ReadWholeFile(path, read, size - 1).ok()) << size;
+      EXPECT_TRUE(read.empty());
+    }
+  }
+}
+
 // ---- Lines ---------------------------------------------------------------------
 
 // The lines of text as a source gives them.
