@@ -144,9 +144,28 @@ class FrameDecoder {
     }
     // Bottom row first: that is the order of the rows in the bitmaps'
     // memory, so what the wide stores write past a row lands in rows not
-    // drawn yet, which are painted over in full.
-    for (int32_t y = height - 1; y >= 0; --y)
-      if (!DrawRow(y, heads[static_cast<size_t>(y)]))
+    // drawn yet, which are painted over in full. Rows with room for the
+    // wide stores after them are drawn in place, walking the memory row by
+    // row; the top rows, near its end, through a buffer.
+    const size_t row_bytes = 3 * static_cast<size_t>(width);
+    const size_t stride = static_cast<size_t>(colour_.BytesPerScanLine());
+    uint8_t* colour_row = colour_.DIBSectionBitsPtr();
+    uint8_t* data_row = data_.DIBSectionBitsPtr();
+    // Bytes of memory after row y's pixels: y * stride + its padding.
+    size_t bytes_after = static_cast<size_t>(height) * stride - row_bytes;
+    int32_t y = height - 1;
+    for (; y >= 0; --y, colour_row += stride, data_row += stride, bytes_after -= stride) {
+      if (bytes_after < kRowGuard) break;
+      if (!DecodeRow(heads[static_cast<size_t>(y)], colour_row, data_row))
+        return Status::Fail("row " + std::to_string(y) + ": " + fault_);
+      // Four zero bytes cover the padding (at most three); the rest falls
+      // into the row above, drawn next.
+      static constexpr uint8_t kZeros[4] = {};
+      std::memcpy(colour_row + row_bytes, kZeros, 4);
+      std::memcpy(data_row + row_bytes, kZeros, 4);
+    }
+    for (; y >= 0; --y, colour_row += stride, data_row += stride)
+      if (!DrawRowThroughBuffer(heads[static_cast<size_t>(y)], colour_row, data_row))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     return Status::Ok();
   }
@@ -155,7 +174,8 @@ class FrameDecoder {
   // How many bytes after a row the wide stores may write.
   static constexpr size_t kRowGuard = 64;
   static_assert(kRowGuard >= kRowStoreSpill);
-  // Rows drawn in a buffer (see DrawRow) fit on the stack up to this size.
+  // Rows drawn in a buffer (see DrawRowThroughBuffer) fit on the stack up
+  // to this size.
   static constexpr size_t kRowBufferOnStack = 4096;
 
   std::string SizeText() const {
@@ -212,27 +232,12 @@ class FrameDecoder {
     return true;
   }
 
-  // Draws row y, the rows below it being drawn already. The wide stores
-  // may write past the row's last pixel: into the row's padding, which is
-  // cleared again, and the rows above it, which come next in memory and are
-  // drawn after it, every pixel of them. A row near the end of the
-  // bitmap's memory is drawn in a buffer of the decoder's and copied in.
-  bool DrawRow(int32_t y, const RowHead& head) {
+  // Draws a row whose wide stores would run past the end of the bitmaps'
+  // memory: in a buffer of the decoder's, copied in. The rows drawn before
+  // it may have written into its padding, which is cleared again.
+  bool DrawRowThroughBuffer(const RowHead& head, uint8_t* colour_row, uint8_t* data_row) {
     const size_t row_bytes = 3 * static_cast<size_t>(frame_.Width);
-    const size_t stride = static_cast<size_t>(colour_.BytesPerScanLine());
-    const size_t padding = stride - row_bytes;
-    const size_t bytes_after = static_cast<size_t>(y) * stride + padding;
-    uint8_t* const colour_row = colour_.Row(y);
-    uint8_t* const data_row = data_.Row(y);
-    if (bytes_after >= kRowGuard) {
-      const bool drawn = DecodeRow(head, colour_row, data_row);
-      // Four zero bytes cover the padding (at most three); the rest falls
-      // into the row above, drawn next.
-      static constexpr uint8_t kZeros[4] = {};
-      std::memcpy(colour_row + row_bytes, kZeros, 4);
-      std::memcpy(data_row + row_bytes, kZeros, 4);
-      return drawn;
-    }
+    const size_t padding = static_cast<size_t>(colour_.BytesPerScanLine()) - row_bytes;
     uint8_t on_stack[kRowBufferOnStack];
     uint8_t* buffer = on_stack;
     if (2 * (row_bytes + kRowGuard) > sizeof on_stack) {
@@ -262,13 +267,11 @@ class FrameDecoder {
     // compiler fetch the table's address again for every pixel.
     const uint32_t* const words = palette_.data();
     if (head.empty) {
-      FillBlocks(colour, width, kMagentaBlock);
-      FillBlocks(data, width, kMagentaBlock);
+      FillBlockPair(colour, data, width, kMagentaBlock, kMagentaBlock);
       return true;
     }
     const int32_t left = head.left, right = head.right;
-    FillBlocks(colour, left, kMagentaBlock);
-    FillBlocks(data, left, kMagentaBlock);
+    FillBlockPair(colour, data, left, kMagentaBlock, kMagentaBlock);
 
     // The row's commands: from its offset to the end of the bytes held
     // there (the file's end, when the whole file is held).
@@ -314,17 +317,15 @@ class FrameDecoder {
       if ((b & 3) == slp::kShortCopy) {
         n = b >> 2;
         if (n <= width - x && end - p >= n + 8) {
-          CopyWordsInEights(c, p, n, words);
+          CopyWordsInEightsWithData(c, d, p, n, words, kWhiteBlock);
           p += n;
-          FillBlocks(d, n, kWhiteBlock);
           x += n;
           continue;
         }
       } else if ((b & 3) == slp::kShortSkip && b >= 4) {
         n = b >> 2;
         if (n <= width - x) {
-          FillBlocks(c, n, kMagentaBlock);
-          FillBlocks(d, n, kMagentaBlock);
+          FillBlockPair(c, d, n, kMagentaBlock, kMagentaBlock);
           x += n;
           continue;
         }
@@ -332,8 +333,7 @@ class FrameDecoder {
         n = *p;
         if (n <= width - x) {
           ++p;
-          FillBlocks(c, n, kMagentaBlock);
-          FillBlocks(d, n, kBlueBlock);
+          FillBlockPair(c, d, n, kMagentaBlock, kBlueBlock);
           x += n;
           continue;
         }
@@ -343,20 +343,19 @@ class FrameDecoder {
       switch (kCommandOf[b]) {
         case SLPCommand::kEndOfRow:
           if (right > width - x) return Fault("the right edge runs past the row's width");
-          FillBlocks(c, right, kMagentaBlock);
-          FillBlocks(d, right, kMagentaBlock);
+          FillBlockPair(c, d, right, kMagentaBlock, kMagentaBlock);
           // Rows usually end where their edges say.
           if (x + right < width) {
-            FillBlocks(c + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
-            FillBlocks(d + 3 * static_cast<size_t>(right), width - x - right, kBlackBlock);
+            FillBlockPair(c + 3 * static_cast<size_t>(right), d + 3 * static_cast<size_t>(right),
+                          width - x - right, kBlackBlock, kBlackBlock);
           }
           return true;
         case SLPCommand::kPlayerOutlineRun:
         case SLPCommand::kBlackOutlineRun:
           if (!next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillBlocks(c, n, kMagentaBlock);
-          FillBlocks(d, n, b == slp::kPlayerOutlineRun ? kBlueBlock : kYellowBlock);
+          FillBlockPair(c, d, n, kMagentaBlock,
+                        b == slp::kPlayerOutlineRun ? kBlueBlock : kYellowBlock);
           break;
         case SLPCommand::kPlayerOutlinePixel:
         case SLPCommand::kBlackOutlinePixel:
@@ -374,15 +373,13 @@ class FrameDecoder {
         case SLPCommand::kShadow:
           if (!nibble_count(b, n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillBlocks(c, n, kRedBlock);
-          FillBlocks(d, n, kRedBlock);
+          FillBlockPair(c, d, n, kRedBlock, kRedBlock);
           break;
         case SLPCommand::kLongSkip:
           if (!next(n)) return RowEnded();
           n += (b >> 4) * 256;
           if (n > width - x) return PastWidth();
-          FillBlocks(c, n, kMagentaBlock);
-          FillBlocks(d, n, kMagentaBlock);
+          FillBlockPair(c, d, n, kMagentaBlock, kMagentaBlock);
           break;
         case SLPCommand::kPlayerShadeRun:
           if (!next(n)) return RowEnded();
@@ -416,8 +413,7 @@ class FrameDecoder {
           n = b >> 2;
           if (n == 0 && !next(n)) return RowEnded();
           if (n > width - x) return PastWidth();
-          FillBlocks(c, n, kMagentaBlock);
-          FillBlocks(d, n, kMagentaBlock);
+          FillBlockPair(c, d, n, kMagentaBlock, kMagentaBlock);
           break;
         case SLPCommand::kLongCopy:
         case SLPCommand::kShortCopy:
@@ -454,7 +450,7 @@ class FrameDecoder {
   bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
-  // Rows drawn away from the bitmaps (see DrawRow), when they are too
+  // Rows drawn away from the bitmaps (see DrawRowThroughBuffer), when they are too
   // wide for kRowBufferOnStack.
   std::vector<uint8_t> row_buffer_;
 };

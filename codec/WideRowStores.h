@@ -47,6 +47,21 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
   } while (p < end);
 }
 
+// FillBlocks of the same n pixels in two rows, in block_c's colour at c and
+// block_d's at d, with one loop: a frame's margins, skips and outlines are
+// painted in both bitmaps at once.
+[[gnu::always_inline]] inline void FillBlockPair(uint8_t* c, uint8_t* d, int32_t n,
+                                                 const PixelBlock& block_c,
+                                                 const PixelBlock& block_d) {
+  const size_t bytes = 3 * static_cast<size_t>(n > 0 ? n : 0);
+  size_t k = 0;
+  do {
+    std::memcpy(c + k, block_c.bytes, sizeof block_c.bytes);
+    std::memcpy(d + k, block_d.bytes, sizeof block_d.bytes);
+    k += sizeof block_c.bytes;
+  } while (k < bytes);
+}
+
 // One pixel from a pixel word (blue, green, red and a fourth byte that the
 // next pixel overwrites).
 [[gnu::always_inline]] inline void PutWord(uint8_t* p, uint32_t word) {
@@ -89,9 +104,25 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
 [[gnu::always_inline]] inline void CopyWordsInEights(uint8_t* p, const uint8_t* index,
                                                      int32_t n, const uint32_t* words) {
   for (int32_t k = 0; k < n; k += 8, p += 24, index += 8) {
-    PutFourWords(p, words[index[0]], words[index[1]], words[index[2]], words[index[3]]);
-    PutFourWords(p + 12, words[index[4]], words[index[5]], words[index[6]], words[index[7]]);
+    for (int j = 0; j < 8; ++j) PutWord(p + 3 * j, words[index[j]]);
   }
+}
+
+// CopyWordsInEights at c, and the same pixels at d in block_d's colour, in
+// one loop (at least eight pixels of each, so n == 0 still writes them).
+[[gnu::always_inline]] inline void CopyWordsInEightsWithData(uint8_t* c, uint8_t* d,
+                                                             const uint8_t* index, int32_t n,
+                                                             const uint32_t* words,
+                                                             const PixelBlock& block_d) {
+  int32_t k = 0;
+  do {
+    for (int j = 0; j < 8; ++j) PutWord(c + 3 * j, words[index[j]]);
+    std::memcpy(d, block_d.bytes, 24);
+    k += 8;
+    c += 24;
+    d += 24;
+    index += 8;
+  } while (k < n);
 }
 
 }  // namespace zorv
