@@ -246,7 +246,7 @@ class FrameDecoder {
     }
     uint8_t* const colour = buffer;
     uint8_t* const data = colour + row_bytes + kRowGuard;
-    if (!DecodeRow(head, colour, data)) return false;
+    if (!DecodeRowApart(head, colour, data)) return false;
     if (row_bytes > 0) {
       std::memcpy(colour_row, colour, row_bytes);
       std::memcpy(data_row, data, row_bytes);
@@ -259,9 +259,14 @@ class FrameDecoder {
     return true;
   }
 
+  // DecodeRow for the few rows drawn through a buffer, kept out of line.
+  [[gnu::noinline]] bool DecodeRowApart(const RowHead& head, uint8_t* colour, uint8_t* data) {
+    return DecodeRow(head, colour, data);
+  }
+
   // Decodes a row's commands into the two rows of pixels given, each
   // followed by kRowGuard bytes that may be written.
-  bool DecodeRow(const RowHead& head, uint8_t* colour, uint8_t* data) {
+  [[gnu::always_inline]] bool DecodeRow(const RowHead& head, uint8_t* colour, uint8_t* data) {
     const int32_t width = frame_.Width;
     // Held locally: the pixel stores below could otherwise make the
     // compiler fetch the table's address again for every pixel.
