@@ -327,6 +327,10 @@ class FrameDecoder {
           x += n;
           continue;
         }
+      } else if (b == slp::kEndOfRow && right == width - x) {
+        // Rows usually end where their edges say.
+        FillBlockPair(c, d, right, kMagentaBlock, kMagentaBlock);
+        return true;
       } else if ((b & 3) == slp::kShortSkip && b >= 4) {
         n = b >> 2;
         if (n <= width - x) {
