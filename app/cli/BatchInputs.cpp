@@ -5,8 +5,8 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 
+#include "app/cli/FolderWalk.h"
 #include "archive/ArchiveMember.h"
 #include "common/FileIO.h"
 #include "common/Functions.h"
@@ -21,11 +21,11 @@ namespace fs = std::filesystem;
 constexpr size_t kSLPHeaderSize = 32;
 constexpr size_t kSLPFrameInfoSize = 32;
 
+// The first count bytes of the file, fewer when it is shorter; none when it
+// cannot be read.
 std::string FirstBytes(const std::string& path, size_t count) {
-  std::ifstream in(fs::path(NativePath(path)), std::ios::binary);
-  std::string bytes(count, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(count));
-  bytes.resize(static_cast<size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  std::string bytes;
+  if (!ReadFileStart(path, count, bytes)) bytes.clear();
   return bytes;
 }
 
@@ -58,7 +58,7 @@ std::string LowerExtension(const fs::path& path) {
 
 // Whether a path's extension, in any case, is that of a frame file: .bmp
 // or .png.
-bool IsFrameFileName(const std::string& path) {
+bool IsFrameFileName(std::string_view path) {
   for (std::string_view extension : {".bmp", ".png"}) {
     if (path.size() < extension.size()) continue;
     bool same = true;
@@ -82,19 +82,13 @@ const char* ExtensionOf(InputKind kind) {
 void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found) {
   const fs::path root(NativePath(argument));
   std::vector<std::string> relatives;
-  std::error_code ec;
-  fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied, ec);
-  for (; !ec && walk != fs::recursive_directory_iterator(); walk.increment(ec)) {
-    std::error_code type_ec;
-    if (!walk->is_regular_file(type_ec)) continue;
-    // A graphic's frames are BMP or PNG files, thousands in a large
-    // folder; they are never an SLP or SLX file, so they are not opened to
-    // be sure.
-    if (kind != InputKind::kBMP && IsFrameFileName(walk->path().native())) continue;
-    relatives.push_back(walk->path().lexically_relative(root).generic_string());
-  }
-  if (ec) {
-    found.errors.push_back("Cannot read the folder " + argument + ": " + ec.message());
+  // A graphic's frames are BMP or PNG files, thousands in a large folder;
+  // they are never an SLP or SLX file, so they are not opened to be sure.
+  const auto keep = [kind](std::string_view name) {
+    return kind == InputKind::kBMP || !IsFrameFileName(name);
+  };
+  if (Status listed = ListFilesBelow(argument, keep, relatives); !listed) {
+    found.errors.push_back("Cannot read the folder " + argument + ": " + listed.message());
     return;
   }
   // Sorted, so that the batch's order never depends on the file system's.
