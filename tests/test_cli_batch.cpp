@@ -205,6 +205,67 @@ TEST_F(CLIBatchTest, InputsAreNeverOverwrittenNorTwoWrittenToOneOutput) {
   EXPECT_EQ(missing.err.rfind("Error: ", 0), 0u) << missing.err;
 }
 
+// Outputs and inputs are compared as the files they name: through "..",
+// through a link to the input's folder and through a link at the output's
+// own name.
+TEST_F(CLIBatchTest, AnOutputNamingAnInputThroughLinksOrDotDotIsRefused) {
+  fs::create_directories(dir.path() / "in");
+  test::WriteFileBytes(dir.File("in/a.slp"), SmallSLP(1));
+  ASSERT_EQ(Zorv("slp2slx " + Quote(dir.File("in/a.slp")) + " " + Quote(dir.File("in/a.slx")))
+                .status,
+            0);
+  const std::string slx = test::ReadFileBytes(dir.File("in/a.slx"));
+  const std::string slp = test::ReadFileBytes(dir.File("in/a.slp"));
+  fs::create_directory_symlink(dir.path() / "in", dir.path() / "alias");
+  fs::create_directories(dir.path() / "out");
+  // slx2slp in/a.slx -o alias/.. : the output alias/../in/a.slp, that is
+  // in/a.slp through the link's folder.
+  for (const std::string& out : {dir.File("alias"), dir.File("in/../in"), dir.File("alias/../in")}) {
+    auto run = Zorv("slx2slp -o " + Quote(out) + " " + Quote(dir.File("in/a.slx")) + " " +
+                    Quote(dir.File("in/a.slp")));
+    EXPECT_EQ(run.status, 2) << out << ": " << run.err;
+    EXPECT_NE(run.err.find("would replace the input"), std::string::npos) << out << ": " << run.err;
+  }
+  // out/a.slp, the output of in/a.slx, is a link to the input in/a.slp.
+  fs::create_symlink(dir.path() / "in/a.slp", dir.path() / "out/a.slp");
+  auto linked = Zorv("slx2slp -o " + Quote(dir.File("out")) + " " + Quote(dir.File("in/a.slx")) +
+                     " " + Quote(dir.File("in/a.slp")));
+  EXPECT_EQ(linked.status, 2);
+  EXPECT_NE(linked.err.find("would replace the input"), std::string::npos) << linked.err;
+  EXPECT_EQ(test::ReadFileBytes(dir.File("in/a.slx")), slx);
+  EXPECT_EQ(test::ReadFileBytes(dir.File("in/a.slp")), slp);
+}
+
+// Folders are walked by name: subfolders and hidden files are found, links
+// to sprites are taken, links to folders are not followed, and frame files
+// are never opened.
+TEST_F(CLIBatchTest, FolderWalksTakeLinkedFilesButNotLinkedFolders) {
+  fs::create_directories(dir.path() / "in/deep/deeper");
+  fs::create_directories(dir.path() / "elsewhere");
+  test::WriteFileBytes(dir.File("in/a.slp"), SmallSLP(1));
+  test::WriteFileBytes(dir.File("in/deep/deeper/.hidden.slp"), SmallSLP(2));
+  test::WriteFileBytes(dir.File("elsewhere/b.slp"), SmallSLP(3));
+  test::WriteFileBytes(dir.File("elsewhere/c.slp"), SmallSLP(4));
+  fs::create_symlink(dir.path() / "elsewhere/b.slp", dir.path() / "in/linked.slp");
+  fs::create_directory_symlink(dir.path() / "elsewhere", dir.path() / "in/folder-link");
+  fs::create_symlink(dir.path() / "nowhere.slp", dir.path() / "in/dangling.slp");
+  // A sprite named as a frame file: not an input, whatever it holds.
+  test::WriteFileBytes(dir.File("in/deep/sprite.BMP"), SmallSLP(5));
+  auto run = Zorv("slp2slx -o " + Quote(dir.File("out")) + " " + Quote(dir.File("in")));
+  ASSERT_EQ(run.status, 0) << run.err;
+  std::vector<std::string> made;
+  for (const auto& [name, bytes] : Tree(dir.path() / "out"))
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".slx") made.push_back(name);
+  EXPECT_EQ(made, (std::vector<std::string>{"a/a.slx", "deep/deeper/.hidden/.hidden.slx",
+                                            "linked/linked.slx"}));
+  EXPECT_EQ(run.out, "3 converted, 0 failed, 0 skipped\n");
+
+  // A folder that is a file is said to be no folder; a missing one missing.
+  auto file = Zorv("slp2slx -o " + Quote(dir.File("out2")) + " " + Quote(dir.File("in/a.slp") + "/"));
+  EXPECT_NE(file.status, 0);
+  EXPECT_EQ(file.err.rfind("Error: ", 0), 0u) << file.err;
+}
+
 TEST_F(CLIBatchTest, ScreenComesBackWithItsOwnPaletteUnchanged) {
   ZORV_REQUIRE_SAMPLES();
   const std::string source = test::SamplesDir() + "screen.slp";
