@@ -1,5 +1,7 @@
 #include "codec/SLPFrameEncoder.h"
 
+#include <cstring>
+
 #include "codec/DataColours.h"
 
 namespace zorv {
@@ -12,6 +14,34 @@ ColourValue DataPixel(const uint8_t* row, int32_t x) {
 }
 
 bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == kDataTransparent; }
+
+// The first x from from on (before end) whose pixel differs from the one at
+// from; end when none does. Data rows are long runs of a few colours, so
+// four pixels (twelve bytes) are compared at once while they fit before
+// end, then one at a time.
+int32_t RunEnd(const uint8_t* row, int32_t from, int32_t end) {
+  const uint8_t* const first = row + 3 * static_cast<size_t>(from);
+  uint8_t pattern[12];
+  for (int k = 0; k < 4; ++k) std::memcpy(pattern + 3 * k, first, 3);
+  uint64_t low;
+  uint32_t high;
+  std::memcpy(&low, pattern, 8);
+  std::memcpy(&high, pattern + 8, 4);
+  int32_t x = from + 1;
+  for (; x + 4 <= end; x += 4) {
+    const uint8_t* p = row + 3 * static_cast<size_t>(x);
+    uint64_t here_low;
+    uint32_t here_high;
+    std::memcpy(&here_low, p, 8);
+    std::memcpy(&here_high, p + 8, 4);
+    if (here_low != low || here_high != high) break;
+  }
+  for (; x < end; ++x) {
+    const uint8_t* p = row + 3 * static_cast<size_t>(x);
+    if (p[0] != first[0] || p[1] != first[1] || p[2] != first[2]) break;
+  }
+  return x;
+}
 
 }  // namespace
 
@@ -46,8 +76,7 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEn
     int32_t x = edges.Left;
     while (x < end) {
       const ColourValue kind = DataPixel(row, x);
-      int32_t run_end = x + 1;
-      while (run_end < end && DataPixel(row, run_end) == kind) ++run_end;
+      const int32_t run_end = RunEnd(row, x, end);
       if (!encoder.AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
         fault = SLPRunFault{run_end == end, x, y, run_end - x, kind};
         return false;

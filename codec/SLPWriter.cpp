@@ -160,16 +160,16 @@ class SLPStreamWriter {
       return Status::Fail(first, Where(data_path) + FaultDetail(number, fault));
     }
     if (pos_ + encoded_.commands.size() > kMaxOffset) return TooLarge();
-    std::string table;
-    table.reserve(4 * encoded_.edges.size());
-    for (const SLPRowEdges& e : encoded_.edges) {
-      le::PutI16(table, e.Left);
-      le::PutI16(table, e.Right);
-    }
+    // Both tables have four bytes a row, written in place rather than
+    // appended byte by byte.
+    std::string table(4 * encoded_.edges.size(), '\0');
+    for (size_t y = 0; y < encoded_.edges.size(); ++y)
+      le::SetU32(table, 4 * y,
+                 static_cast<uint16_t>(encoded_.edges[y].Left) |
+                     static_cast<uint32_t>(static_cast<uint16_t>(encoded_.edges[y].Right)) << 16);
     sink_.WriteAt(f.OutlineTableOffset, table);
-    table.clear();
-    for (uint32_t row : encoded_.row_offsets)
-      le::PutU32(table, static_cast<uint32_t>(pos_ + row));
+    for (size_t y = 0; y < encoded_.row_offsets.size(); ++y)
+      le::SetU32(table, 4 * y, static_cast<uint32_t>(pos_ + encoded_.row_offsets[y]));
     sink_.WriteAt(f.CommandTableOffset, table);
     sink_.Append(std::string_view(reinterpret_cast<const char*>(encoded_.commands.data()),
                                   encoded_.commands.size()));
