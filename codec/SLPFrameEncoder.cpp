@@ -48,11 +48,17 @@ int32_t RunEnd(const uint8_t* row, int32_t from, int32_t end) {
 SLPRowEdges FindRowEdges(const cDIBSection& data, int32_t y) {
   const int32_t width = data.Width();
   const uint8_t* row = data.Row(y);
-  int32_t first = 0;
-  while (first < width && IsTransparent(row, first)) ++first;
+  if (width == 0) return {0, 0};
+  const int32_t first = IsTransparent(row, 0) ? RunEnd(row, 0, width) : 0;
   if (first == width) return {static_cast<int16_t>(width), 0};
   int32_t last = width - 1;
-  while (IsTransparent(row, last)) --last;
+  if (IsTransparent(row, last)) {
+    // Four pixels at a time from the right while they lie after first.
+    constexpr uint8_t kFour[12] = {0xFF, 0, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0, 0xFF, 0xFF, 0, 0xFF};
+    while (last - 4 > first && std::memcmp(row + 3 * static_cast<size_t>(last - 4), kFour, 12) == 0)
+      last -= 4;
+    while (IsTransparent(row, last)) --last;
+  }
   return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
 }
 

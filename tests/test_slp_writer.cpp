@@ -268,6 +268,18 @@ TEST_F(SLPWriterTest, RandomRunsOfEveryKindAndLengthDecodeBack) {
           frame.Colour.SetPixel(x, y, palette.Colour(static_cast<int>(random() % 256)));
         }
       }
+    // The margins: transparent pixels from either end, as counted one by
+    // one.
+    for (int32_t y = 0; y < height; ++y) {
+      int32_t left = 0, right = 0;
+      while (left < width && frame.Data.GetPixel(left, y) == kDataTransparent) ++left;
+      while (left < width && right < width - left &&
+             frame.Data.GetPixel(width - 1 - right, y) == kDataTransparent)
+        ++right;
+      const SLPRowEdges edges = FindRowEdges(frame.Data, y);
+      EXPECT_EQ(edges.Left, left) << width << ", row " << y;
+      EXPECT_EQ(edges.Right, right) << width << ", row " << y;
+    }
     frames.push_back(std::move(frame));
   }
   std::string bytes;
