@@ -11,6 +11,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 #endif
 
@@ -22,6 +23,13 @@ namespace {
 // Bytes gathered before they are written out: a whole small file, or a
 // block of a large one.
 constexpr size_t kBlock = size_t{1} << 20;
+
+// A block of at least kStraightBlock bytes after no more than kShortHead
+// bytes held (a bitmap after its header) is written out with them in one
+// call instead of being copied behind them first. Files whose start is
+// still to be patched (an SLP's tables) hold more than that and keep it.
+constexpr size_t kStraightBlock = 4096;
+constexpr size_t kShortHead = 256;
 
 // Part of a file name no file system here refuses, with room left for the
 // suffix of a temporary name.
@@ -132,6 +140,26 @@ bool SafeFileWriter::WriteOut(const char* data, size_t size) {
   return true;
 }
 
+bool SafeFileWriter::WriteOutTwo(const char* first, size_t first_size, const char* second,
+                                 size_t second_size) {
+#ifndef _WIN32
+  iovec parts[2] = {{const_cast<char*>(first), first_size},
+                    {const_cast<char*>(second), second_size}};
+  ssize_t written;
+  do {
+    written = ::writev(fileno(file_), parts, 2);
+  } while (written < 0 && errno == EINTR);
+  if (written < 0) return Fail();
+  // What a short write left is written the ordinary way.
+  const size_t done = static_cast<size_t>(written);
+  if (done < first_size)
+    return WriteOut(first + done, first_size - done) && WriteOut(second, second_size);
+  return WriteOut(second + (done - first_size), second_size - (done - first_size));
+#else
+  return WriteOut(first, first_size) && WriteOut(second, second_size);
+#endif
+}
+
 bool SafeFileWriter::Flush() {
   if (buffer_.empty()) return true;
   if (!WriteOut(buffer_.data(), buffer_.size())) return false;
@@ -152,6 +180,13 @@ bool SafeFileWriter::WriteOutAt(uint64_t offset, const char* data, size_t size) 
 bool SafeFileWriter::Write(const void* data, size_t size) {
   if (!file_ || failed_) return false;
   const char* bytes = static_cast<const char*>(data);
+  if (size >= kStraightBlock && buffer_.size() <= kShortHead) {
+    if (!WriteOutTwo(buffer_.data(), buffer_.size(), bytes, size)) return false;
+    buffer_start_ += buffer_.size() + size;
+    buffer_.clear();
+    size_ = buffer_start_;
+    return true;
+  }
   if (buffer_.size() + size > kBlock) {
     if (!Flush()) return false;
     if (size >= kBlock) {

@@ -70,6 +70,8 @@ class SafeFileWriter {
   bool Fail();
   bool Flush();
   bool WriteOut(const char* data, size_t size);
+  // Both blocks, one after the other, in one call where the system has one.
+  bool WriteOutTwo(const char* first, size_t first_size, const char* second, size_t second_size);
   bool WriteOutAt(uint64_t offset, const char* data, size_t size);
   Status OpenBeside(std::string_view destination);
   // Removes the file made under the destination's own name, unless another

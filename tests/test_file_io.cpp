@@ -385,6 +385,31 @@ TEST(SafeWriting, ADanglingLinkAtTheNameIsReplacedNotFollowed) {
   EXPECT_EQ(test::ReadFileBytes(path), "bytes");
 }
 
+// Blocks of every size after heads of every size: a block written out
+// straight behind a short head, or gathered behind a long one, lands in
+// order, and patches reach it wherever it went.
+TEST(SafeWriting, BlocksAfterHeadsOfAnySizeLandInOrder) {
+  test::TempDir dir;
+  const std::vector<size_t> sizes{54, 9000, 3, 5000, 100, 70000, 1, 4096, 4095, 257, 4096, 200, 300};
+  const std::string path = dir.File("mixed.bin");
+  SafeFileWriter writer;
+  ASSERT_TRUE(writer.Open(path));
+  std::string expected;
+  char next = 'a';
+  for (size_t size : sizes) {
+    std::string block(size, next);
+    next = next == 'z' ? 'a' : static_cast<char>(next + 1);
+    ASSERT_TRUE(writer.Write(block));
+    expected += block;
+    // A patch in the head after every block, as a header filled in late.
+    ASSERT_TRUE(writer.WriteAt(10, "HEAD", 4));
+    expected.replace(10, 4, "HEAD");
+    EXPECT_EQ(writer.Size(), expected.size());
+  }
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_TRUE(test::ReadFileBytes(path) == expected);
+}
+
 TEST(SafeWriting, BytesWrittenAtAnOffsetLandWhereverTheWriterHoldsThem) {
   // Large enough that the start is on disk while the end is still held;
   // tables at the start are filled in last, as the SLP writer does.
