@@ -459,8 +459,8 @@ class FrameDecoder {
   bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
-  // Rows drawn away from the bitmaps (see DrawRowThroughBuffer), when they are too
-  // wide for kRowBufferOnStack.
+  // Rows drawn away from the bitmaps (see DrawRowThroughBuffer), when they
+  // are too wide for kRowBufferOnStack.
   std::vector<uint8_t> row_buffer_;
 };
 

@@ -152,7 +152,8 @@ Status ReadWholeFile(std::string_view path, std::string& contents, uint64_t max_
     return Status::Fail(std::string(path) + ": file is too large");
   };
   if (size > max_bytes) return too_large();
-  // One byte more than allowed finds a file that grew meanwhile.
+  // One byte more than allowed finds a file that announces no size (one of
+  // the system's) and holds more than allowed.
   const uint64_t count = max_bytes == UINT64_MAX ? max_bytes : max_bytes + 1;
   const bool read = ReadInto(fd, contents, count, size);
   if (read && contents.size() > max_bytes) return too_large();
