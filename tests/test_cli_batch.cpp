@@ -260,6 +260,14 @@ TEST_F(CLIBatchTest, FolderWalksTakeLinkedFilesButNotLinkedFolders) {
                                             "linked/linked.slx"}));
   EXPECT_EQ(run.out, "3 converted, 0 failed, 0 skipped\n");
 
+  // The folder named may itself be a link to a folder.
+  fs::create_directory_symlink(dir.path() / "in", dir.path() / "in-link");
+  auto linked =
+      Zorv("slp2slx -o " + Quote(dir.File("out-link")) + " " + Quote(dir.File("in-link")));
+  ASSERT_EQ(linked.status, 0) << linked.err;
+  EXPECT_EQ(linked.out, "3 converted, 0 failed, 0 skipped\n");
+  EXPECT_TRUE(fs::exists(dir.path() / "out-link/a/a.slx"));
+
   // A folder that is a file is said to be no folder; a missing one missing.
   auto file = Zorv("slp2slx -o " + Quote(dir.File("out2")) + " " + Quote(dir.File("in/a.slp") + "/"));
   EXPECT_NE(file.status, 0);

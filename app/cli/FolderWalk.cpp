@@ -26,9 +26,12 @@ struct FolderCloser {
 };
 using FolderPtr = std::unique_ptr<DIR, FolderCloser>;
 
-// Opens the folder at path as a folder, never through a link.
-DIR* OpenFolder(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+// Opens the folder at path as a folder; through a link only when follow
+// says so (the folder the user named may be a link, those inside it are
+// not walked into).
+DIR* OpenFolder(const std::string& path, bool follow) {
+  const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
+  const int fd = ::open(path.c_str(), flags);
   if (fd < 0) return nullptr;
   DIR* folder = ::fdopendir(fd);
   if (!folder) {
@@ -50,7 +53,7 @@ Status ListFilesBelow(const std::string& root, const std::function<bool(std::str
     const std::string relative = std::move(folders.back());
     folders.pop_back();
     const std::string path = relative.empty() ? native_root : native_root + "/" + relative;
-    FolderPtr folder(OpenFolder(path));
+    FolderPtr folder(OpenFolder(path, relative.empty()));
     if (!folder) {
       if (!relative.empty() && (errno == EACCES || errno == EPERM)) continue;
       return Status::Fail(std::strerror(errno));

@@ -15,8 +15,8 @@ namespace zorv::cli {
 // The paths, relative to root with "/" between folders, of the regular
 // files below root (links to regular files included) whose names keep
 // passes, in no particular order. Subfolders are walked, links to folders
-// are not; subfolders that cannot be read for want of permission are left
-// out. Fails, with the reason, when root or a subfolder cannot be read for
+// inside root are not (root itself may be one); subfolders that cannot be
+// read for want of permission are left out. Fails, with the reason, when root or a subfolder cannot be read for
 // any other reason.
 Status ListFilesBelow(const std::string& root, const std::function<bool(std::string_view)>& keep,
                       std::vector<std::string>& relatives);
