@@ -436,12 +436,13 @@ class FrameDecoder {
           if (end - p < n) return RowEnded();
           // Short copies, and those not at the end of the bytes held, in
           // eights.
-          if (end - p >= n + 8)
-            CopyWordsInEights(c, p, n, words);
-          else
+          if (end - p >= n + 8) {
+            CopyWordsInEightsWithData(c, d, p, n, words, kWhiteBlock);
+          } else {
             CopyWords(c, p, n, words);
+            FillBlocks(d, n, kWhiteBlock);
+          }
           p += n;
-          FillBlocks(d, n, kWhiteBlock);
           break;
       }
       x += n;

@@ -98,18 +98,11 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
   for (; k < n; ++k, p += 3) PutWord(p, words[index[k]]);
 }
 
-// The same eight pixels at a time, with no loop ending at n for the
-// processor to mispredict on short copies: reads index bytes up to n
-// rounded up to a multiple of 8, and draws as many pixels.
-[[gnu::always_inline]] inline void CopyWordsInEights(uint8_t* p, const uint8_t* index,
-                                                     int32_t n, const uint32_t* words) {
-  for (int32_t k = 0; k < n; k += 8, p += 24, index += 8) {
-    for (int j = 0; j < 8; ++j) PutWord(p + 3 * j, words[index[j]]);
-  }
-}
-
-// CopyWordsInEights at c, and the same pixels at d in block_d's colour, in
-// one loop (at least eight pixels of each, so n == 0 still writes them).
+// CopyWords eight pixels at a time, with no loop ending at n for the
+// processor to mispredict on short copies (reads index bytes up to n
+// rounded up to a multiple of 8, and draws as many pixels), and the same
+// pixels at d in block_d's colour in the same loop (at least eight of
+// each, so n == 0 still writes them).
 [[gnu::always_inline]] inline void CopyWordsInEightsWithData(uint8_t* c, uint8_t* d,
                                                              const uint8_t* index, int32_t n,
                                                              const uint32_t* words,
