@@ -71,12 +71,14 @@ Status ListFilesBelow(const std::string& root, const std::function<bool(std::str
       if (name == "." || name == "..") continue;
       unsigned char type = entry->d_type;
       if (type == DT_UNKNOWN || type == DT_LNK) {
-        // What the name is (a link: what it points at, for files only).
+        // What the name is: a link counts as the file it points at, and
+        // never as a folder.
         struct stat seen {};
-        if (::fstatat(fd, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        if (S_ISLNK(seen.st_mode)) {
-          if (::fstatat(fd, entry->d_name, &seen, 0) != 0 || !S_ISREG(seen.st_mode)) continue;
-          type = DT_REG;
+        if (type == DT_UNKNOWN && ::fstatat(fd, entry->d_name, &seen, AT_SYMLINK_NOFOLLOW) != 0)
+          continue;
+        if (type == DT_LNK || S_ISLNK(seen.st_mode)) {
+          const bool file = ::fstatat(fd, entry->d_name, &seen, 0) == 0 && S_ISREG(seen.st_mode);
+          type = file ? DT_REG : DT_UNKNOWN;
         } else {
           type = S_ISDIR(seen.st_mode) ? DT_DIR : S_ISREG(seen.st_mode) ? DT_REG : DT_UNKNOWN;
         }
