@@ -13,6 +13,7 @@
 #include "app/cli/AutogenRuleOptions.h"
 #include "app/cli/ColourOption.h"
 #include "app/cli/Command.h"
+#include "app/cli/NormalPaths.h"
 #include "app/cli/Progress.h"
 #include "autogen/AutoGen.h"
 #include "codec/FrameBitmaps.h"
@@ -53,22 +54,14 @@ void PrintFrame(const AutoGenResult& result) {
               result.Cropped ? " (cropped)" : "");
 }
 
-// A path made absolute and tidied, for comparing where files would go.
-fs::path Normal(const std::string& path) {
-  std::error_code ec;
-  fs::path absolute = fs::absolute(fs::path(NativePath(path)), ec);
-  fs::path normal = fs::weakly_canonical(absolute, ec);
-  return ec ? absolute.lexically_normal() : normal;
-}
-
 // Whether writing to target would replace the SLX file or any frame file
 // of the graphic.
 bool IsGraphicFile(const SLXGraphic& graphic, const std::string& target) {
-  const fs::path normal_target = Normal(target);
-  if (Normal(graphic.Path) == normal_target) return true;
+  const std::string normal_target = NormalPath(target);
+  if (NormalPath(graphic.Path) == normal_target) return true;
   for (int32_t i = 1; i <= static_cast<int32_t>(graphic.Frames.size()); ++i)
-    if (Normal(graphic.ColourPath(i)) == normal_target ||
-        Normal(graphic.DataPath(i)) == normal_target)
+    if (NormalPath(graphic.ColourPath(i)) == normal_target ||
+        NormalPath(graphic.DataPath(i)) == normal_target)
       return true;
   return false;
 }
@@ -82,7 +75,7 @@ int RunPreview(const AutogenArguments& args, SLXGraphic& graphic, AutoGenOptions
   const fs::path folder(NativePath(args.preview_dir));
   const std::string colour_out = (folder / GetFileName(frame.ColourFile)).string();
   const std::string data_out = (folder / GetFileName(frame.DataFile)).string();
-  if (Normal(colour_out) == Normal(data_out)) {
+  if (NormalPath(colour_out) == NormalPath(data_out)) {
     PrintError("The colour and data bitmaps of frame " + NumberText(args.frame) +
                " have the same name; a preview would write one over the other: " + colour_out);
     return kExitFailed;

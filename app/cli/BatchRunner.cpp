@@ -14,45 +14,13 @@
 
 #include "app/cli/BatchProgress.h"
 #include "app/cli/Command.h"
+#include "app/cli/NormalPaths.h"
 #include "common/FileIO.h"
 
 namespace zorv::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A path made absolute and tidied, links resolved, for telling whether two
-// name one file.
-std::string Normal(const fs::path& path) {
-  std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  const fs::path normal = fs::weakly_canonical(absolute, ec);
-  return (ec ? absolute.lexically_normal() : normal).generic_string();
-}
-
-// Normal for the thousands of files of a batch, which lie in a few folders:
-// each folder is resolved once. A file's own name is added to its folder's
-// unless it is a link (or "." or ".."), which is resolved in full.
-class NormalPaths {
- public:
-  std::string Of(const std::string& path) {
-    const fs::path native(NativePath(path));
-    const fs::path name = native.filename();
-    std::error_code ec;
-    if (name.empty() || name == "." || name == ".." ||
-        fs::is_symlink(fs::symlink_status(native, ec)))
-      return Normal(native);
-    const fs::path parent = native.parent_path();
-    auto [folder, added] = folders_.try_emplace(parent.native());
-    if (added) folder->second = Normal(parent.empty() ? fs::path(".") : parent);
-    std::string normal = folder->second;
-    if (normal.empty() || normal.back() != '/') normal += '/';
-    return normal + name.generic_string();
-  }
-
- private:
-  std::map<std::string, std::string> folders_;
-};
 
 // The message of a failed job, naming its input once.
 std::string FailureText(const BatchJob& job, const Status& status) {
