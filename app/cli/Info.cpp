@@ -56,8 +56,8 @@ void Setup(CLI::App& app, CommandAction& action) {
   auto* command = app.add_subcommand(
       "info", "Show what a file holds: an SLP's header and frame table, an SLX's frames and "
               "whether their bitmaps exist, a project's resources, a package's entries, a "
-              "bitmap's size, a palette's colours, a game archive's tables. The kind of file is told by its content, "
-              "whatever its extension");
+              "bitmap's size, a palette's colours, a game archive's tables. The kind of file "
+              "is told by its content, whatever its extension");
   auto args = std::make_shared<InfoArgs>();
   command->add_option("FILE", args->path, "The file to describe")->required();
   command->add_flag("--json", args->json,
