@@ -14,6 +14,7 @@
 
 #include "codec/DataColours.h"
 #include "codec/SLPReader.h"
+#include "common/LittleEndian.h"
 #include "tests/SLPTestFiles.h"
 
 namespace zorv {
@@ -260,6 +261,47 @@ TEST(SLPRowDrawingTest, RandomFramesOfEveryWidthDecodeAsReadPixelByPixel) {
       colour.ClearUp();
       data.ClearUp();
     }
+  }
+}
+
+// The decoder tests the end of the bytes only where a row may reach it, so
+// the file is cut at every byte of its rows: each cut must fail, with the
+// end named, and never read past what is held (which the sanitizer builds
+// would catch). Rows of three bytes a pixel (fills of one) and commands of
+// nothing are among them, so that rows run short of bytes part-way too.
+TEST(SLPRowDrawingTest, AFrameCutAtAnyByteOfItsRowsFailsAtTheEnd) {
+  const Palette palette = DistinctPalette();
+  RandomFrameWriter writer(11, palette);
+  Picture picture(37, 9);
+  TestFrame frame = writer.Frame(37, 9, picture);
+  frame.rows[3].left = 0;
+  frame.rows[3].right = 0;
+  frame.rows[3].commands.clear();
+  for (int k = 0; k < 37; ++k) {
+    for (uint8_t b : {0x00, 0x5E, 0x00, 0x01, 0x00}) frame.rows[3].commands.push_back(b);
+    frame.rows[3].commands.push_back(0x17);  // a fill of one pixel
+    frame.rows[3].commands.push_back(static_cast<uint8_t>(k));
+  }
+  frame.rows[3].commands.push_back(0x0F);
+  const std::string whole = BuildSLP({frame});
+  SLPFile file(whole);
+  SLPHeader header;
+  std::vector<SLPFrameInfo> frames;
+  ASSERT_TRUE(ReadSLPHeader(file, header, frames).ok());
+  cDIBSection colour, data;
+  ASSERT_TRUE(DecodeSLPFrame(file, frames[0], palette, colour, data).ok());
+  for (int32_t x = 0; x < 37; ++x)
+    EXPECT_EQ(colour.GetPixel(x, 3), palette.Colour(x)) << "x " << x;
+  // The rows' commands follow both tables; the first row's start is the
+  // least offset in the command table.
+  const uint32_t first_command = le::U32(whole, frames[0].CommandTableOffset);
+  for (size_t size = first_command; size < whole.size(); ++size) {
+    SLPFile cut(whole.substr(0, size));
+    const Status decoded = DecodeSLPFrame(cut, frames[0], palette, colour, data);
+    ASSERT_FALSE(decoded.ok()) << "cut at " << size;
+    EXPECT_NE(decoded.message().find("past the end of the file"), std::string::npos)
+        << "cut at " << size << ": " << decoded.message();
+    EXPECT_TRUE(colour.IsEmpty());
   }
 }
 
