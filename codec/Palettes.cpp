@@ -167,7 +167,25 @@ PaletteMatcher::PaletteMatcher(const Palette& palette)
                 static_cast<uint8_t>(index));
 }
 
+namespace {
+
+// A pixel's cube and its place in the cube as one key, cube << 6 | place,
+// made of one table entry per channel: the bits the channels give do not
+// overlap, so the entries add up to the key. The same numbers as CubeOf
+// and PlaceInCube, for a fraction of the shifts.
+constexpr std::array<uint32_t, 256> ChannelKeys(int cube_shift, int place_shift) {
+  std::array<uint32_t, 256> keys{};
+  for (uint32_t c = 0; c < 256; ++c) keys[c] = (c >> 2) << cube_shift | (c & 3) << place_shift;
+  return keys;
+}
+constexpr std::array<uint32_t, 256> kRedKeys = ChannelKeys(6, 0), kGreenKeys = ChannelKeys(12, 2),
+                                    kBlueKeys = ChannelKeys(18, 4);
+
+}  // namespace
+
 void PaletteMatcher::NearestOfPixels(const uint8_t* pixels, size_t n, uint8_t* indices) {
+  static_assert(kCubeBits == 2 && kCubeAnswerBits == 6,
+                "ChannelKeys follows CubeOf and PlaceInCube");
   // The tables in locals: the byte stores to indices could otherwise alias
   // the members and make the compiler read them again for every pixel.
   // Every pixel is looked up, equal neighbours too: two table reads cost
@@ -176,13 +194,13 @@ void PaletteMatcher::NearestOfPixels(const uint8_t* pixels, size_t n, uint8_t* i
   const uint32_t* const cubes = cubes_.get();
   const uint8_t* answers = answers_.data();
   for (size_t k = 0; k < n; ++k, pixels += 3) {
-    const ColourValue v = pixels[2] | (pixels[1] << 8) | (pixels[0] << 16);
-    uint32_t block = cubes[CubeOf(v)];
+    const uint32_t key = kBlueKeys[pixels[0]] + kGreenKeys[pixels[1]] + kRedKeys[pixels[2]];
+    uint32_t block = cubes[key >> kCubeAnswerBits];
     if (block == kNotAsked) [[unlikely]] {
-      block = FirstInCube(v);
+      block = FirstInCube(pixels[2] | (pixels[1] << 8) | (pixels[0] << 16));
       answers = answers_.data();
     }
-    indices[k] = answers[(size_t{block} << kCubeAnswerBits) | PlaceInCube(v)];
+    indices[k] = answers[(size_t{block} << kCubeAnswerBits) | (key & (kBlockSize - 1))];
   }
 }
 

@@ -1,5 +1,9 @@
 #include "codec/SLPFrameEncoder.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
 #include "codec/DataColours.h"
 
 namespace zorv {
@@ -12,6 +16,38 @@ ColourValue DataPixel(const uint8_t* row, int32_t x) {
 }
 
 bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == kDataTransparent; }
+
+// The end of the run of data pixels equal to the one at x: the first pixel
+// after x, up to end, of another colour (or end).
+int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end) {
+  const ColourValue kind = DataPixel(row, x);
+  // Sprites are mostly short runs: their first pixels one by one.
+  int32_t e = x + 1;
+  const int32_t first_pixels_end = std::min(end, x + 8);
+  while (e < first_pixels_end && DataPixel(row, e) == kind) ++e;
+  if (e < first_pixels_end || e == end) return e;
+  if constexpr (std::endian::native == std::endian::little) {
+    // A long run, as in large pictures: each byte against the byte of the
+    // pixel before, eight at a time. All bytes from pixel e - 1 on being
+    // equal to those three before them makes every pixel equal to the run's
+    // first; the first byte that is not starts the pixel that ends it.
+    size_t at = 3 * static_cast<size_t>(e - 1);
+    const size_t reach = 3 * static_cast<size_t>(end);
+    for (; at + 11 <= reach; at += 8) {
+      uint64_t here, next;
+      std::memcpy(&here, row + at, 8);
+      std::memcpy(&next, row + at + 3, 8);
+      if (here != next) {
+        const auto byte = static_cast<size_t>(std::countr_zero(here ^ next)) / 8;
+        return static_cast<int32_t>((at + 3 + byte) / 3);
+      }
+    }
+    // Every pixel whose bytes all lay below at + 3 matched.
+    e = static_cast<int32_t>((at + 3) / 3);
+  }
+  while (e < end && DataPixel(row, e) == kind) ++e;
+  return e;
+}
 
 }  // namespace
 
@@ -46,8 +82,7 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEn
     int32_t x = edges.Left;
     while (x < end) {
       const ColourValue kind = DataPixel(row, x);
-      int32_t run_end = x + 1;
-      while (run_end < end && DataPixel(row, run_end) == kind) ++run_end;
+      const int32_t run_end = RunEnd(row, x, end);
       if (!encoder.AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
         fault = SLPRunFault{run_end == end, x, y, run_end - x, kind};
         return false;

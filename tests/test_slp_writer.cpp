@@ -372,6 +372,70 @@ TEST_F(SLPWriterTest, ProgressNamesEachFrameWithTheFractionDoneBeforeIt) {
 
 // --- Failures --------------------------------------------------------------------
 
+// Long runs are scanned several bytes at a time: a run of normal pixels
+// must end at the first pixel that differs from it in any one byte, at any
+// place in a row of any width, and no later. A colour outside the six
+// makes coding stop there, so the fault gives where the run ended.
+TEST_F(SLPWriterTest, ALongRunEndsAtThePixelThatDiffersInAnyOneByte) {
+  SLPRunEncoder encoder(palette);
+  SLPEncodedFrame encoded;
+  for (int32_t width = 1; width <= 90; ++width) {
+    cDIBSection colour, data;
+    ASSERT_TRUE(colour.Create(width, 1));
+    ASSERT_TRUE(data.Create(width, 1));
+    for (int32_t at = 0; at < width; ++at) {
+      for (int channel = 0; channel < 3; ++channel) {
+        data.Fill(kDataNormal);
+        // White with one channel lowered by one.
+        data.SetPixel(at, 0, RGBColour(channel == 0 ? 254 : 255, channel == 1 ? 254 : 255,
+                                       channel == 2 ? 254 : 255));
+        SLPRunFault fault;
+        ASSERT_FALSE(EncodeSLPFrame(colour, data, encoder, encoded, fault))
+            << width << " wide, at " << at << ", channel " << channel;
+        EXPECT_EQ(fault.x, at) << width << " wide, channel " << channel;
+        EXPECT_EQ(fault.length, 1) << width << " wide, at " << at << ", channel " << channel;
+        EXPECT_EQ(fault.last_run_of_row, at == width - 1) << width << " wide, at " << at;
+      }
+    }
+    // A row of one run to its end codes as one.
+    data.Fill(kDataNormal);
+    SLPRunFault fault;
+    ASSERT_TRUE(EncodeSLPFrame(colour, data, encoder, encoded, fault)) << width;
+  }
+}
+
+// ... and no sooner: two long runs whose data colours differ in one byte
+// (blue, green or red) code as those two runs, whatever their lengths.
+TEST_F(SLPWriterTest, TwoLongRunsDifferingInOneByteCodeAsTwoRuns) {
+  const std::pair<ColourValue, ColourValue> pairs[] = {
+      {kDataNormal, kDataBlackOutline},  // white and yellow: blue differs
+      {kDataBlackOutline, kDataShadow},  // yellow and red: green differs
+      {kDataBlackOutline, kDataPlayer},  // yellow and green: red differs
+      {kDataPlayer, kDataBlackOutline}};
+  std::mt19937 random(77);
+  SLPRunEncoder encoder(palette);
+  SLPEncodedFrame encoded;
+  for (int32_t width = 2; width <= 80; ++width) {
+    cDIBSection colour, data;
+    ASSERT_TRUE(colour.Create(width, 1));
+    ASSERT_TRUE(data.Create(width, 1));
+    for (int32_t x = 0; x < width; ++x)
+      colour.SetPixel(x, 0, palette.Colour(static_cast<int>(random() % 256)));
+    for (const auto& [first, second] : pairs) {
+      for (int32_t split = 1; split < width; ++split) {
+        for (int32_t x = 0; x < width; ++x) data.SetPixel(x, 0, x < split ? first : second);
+        SLPRunFault fault;
+        ASSERT_TRUE(EncodeSLPFrame(colour, data, encoder, encoded, fault));
+        SLPBytes expected = EncodeRun(colour, 0, 0, split, first, palette);
+        const SLPBytes rest = EncodeRun(colour, split, 0, width - split, second, palette);
+        expected.insert(expected.end(), rest.begin(), rest.end());
+        expected.push_back(0x0F);
+        ASSERT_EQ(encoded.commands, expected) << width << " wide, split at " << split;
+      }
+    }
+  }
+}
+
 TEST_F(SLPWriterTest, ADataColourOutsideTheSixIsReportedByWhereItsRunEnds) {
   const ColourValue grey = RGBColour(128, 128, 128);
   AddDataFrame({{grey, kRed}});
