@@ -335,6 +335,52 @@ TEST_F(SLPReaderTest, DamagedFramesFailWithAReason) {
   }
 }
 
+// Every row's edges and command offset are checked before any pixel is
+// drawn: edges at their limits pass, and the first row beyond them is named
+// with what is wrong, whichever rows follow it.
+TEST_F(SLPReaderTest, RowHeadsAreCheckedToTheirLimitsAndTheFirstBadRowIsNamed) {
+  struct Case {
+    int16_t left, right;
+    bool commands_past_the_end;
+    const char* fault;  // nullptr: the frame decodes
+  };
+  const Case cases[] = {
+      {3, 0, false, nullptr},  // all margin
+      {0, 3, false, nullptr},
+      {1, 2, false, nullptr},
+      {kSLPEmptyRow, 0, false, nullptr},
+      {4, 0, false, "row 2: the left edge lies past the row's width"},
+      {1, 3, false, "row 2: the right edge runs past the row's width"},
+      {0, 4, false, "row 2: the right edge runs past the row's width"},
+      {-1, 0, false, "row 2: negative row edges"},
+      {0, -1, false, "row 2: negative row edges"},
+      {-32767, 5, false, "row 2: negative row edges"},
+      {0, 0, true, "row 2: the commands run past the end of the file"},
+  };
+  for (const Case& c : cases) {
+    TestFrame frame;
+    frame.width = 3;
+    frame.height = 5;
+    for (int y = 0; y < 5; ++y) frame.rows.push_back(TestRow{0, 0, {0x0C, 1, 2, 3, 0x0F}});
+    frame.rows[2] = TestRow{c.left, c.right, {0x0F}};
+    // A later row at fault too: the first is the one named.
+    if (c.fault) frame.rows[4] = TestRow{9, 0, {0x0F}};
+    std::string bytes = BuildSLP({frame});
+    if (c.commands_past_the_end) {
+      const size_t entry = test::GetU32(bytes, 32) + 4 * 2;
+      const auto past = static_cast<uint32_t>(bytes.size());
+      for (int k = 0; k < 4; ++k) bytes[entry + size_t(k)] = static_cast<char>(past >> (8 * k));
+    }
+    const Status decoded = TryDecode(bytes);
+    const std::string what = std::to_string(c.left) + ", " + std::to_string(c.right);
+    if (!c.fault) {
+      EXPECT_TRUE(decoded.ok()) << what << ": " << decoded.message();
+    } else {
+      EXPECT_EQ(decoded.message(), c.fault) << what;
+    }
+  }
+}
+
 TEST_F(SLPReaderTest, DamagedRowsNameTheirRowAndReason) {
   Status decoded = TryDecode(BuildSLP({OneRowFrame(2, 0, 0, {0x26, 3, 240, 0x0F})}));
   EXPECT_NE(decoded.message().find("row 0"), std::string::npos) << decoded.message();
