@@ -17,34 +17,100 @@ ColourValue DataPixel(const uint8_t* row, int32_t x) {
 
 bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == kDataTransparent; }
 
-// The end of the run of data pixels equal to the one at x: the first pixel
-// after x, up to end, of another colour (or end).
-int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end) {
-  const ColourValue kind = DataPixel(row, x);
-  // Sprites are mostly short runs: their first pixels one by one.
-  int32_t e = x + 1;
-  const int32_t first_pixels_end = std::min(end, x + 8);
-  while (e < first_pixels_end && DataPixel(row, e) == kind) ++e;
-  if (e < first_pixels_end || e == end) return e;
-  if constexpr (std::endian::native == std::endian::little) {
-    // A long run, as in large pictures: each byte against the byte of the
-    // pixel before, eight at a time. All bytes from pixel e - 1 on being
-    // equal to those three before them makes every pixel equal to the run's
-    // first; the first byte that is not starts the pixel that ends it.
-    size_t at = 3 * static_cast<size_t>(e - 1);
-    const size_t reach = 3 * static_cast<size_t>(end);
-    for (; at + 11 <= reach; at += 8) {
-      uint64_t here, next;
-      std::memcpy(&here, row + at, 8);
-      std::memcpy(&next, row + at + 3, 8);
-      if (here != next) {
-        const auto byte = static_cast<size_t>(std::countr_zero(here ^ next)) / 8;
-        return static_cast<int32_t>((at + 3 + byte) / 3);
-      }
-    }
-    // Every pixel whose bytes all lay below at + 3 matched.
-    e = static_cast<int32_t>((at + 3) / 3);
+// Where margins and runs end depends on the picture, and sprites are made
+// of short runs: a loop that stopped there pixel by pixel would be
+// mispredicted at nearly every run. So eight pixels (24 bytes) are
+// compared at once, as three words, and the place of the first byte that
+// differs gives how many pixels matched, with no test that depends on
+// where it lies.
+constexpr bool kWordsCompare = std::endian::native == std::endian::little;
+
+uint64_t Word(const uint8_t* p) {
+  uint64_t word;
+  std::memcpy(&word, p, 8);
+  return word;
+}
+
+// The first differing byte of three words' differences (24: none).
+int FirstDifferingByte(uint64_t d0, uint64_t d1, uint64_t d2) {
+  const int b0 = std::countr_zero(d0) / 8, b1 = std::countr_zero(d1) / 8,
+            b2 = std::countr_zero(d2) / 8;
+  return b0 < 8 ? b0 : (b1 < 8 ? 8 + b1 : 16 + b2);
+}
+// The last differing byte of three words' differences (-1: none).
+int LastDifferingByte(uint64_t d0, uint64_t d1, uint64_t d2) {
+  const int b0 = std::countl_zero(d0) / 8, b1 = std::countl_zero(d1) / 8,
+            b2 = std::countl_zero(d2) / 8;
+  return b2 < 8 ? 23 - b2 : (b1 < 8 ? 15 - b1 : 7 - b0);
+}
+
+// Eight transparent pixels as they lie in memory, as three words.
+struct TransparentWords {
+  uint64_t w0, w1, w2;
+};
+const TransparentWords kTransparentWords = [] {
+  uint8_t bytes[24];
+  for (int k = 0; k < 8; ++k) {
+    bytes[3 * k] = static_cast<uint8_t>(BlueOf(kDataTransparent));
+    bytes[3 * k + 1] = static_cast<uint8_t>(GreenOf(kDataTransparent));
+    bytes[3 * k + 2] = static_cast<uint8_t>(RedOf(kDataTransparent));
   }
+  return TransparentWords{Word(bytes), Word(bytes + 8), Word(bytes + 16)};
+}();
+
+// How many of the eight pixels from p on, in a row, are transparent before
+// the first that is not.
+int32_t TransparentOfEight(const uint8_t* p) {
+  return FirstDifferingByte(Word(p) ^ kTransparentWords.w0, Word(p + 8) ^ kTransparentWords.w1,
+                            Word(p + 16) ^ kTransparentWords.w2) / 3;
+}
+// How many of the eight pixels before p, in a row, are transparent after
+// the last that is not.
+int32_t TransparentBeforeOfEight(const uint8_t* p) {
+  return (23 - LastDifferingByte(Word(p - 24) ^ kTransparentWords.w0,
+                                 Word(p - 16) ^ kTransparentWords.w1,
+                                 Word(p - 8) ^ kTransparentWords.w2)) / 3;
+}
+// How many of the eight pixels from p on are each equal to the pixel
+// before them, before the first that is not.
+int32_t SameAsBeforeOfEight(const uint8_t* p) {
+  return FirstDifferingByte(Word(p) ^ Word(p - 3), Word(p + 8) ^ Word(p + 5),
+                            Word(p + 16) ^ Word(p + 13)) / 3;
+}
+
+// The margins of a row of width pixels.
+SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
+  int32_t first = 0;
+  if constexpr (kWordsCompare) {
+    for (int32_t matched = 8; matched == 8 && first + 8 <= width; first += matched)
+      matched = TransparentOfEight(row + 3 * static_cast<size_t>(first));
+  }
+  while (first < width && IsTransparent(row, first)) ++first;
+  if (first == width) return {static_cast<int16_t>(width), 0};
+  // Some pixel from first on is not transparent, which ends the scan.
+  int32_t last = width - 1;
+  if constexpr (kWordsCompare) {
+    for (int32_t matched = 8; matched == 8 && last - 8 >= first; last -= matched)
+      matched = TransparentBeforeOfEight(row + 3 * static_cast<size_t>(last + 1));
+  }
+  while (IsTransparent(row, last)) --last;
+  return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
+}
+
+// The end of the run of data pixels equal to the one at x: the first pixel
+// after x, up to end, of another colour (or end). The row's memory is
+// read up to 24 bytes past end, as far as readable_end.
+int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end, const uint8_t* readable_end) {
+  int32_t e = x + 1;
+  if constexpr (kWordsCompare) {
+    for (int32_t matched = 8; matched == 8 && e < end; e += matched) {
+      const uint8_t* p = row + 3 * static_cast<size_t>(e);
+      if (readable_end - p < 24) break;
+      matched = SameAsBeforeOfEight(p);
+    }
+    if (e >= end) return end;
+  }
+  const ColourValue kind = DataPixel(row, x);
   while (e < end && DataPixel(row, e) == kind) ++e;
   return e;
 }
@@ -52,14 +118,7 @@ int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end) {
 }  // namespace
 
 SLPRowEdges FindRowEdges(const cDIBSection& data, int32_t y) {
-  const int32_t width = data.Width();
-  const uint8_t* row = data.Row(y);
-  int32_t first = 0;
-  while (first < width && IsTransparent(row, first)) ++first;
-  if (first == width) return {static_cast<int16_t>(width), 0};
-  int32_t last = width - 1;
-  while (IsTransparent(row, last)) --last;
-  return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
+  return RowEdges(data.Row(y), data.Width());
 }
 
 bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEncoder& encoder,
@@ -72,8 +131,9 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEn
     fault = SLPRunFault{};
     return false;
   }
+  const uint8_t* const readable_end = data.DIBSectionBitsPtr() + data.ImageSize();
   for (int32_t y = 0; y < height; ++y) {
-    const SLPRowEdges edges = FindRowEdges(data, y);
+    const SLPRowEdges edges = RowEdges(data.Row(y), width);
     frame.edges[static_cast<size_t>(y)] = edges;
     frame.row_offsets[static_cast<size_t>(y)] = static_cast<uint32_t>(frame.commands.size());
     const uint8_t* row = data.Row(y);
@@ -82,7 +142,7 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEn
     int32_t x = edges.Left;
     while (x < end) {
       const ColourValue kind = DataPixel(row, x);
-      const int32_t run_end = RunEnd(row, x, end);
+      const int32_t run_end = RunEnd(row, x, end, readable_end);
       if (!encoder.AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
         fault = SLPRunFault{run_end == end, x, y, run_end - x, kind};
         return false;
