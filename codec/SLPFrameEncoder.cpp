@@ -81,17 +81,30 @@ int32_t SameAsBeforeOfEight(const uint8_t* p) {
 // The margins of a row of width pixels.
 SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
   int32_t first = 0;
+  bool first_found = false;
   if constexpr (kWordsCompare) {
-    for (int32_t matched = 8; matched == 8 && first + 8 <= width; first += matched)
-      matched = TransparentOfEight(row + 3 * static_cast<size_t>(first));
+    for (; first + 8 <= width; first += 8) {
+      const int32_t matched = TransparentOfEight(row + 3 * static_cast<size_t>(first));
+      if (matched < 8) {
+        first += matched;
+        first_found = true;
+        break;
+      }
+    }
   }
-  while (first < width && IsTransparent(row, first)) ++first;
-  if (first == width) return {static_cast<int16_t>(width), 0};
-  // Some pixel from first on is not transparent, which ends the scan.
+  if (!first_found) {
+    while (first < width && IsTransparent(row, first)) ++first;
+    if (first == width) return {static_cast<int16_t>(width), 0};
+  }
+  // The pixel at first is not transparent, which ends the scan from the
+  // right at the latest.
   int32_t last = width - 1;
   if constexpr (kWordsCompare) {
-    for (int32_t matched = 8; matched == 8 && last - 8 >= first; last -= matched)
-      matched = TransparentBeforeOfEight(row + 3 * static_cast<size_t>(last + 1));
+    for (; last - 8 >= first; last -= 8) {
+      const int32_t matched = TransparentBeforeOfEight(row + 3 * static_cast<size_t>(last + 1));
+      if (matched < 8)
+        return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - (last - matched))};
+    }
   }
   while (IsTransparent(row, last)) --last;
   return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
@@ -103,12 +116,14 @@ SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
 int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end, const uint8_t* readable_end) {
   int32_t e = x + 1;
   if constexpr (kWordsCompare) {
-    for (int32_t matched = 8; matched == 8 && e < end; e += matched) {
+    for (;;) {
+      if (e >= end) return end;
       const uint8_t* p = row + 3 * static_cast<size_t>(e);
       if (readable_end - p < 24) break;
-      matched = SameAsBeforeOfEight(p);
+      const int32_t matched = SameAsBeforeOfEight(p);
+      e += matched;
+      if (matched < 8) return std::min(e, end);
     }
-    if (e >= end) return end;
   }
   const ColourValue kind = DataPixel(row, x);
   while (e < end && DataPixel(row, e) == kind) ++e;
