@@ -42,14 +42,17 @@ void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
 
 ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
 
-// Palette indices of n pixels from p on.
-void IndicesOf(const uint8_t* p, size_t n, PaletteMatcher& matcher,
-               std::vector<uint8_t>& indices) {
-  indices.resize(n);
+// Palette indices of n pixels from p on, in the first n bytes of indices:
+// the vector only grows, so that runs shorter than the last one do not
+// clear bytes they then overwrite.
+std::span<const uint8_t> IndicesOf(const uint8_t* p, size_t n, PaletteMatcher& matcher,
+                                   std::vector<uint8_t>& indices) {
+  if (indices.size() < n) indices.resize(n);
   matcher.NearestOfPixels(p, n, indices.data());
+  return std::span<const uint8_t>(indices.data(), n);
 }
 
-void AppendPlayerRun(SLPBytes& out, const std::vector<uint8_t>& indices) {
+void AppendPlayerRun(SLPBytes& out, std::span<const uint8_t> indices) {
   const size_t n = indices.size();
   auto chunk = [&](size_t start, size_t count) {
     if (count <= kMaxNibbleCount) {
@@ -155,6 +158,11 @@ void AppendIndices(SLPBytes& out, std::span<const uint8_t> indices) {
   // Sprites of many colours are mostly copies: stretches without four
   // equal indices are passed over a word at a time.
   const size_t n = indices.size();
+  // Too short for a fill.
+  if (n < 4) {
+    AppendCopy(out, indices);
+    return;
+  }
   const uint8_t* const at = indices.data();
   size_t copy_from = 0;
   for (size_t i = 0; i < n;) {
@@ -219,11 +227,11 @@ bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t 
         AppendFill(out, matcher_.Nearest(PixelAt(pixels)), count);
         return true;
       }
-      IndicesOf(pixels, count, matcher_, indices_);
+      const std::span<const uint8_t> indices = IndicesOf(pixels, count, matcher_, indices_);
       if (data_colour == kDataPlayer)
-        AppendPlayerRun(out, indices_);
+        AppendPlayerRun(out, indices);
       else
-        AppendIndices(out, indices_);
+        AppendIndices(out, indices);
       return true;
     }
     default:
