@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "codec/ByteWords.h"
 #include "codec/DataColours.h"
 
 namespace zorv {
@@ -41,6 +41,16 @@ void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
 }
 
 ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
+
+// Whether the n >= 4 pixels from p on are all of one colour: each byte
+// equal to the byte three after it, eight bytes at a time, the last eight
+// overlapping those before. Reads only the n pixels.
+bool OneColour(const uint8_t* p, size_t n) {
+  const size_t bytes = 3 * (n - 1);  // at least 9
+  for (size_t k = 0; k + 8 <= bytes; k += 8)
+    if (LoadWord(p + k) != LoadWord(p + k + 3)) return false;
+  return LoadWord(p + bytes - 8) == LoadWord(p + bytes - 5);
+}
 
 // Palette indices of n pixels from p on, in the first n bytes of indices:
 // the vector only grows, so that runs shorter than the last one do not
@@ -135,11 +145,9 @@ uint64_t EqualBytes(uint64_t a, uint64_t b) {
 // nine indices are left, the rest being for the caller to look at one by
 // one.
 size_t SkipToFourEqual(const uint8_t* at, size_t i, size_t end) {
-  if constexpr (std::endian::native == std::endian::little) {
+  if constexpr (kLittleEndianWords) {
     for (; i + 9 <= end; i += 6) {
-      uint64_t here, next;
-      std::memcpy(&here, at + i, 8);
-      std::memcpy(&next, at + i + 1, 8);
+      const uint64_t here = LoadWord(at + i), next = LoadWord(at + i + 1);
       // Byte k: index i + k equals the one after it, for k = 0..7; then
       // byte k: indices i + k to i + k + 3 are equal, for k = 0..5.
       const uint64_t equal = EqualBytes(here, next);
@@ -222,8 +230,7 @@ bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t 
       // A run of one colour (each pixel equal to the next) is one fill,
       // found without looking up every pixel: large blank areas cost a
       // comparison of bytes.
-      if (data_colour == kDataNormal && count >= 4 &&
-          std::memcmp(pixels, pixels + 3, 3 * (count - 1)) == 0) {
+      if (data_colour == kDataNormal && count >= 4 && OneColour(pixels, count)) {
         AppendFill(out, matcher_.Nearest(PixelAt(pixels)), count);
         return true;
       }

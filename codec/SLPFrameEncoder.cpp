@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
+#include "codec/ByteWords.h"
 #include "codec/DataColours.h"
 
 namespace zorv {
@@ -23,13 +23,7 @@ bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == 
 // compared at once, as three words, and the place of the first byte that
 // differs gives how many pixels matched, with no test that depends on
 // where it lies.
-constexpr bool kWordsCompare = std::endian::native == std::endian::little;
-
-uint64_t Word(const uint8_t* p) {
-  uint64_t word;
-  std::memcpy(&word, p, 8);
-  return word;
-}
+constexpr bool kWordsCompare = kLittleEndianWords;
 
 // The first differing byte of three words' differences (24: none).
 int FirstDifferingByte(uint64_t d0, uint64_t d1, uint64_t d2) {
@@ -55,27 +49,27 @@ const TransparentWords kTransparentWords = [] {
     bytes[3 * k + 1] = static_cast<uint8_t>(GreenOf(kDataTransparent));
     bytes[3 * k + 2] = static_cast<uint8_t>(RedOf(kDataTransparent));
   }
-  return TransparentWords{Word(bytes), Word(bytes + 8), Word(bytes + 16)};
+  return TransparentWords{LoadWord(bytes), LoadWord(bytes + 8), LoadWord(bytes + 16)};
 }();
 
 // How many of the eight pixels from p on, in a row, are transparent before
 // the first that is not.
 int32_t TransparentOfEight(const uint8_t* p) {
-  return FirstDifferingByte(Word(p) ^ kTransparentWords.w0, Word(p + 8) ^ kTransparentWords.w1,
-                            Word(p + 16) ^ kTransparentWords.w2) / 3;
+  return FirstDifferingByte(LoadWord(p) ^ kTransparentWords.w0, LoadWord(p + 8) ^ kTransparentWords.w1,
+                            LoadWord(p + 16) ^ kTransparentWords.w2) / 3;
 }
 // How many of the eight pixels before p, in a row, are transparent after
 // the last that is not.
 int32_t TransparentBeforeOfEight(const uint8_t* p) {
-  return (23 - LastDifferingByte(Word(p - 24) ^ kTransparentWords.w0,
-                                 Word(p - 16) ^ kTransparentWords.w1,
-                                 Word(p - 8) ^ kTransparentWords.w2)) / 3;
+  return (23 - LastDifferingByte(LoadWord(p - 24) ^ kTransparentWords.w0,
+                                 LoadWord(p - 16) ^ kTransparentWords.w1,
+                                 LoadWord(p - 8) ^ kTransparentWords.w2)) / 3;
 }
 // How many of the eight pixels from p on are each equal to the pixel
 // before them, before the first that is not.
 int32_t SameAsBeforeOfEight(const uint8_t* p) {
-  return FirstDifferingByte(Word(p) ^ Word(p - 3), Word(p + 8) ^ Word(p + 5),
-                            Word(p + 16) ^ Word(p + 13)) / 3;
+  return FirstDifferingByte(LoadWord(p) ^ LoadWord(p - 3), LoadWord(p + 8) ^ LoadWord(p + 5),
+                            LoadWord(p + 16) ^ LoadWord(p + 13)) / 3;
 }
 
 // The margins of a row of width pixels.

@@ -247,6 +247,28 @@ TEST_F(RunEncoderTest, RunsOfOneColourCodeAsTheirIndicesDo) {
   }
 }
 
+// The one-colour test compares several bytes at a time: a row that differs
+// in one byte of one pixel, anywhere, is coded by its indices all the same.
+TEST_F(RunEncoderTest, ARunDifferingInOneByteOfOnePixelIsCodedByItsIndices) {
+  const ColourValue base = palette.Colour(distinct[9]);
+  const uint8_t base_index = palette.Nearest(base);
+  for (int32_t n = 4; n <= 40; ++n) {
+    cDIBSection row;
+    ASSERT_TRUE(row.Create(n, 1));
+    for (int32_t odd = 0; odd < n; ++odd) {
+      for (int channel = 0; channel < 3; ++channel) {
+        row.Fill(base);
+        const ColourValue changed = base ^ (ColourValue{0x80} << (8 * channel));
+        row.SetPixel(odd, 0, changed);
+        Bytes indices(static_cast<size_t>(n), base_index);
+        indices[static_cast<size_t>(odd)] = palette.Nearest(changed);
+        ASSERT_EQ(EncodeRun(row, 0, 0, n, kDataNormal, palette), EncodeIndices(indices))
+            << n << " pixels, pixel " << odd << ", channel " << channel;
+      }
+    }
+  }
+}
+
 TEST_F(RunEncoderTest, NormalAndPlayerRunsMatchAgainstThePaletteGiven) {
   // A palette of black but for three entries: each pixel lies nearest one.
   PaletteTable table{};
