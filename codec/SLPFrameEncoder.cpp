@@ -21,9 +21,9 @@ bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == 
 // of short runs: a loop that stopped there pixel by pixel would be
 // mispredicted at nearly every run. So eight pixels (24 bytes) are
 // compared at once, as three words, and the place of the first byte that
-// differs gives how many pixels matched, with no test that depends on
-// where it lies.
-constexpr bool kWordsCompare = kLittleEndianWords;
+// differs gives how many pixels matched, instead of a test per pixel.
+// (The place of a byte in a word needs a little-endian host; others take
+// the pixel-by-pixel loops.)
 
 // The first differing byte of three words' differences (24: none).
 int FirstDifferingByte(uint64_t d0, uint64_t d1, uint64_t d2) {
@@ -55,7 +55,8 @@ const TransparentWords kTransparentWords = [] {
 // How many of the eight pixels from p on, in a row, are transparent before
 // the first that is not.
 int32_t TransparentOfEight(const uint8_t* p) {
-  return FirstDifferingByte(LoadWord(p) ^ kTransparentWords.w0, LoadWord(p + 8) ^ kTransparentWords.w1,
+  return FirstDifferingByte(LoadWord(p) ^ kTransparentWords.w0,
+                            LoadWord(p + 8) ^ kTransparentWords.w1,
                             LoadWord(p + 16) ^ kTransparentWords.w2) / 3;
 }
 // How many of the eight pixels before p, in a row, are transparent after
@@ -76,7 +77,7 @@ int32_t SameAsBeforeOfEight(const uint8_t* p) {
 SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
   int32_t first = 0;
   bool first_found = false;
-  if constexpr (kWordsCompare) {
+  if constexpr (kLittleEndianWords) {
     for (; first + 8 <= width; first += 8) {
       const int32_t matched = TransparentOfEight(row + 3 * static_cast<size_t>(first));
       if (matched < 8) {
@@ -93,7 +94,7 @@ SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
   // The pixel at first is not transparent, which ends the scan from the
   // right at the latest.
   int32_t last = width - 1;
-  if constexpr (kWordsCompare) {
+  if constexpr (kLittleEndianWords) {
     for (; last - 8 >= first; last -= 8) {
       const int32_t matched = TransparentBeforeOfEight(row + 3 * static_cast<size_t>(last + 1));
       if (matched < 8)
@@ -105,11 +106,12 @@ SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
 }
 
 // The end of the run of data pixels equal to the one at x: the first pixel
-// after x, up to end, of another colour (or end). The row's memory is
-// read up to 24 bytes past end, as far as readable_end.
+// after x, up to end, of another colour (or end). The words may reach past
+// end into the bytes after the row, up to readable_end; what they find
+// there is not used.
 int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end, const uint8_t* readable_end) {
   int32_t e = x + 1;
-  if constexpr (kWordsCompare) {
+  if constexpr (kLittleEndianWords) {
     for (;;) {
       if (e >= end) return end;
       const uint8_t* p = row + 3 * static_cast<size_t>(e);
