@@ -216,6 +216,14 @@ Palette DistinctPalette() {
   return Palette(colours);
 }
 
+// The frame records of an SLP held in memory; a test fails without them.
+std::vector<SLPFrameInfo> FramesOf(const SLPFile& file) {
+  SLPHeader header;
+  std::vector<SLPFrameInfo> frames;
+  EXPECT_TRUE(ReadSLPHeader(file, header, frames).ok());
+  return frames;
+}
+
 TEST(SLPRowDrawingTest, RandomFramesOfEveryWidthDecodeAsReadPixelByPixel) {
   const Palette palette = DistinctPalette();
   // Widths around the sizes of the stores and of the bytes after a row.
@@ -231,9 +239,8 @@ TEST(SLPRowDrawingTest, RandomFramesOfEveryWidthDecodeAsReadPixelByPixel) {
       const std::string bytes = BuildSLP({writer.Frame(width, height, picture)});
       // The frame's last row ends at the file's last byte.
       SLPFile file(bytes);
-      SLPHeader header;
-      std::vector<SLPFrameInfo> frames;
-      ASSERT_TRUE(ReadSLPHeader(file, header, frames).ok());
+      const std::vector<SLPFrameInfo> frames = FramesOf(file);
+      ASSERT_EQ(frames.size(), 1u);
       const std::string what = "width " + std::to_string(width) + ", round " +
                                std::to_string(round);
       const cDIBSection expected_colour = picture.Bitmap(false),
@@ -285,9 +292,8 @@ TEST(SLPRowDrawingTest, AFrameCutAtAnyByteOfItsRowsFailsAtTheEnd) {
   frame.rows[3].commands.push_back(0x0F);
   const std::string whole = BuildSLP({frame});
   SLPFile file(whole);
-  SLPHeader header;
-  std::vector<SLPFrameInfo> frames;
-  ASSERT_TRUE(ReadSLPHeader(file, header, frames).ok());
+  const std::vector<SLPFrameInfo> frames = FramesOf(file);
+  ASSERT_EQ(frames.size(), 1u);
   cDIBSection colour, data;
   ASSERT_TRUE(DecodeSLPFrame(file, frames[0], palette, colour, data).ok());
   for (int32_t x = 0; x < 37; ++x)
@@ -317,9 +323,8 @@ TEST(SLPRowDrawingTest, AFrameFailingInItsLastRowLeavesEmptyBitmaps) {
   frame.rows.back().commands = {0x4E, 0x08, 1, 2, 0x16, 240, 0x0F};  // 240: no player colour
   const std::string bytes = BuildSLP({frame});
   SLPFile file(bytes);
-  SLPHeader header;
-  std::vector<SLPFrameInfo> frames;
-  ASSERT_TRUE(ReadSLPHeader(file, header, frames).ok());
+  const std::vector<SLPFrameInfo> frames = FramesOf(file);
+  ASSERT_EQ(frames.size(), 1u);
   cDIBSection colour, data;
   const Status decoded = DecodeSLPFrame(file, frames[0], palette, colour, data);
   EXPECT_FALSE(decoded.ok());

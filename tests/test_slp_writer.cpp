@@ -372,6 +372,13 @@ TEST_F(SLPWriterTest, ProgressNamesEachFrameWithTheFractionDoneBeforeIt) {
 
 // --- Failures --------------------------------------------------------------------
 
+// A bitmap of one row, width pixels wide.
+cDIBSection OneRow(int32_t width) {
+  cDIBSection row;
+  EXPECT_TRUE(row.Create(width, 1));
+  return row;
+}
+
 // Long runs are scanned several bytes at a time: a run of normal pixels
 // must end at the first pixel that differs from it in any one byte, at any
 // place in a row of any width, and no later. A colour outside the six
@@ -380,9 +387,7 @@ TEST_F(SLPWriterTest, ALongRunEndsAtThePixelThatDiffersInAnyOneByte) {
   SLPRunEncoder encoder(palette);
   SLPEncodedFrame encoded;
   for (int32_t width = 1; width <= 90; ++width) {
-    cDIBSection colour, data;
-    ASSERT_TRUE(colour.Create(width, 1));
-    ASSERT_TRUE(data.Create(width, 1));
+    cDIBSection colour = OneRow(width), data = OneRow(width);
     for (int32_t at = 0; at < width; ++at) {
       for (int channel = 0; channel < 3; ++channel) {
         data.Fill(kDataNormal);
@@ -416,9 +421,7 @@ TEST_F(SLPWriterTest, TwoLongRunsDifferingInOneByteCodeAsTwoRuns) {
   SLPRunEncoder encoder(palette);
   SLPEncodedFrame encoded;
   for (int32_t width = 2; width <= 80; ++width) {
-    cDIBSection colour, data;
-    ASSERT_TRUE(colour.Create(width, 1));
-    ASSERT_TRUE(data.Create(width, 1));
+    cDIBSection colour = OneRow(width), data = OneRow(width);
     for (int32_t x = 0; x < width; ++x)
       colour.SetPixel(x, 0, palette.Colour(static_cast<int>(random() % 256)));
     for (const auto& [first, second] : pairs) {
