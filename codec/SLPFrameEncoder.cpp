@@ -105,11 +105,12 @@ SLPRowEdges RowEdges(const uint8_t* row, int32_t width) {
   return {static_cast<int16_t>(first), static_cast<int16_t>(width - 1 - last)};
 }
 
-// The end of the run of data pixels equal to the one at x: the first pixel
-// after x, up to end, of another colour (or end). The words may reach past
-// end into the bytes after the row, up to readable_end; what they find
-// there is not used.
-int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end, const uint8_t* readable_end) {
+// The end of the run of data pixels from x on of x's colour, kind: the
+// first pixel after x, up to end, of another colour (or end). The words
+// may reach past end into the bytes after the row, up to readable_end;
+// what they find there is not used.
+int32_t RunEnd(const uint8_t* row, int32_t x, ColourValue kind, int32_t end,
+               const uint8_t* readable_end) {
   int32_t e = x + 1;
   if constexpr (kLittleEndianWords) {
     for (;;) {
@@ -121,7 +122,6 @@ int32_t RunEnd(const uint8_t* row, int32_t x, int32_t end, const uint8_t* readab
       if (matched < 8) return std::min(e, end);
     }
   }
-  const ColourValue kind = DataPixel(row, x);
   while (e < end && DataPixel(row, e) == kind) ++e;
   return e;
 }
@@ -153,7 +153,7 @@ bool EncodeSLPFrame(const cDIBSection& colour, const cDIBSection& data, SLPRunEn
     int32_t x = edges.Left;
     while (x < end) {
       const ColourValue kind = DataPixel(row, x);
-      const int32_t run_end = RunEnd(row, x, end, readable_end);
+      const int32_t run_end = RunEnd(row, x, kind, end, readable_end);
       if (!encoder.AppendRun(frame.commands, colour, x, y, run_end - x, kind)) {
         fault = SLPRunFault{run_end == end, x, y, run_end - x, kind};
         return false;
