@@ -16,8 +16,8 @@ namespace zorv::cli {
 // files below root (links to regular files included) whose names keep
 // passes, in no particular order. Subfolders are walked, links to folders
 // inside root are not (root itself may be one); subfolders that cannot be
-// read for want of permission are left out. Fails, with the reason, when root or a subfolder cannot be read for
-// any other reason.
+// read for want of permission are left out. Fails, with the reason, when
+// root or a subfolder cannot be read for any other reason.
 Status ListFilesBelow(const std::string& root, const std::function<bool(std::string_view)>& keep,
                       std::vector<std::string>& relatives);
 
