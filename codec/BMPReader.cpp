@@ -358,6 +358,19 @@ Status DecodeRows(std::string_view bytes, const Layout& l, cDIBSection& bitmap) 
   // padding as zeros (the memory comes uncleared).
   const size_t pixel_bytes = 3 * static_cast<size_t>(l.width);
   const size_t padding = static_cast<size_t>(bitmap.BytesPerScanLine()) - pixel_bytes;
+  if (l.bits == 24 && !l.top_down) {
+    // The file's rows lie as the bitmap's memory does, padding and all (the
+    // frames a batch reads back): one copy up to the last row's pixels (its
+    // padding may be missing from the file), then the padding is cleared,
+    // since a file may hold anything there.
+    std::memcpy(bitmap.DIBSectionBitsPtr(), in, static_cast<size_t>(UncompressedBytes(l)));
+    if (padding > 0) {
+      uint8_t* out = bitmap.DIBSectionBitsPtr() + pixel_bytes;
+      for (int32_t row = 0; row < l.height; ++row, out += stride)
+        for (size_t k = 0; k < padding; ++k) out[k] = 0;
+    }
+    return Status::Ok();
+  }
   for (int32_t row = 0; row < l.height; ++row, in += stride) {
     uint8_t* out = bitmap.Row(l.top_down ? row : l.height - 1 - row);
     if (Status s = decoder.Decode(in, out); !s) return s;

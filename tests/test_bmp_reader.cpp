@@ -4,8 +4,11 @@
 
 #include <climits>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codec/DIBSection.h"
@@ -188,7 +191,7 @@ std::string Rows24(const Picture& picture, bool top_down = false, char pad = '\0
   return ::testing::AssertionSuccess() << status.message();
 }
 
-Picture Decoded(const std::string& bytes) {
+Picture Decoded(std::string_view bytes) {
   cDIBSection bitmap;
   Status status = DecodeBMP(bytes, bitmap);
   EXPECT_TRUE(status) << status.message();
@@ -222,15 +225,22 @@ TEST(BMPReader, TwentyFourBitRowsBottomUpAndTopDown) {
 }
 
 TEST(BMPReader, RowPaddingFromTheFileIsNotKept) {
-  Picture picture = Pattern(3, 2);
-  BmpFile f = TwentyFourBit(picture);
-  f.pixels = Rows24(picture, false, '\xAA');
-  cDIBSection bitmap;
-  ASSERT_TRUE(DecodeBMP(f.Build(), bitmap));
-  EXPECT_TRUE(Shows(bitmap, picture));
-  // Saving writes the padding as it lies: it must be zero, not the file's.
-  for (int y = 0; y < 2; ++y)
-    for (int i = 9; i < 12; ++i) EXPECT_EQ(bitmap.Row(y)[i], 0) << y << " " << i;
+  // Bottom-up rows are copied as they lie in the file, top-down ones row by
+  // row: both clear every row's padding, of one to three bytes.
+  for (int width = 1; width <= 4; ++width)
+    for (bool top_down : {false, true}) {
+      SCOPED_TRACE(testing::Message() << width << (top_down ? " top-down" : " bottom-up"));
+      Picture picture = Pattern(width, 3);
+      BmpFile f = TwentyFourBit(picture, top_down);
+      f.pixels = Rows24(picture, top_down, '\xAA');
+      cDIBSection bitmap;
+      ASSERT_TRUE(DecodeBMP(f.Build(), bitmap));
+      EXPECT_TRUE(Shows(bitmap, picture));
+      // Saving writes the padding as it lies: it must be zero, not the file's.
+      for (int y = 0; y < 3; ++y)
+        for (int i = 3 * width; i < bitmap.BytesPerScanLine(); ++i)
+          EXPECT_EQ(bitmap.Row(y)[i], 0) << y << " " << i;
+    }
 }
 
 TEST(BMPReader, WrongOrZeroSizeFieldsAreIgnoredWhenTheDataIsThere) {
@@ -241,10 +251,15 @@ TEST(BMPReader, WrongOrZeroSizeFieldsAreIgnoredWhenTheDataIsThere) {
     f.image_size = stated;
     EXPECT_EQ(Decoded(f.Build()), picture) << stated;
   }
-  // The last row may lack its padding: its pixels are all there.
-  std::string cut = TwentyFourBit(picture).Build();
-  cut.resize(cut.size() - 1);
-  EXPECT_EQ(Decoded(cut), picture);
+  // The last row in the file may lack its padding: its pixels are all
+  // there, and nothing past them is read.
+  for (bool top_down : {false, true}) {
+    std::string cut = TwentyFourBit(picture, top_down).Build();
+    cut.resize(cut.size() - 1);
+    std::unique_ptr<char[]> exact(new char[cut.size()]);
+    std::memcpy(exact.get(), cut.data(), cut.size());
+    EXPECT_EQ(Decoded(std::string_view(exact.get(), cut.size())), picture) << top_down;
+  }
 }
 
 TEST(BMPReader, EveryHeaderSizeGivesTheSamePicture) {
