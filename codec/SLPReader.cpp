@@ -104,7 +104,12 @@ class FrameDecoder {
   FrameDecoder(const FileBytes& file, const SLPFrameInfo& frame, const Palette& palette,
                cDIBSection& colour, cDIBSection& data)
       : file_(file), frame_(frame), colour_(colour), data_(data),
-        palette_(palette.PixelWords()) {}
+        palette_(palette.PixelWords()) {
+    if (file.whole) {
+      whole_begin_ = reinterpret_cast<const uint8_t*>(file.whole_bytes.data());
+      whole_end_ = whole_begin_ + file.whole_bytes.size();
+    }
+  }
 
   // After a failed Decode: the frame's rows reach further than the pieces
   // it was given, so it must be decoded from the whole file.
@@ -311,15 +316,24 @@ class FrameDecoder {
 
     // The row's commands: from its offset to the end of the bytes held
     // there (the file's end, when the whole file is held).
-    const uint64_t start = head.start;
-    const std::string_view row = file_.From(start);
-    end_is_file_end_ = start + row.size() == file_.size;
     // The read position and the end are locals, not members: the pixel
     // stores write through byte pointers, which as far as the compiler
     // knows could change any member, and it would fetch them again after
     // every store.
-    const uint8_t* p = reinterpret_cast<const uint8_t*>(row.data());
-    const uint8_t* const end = p + row.size();
+    const uint8_t* p;
+    const uint8_t* end;
+    if (whole_begin_) {
+      // The row heads were checked to start inside the file.
+      p = whole_begin_ + head.start;
+      end = whole_end_;
+      end_is_file_end_ = true;
+    } else {
+      const uint64_t start = head.start;
+      const std::string_view row = file_.From(start);
+      end_is_file_end_ = start + row.size() == file_.size;
+      p = reinterpret_cast<const uint8_t*>(row.data());
+      end = p + row.size();
+    }
     // The next byte, if the row reaches it.
     const auto next = [&p, end](int32_t& n) {
       if (p >= end) return false;
@@ -488,6 +502,10 @@ class FrameDecoder {
   std::string_view edge_table_, offset_table_;
   // Whether the row being decoded may read to the end of the file.
   bool end_is_file_end_ = false;
+  // The file's bytes when it is held whole: every row reads from them up
+  // to the file's end. Null otherwise.
+  const uint8_t* whole_begin_ = nullptr;
+  const uint8_t* whole_end_ = nullptr;
   bool needs_whole_file_ = false;
   std::string fault_;
   const std::array<uint32_t, 256>& palette_;
