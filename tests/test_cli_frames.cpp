@@ -50,7 +50,10 @@ class CLIFramesTest : public ::testing::Test {
 
   std::string FrameArguments(const std::vector<std::string>& frames) {
     std::string arguments;
-    for (const std::string& frame : frames) arguments += " " + Quote(dir.File(frame));
+    for (const std::string& frame : frames) {
+      arguments += ' ';
+      arguments += Quote(dir.File(frame));
+    }
     return arguments;
   }
 
