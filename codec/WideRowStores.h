@@ -38,13 +38,16 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
 // the decoder grows.
 
 // n pixels from p on in block's colour, sixteen at a time (always at least
-// one block, so n == 0 still writes 48 bytes).
+// one block, so n == 0 still writes 48 bytes). The byte counts are signed,
+// so a count below zero stops after the first block as zero does, with no
+// test of its own.
 [[gnu::always_inline]] inline void FillBlocks(uint8_t* p, int32_t n, const PixelBlock& block) {
-  uint8_t* const end = p + 3 * static_cast<size_t>(n > 0 ? n : 0);
+  const ptrdiff_t bytes = 3 * static_cast<ptrdiff_t>(n);
+  ptrdiff_t k = 0;
   do {
-    std::memcpy(p, block.bytes, sizeof block.bytes);
-    p += sizeof block.bytes;
-  } while (p < end);
+    std::memcpy(p + k, block.bytes, sizeof block.bytes);
+    k += static_cast<ptrdiff_t>(sizeof block.bytes);
+  } while (k < bytes);
 }
 
 // FillBlocks of the same n pixels in two rows, in block_c's colour at c and
@@ -53,12 +56,12 @@ constexpr PixelBlock BlockOf(uint8_t blue, uint8_t green, uint8_t red) {
 [[gnu::always_inline]] inline void FillBlockPair(uint8_t* c, uint8_t* d, int32_t n,
                                                  const PixelBlock& block_c,
                                                  const PixelBlock& block_d) {
-  const size_t bytes = 3 * static_cast<size_t>(n > 0 ? n : 0);
-  size_t k = 0;
+  const ptrdiff_t bytes = 3 * static_cast<ptrdiff_t>(n);
+  ptrdiff_t k = 0;
   do {
     std::memcpy(c + k, block_c.bytes, sizeof block_c.bytes);
     std::memcpy(d + k, block_d.bytes, sizeof block_d.bytes);
-    k += sizeof block_c.bytes;
+    k += static_cast<ptrdiff_t>(sizeof block_c.bytes);
   } while (k < bytes);
 }
 
