@@ -250,20 +250,26 @@ class FrameDecoder {
   int32_t ReadRowHeadsQuickly(RowHead* heads, int32_t height) const {
     const auto* const edges = reinterpret_cast<const uint8_t*>(edge_table_.data());
     const auto* const offsets = reinterpret_cast<const uint8_t*>(offset_table_.data());
+    // In locals: the stores to the heads could otherwise make the compiler
+    // read them again for every row.
     const auto width = static_cast<uint32_t>(frame_.Width);
+    const uint64_t file_size = file_.size;
     for (int32_t y = 0; y < height; ++y) {
       const size_t at = 4 * static_cast<size_t>(y);
       const uint32_t both = le::U32(edges + at);
+      const auto left = static_cast<int16_t>(static_cast<uint16_t>(both));
+      const auto right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
       RowHead& head = heads[static_cast<size_t>(y)];
-      head.left = static_cast<int16_t>(static_cast<uint16_t>(both));
-      head.right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
-      head.empty = head.left == kSLPEmptyRow;
+      head.left = left;
+      head.right = right;
+      head.empty = left == kSLPEmptyRow;
       if (head.empty) continue;
-      head.start = le::U32(offsets + at);
+      const uint32_t start = le::U32(offsets + at);
+      head.start = start;
       // Edges below zero turn into large numbers here, so one test each
       // covers what RowEdgesFault looks at.
-      const auto left = static_cast<uint32_t>(head.left), right = static_cast<uint32_t>(head.right);
-      if ((left > width) | (right > width - left) | (head.start >= file_.size)) return y;
+      const auto left_u = static_cast<uint32_t>(left), right_u = static_cast<uint32_t>(right);
+      if ((left_u > width) | (right_u > width - left_u) | (start >= file_size)) return y;
     }
     return -1;
   }
@@ -346,7 +352,15 @@ class FrameDecoder {
       return n != 0 || next(n);
     };
 
+    const uintptr_t end_address = reinterpret_cast<uintptr_t>(end);
     int32_t x = left;
+    // Rows of sprites mostly begin with an outline pixel.
+    if (p < end && *p == slp::kPlayerOutlinePixel && x < width) {
+      PutWord(colour + 3 * static_cast<size_t>(x), WordOf(kMagentaBlock));
+      PutWord(data + 3 * static_cast<size_t>(x), WordOf(kBlueBlock));
+      ++p;
+      x += 1;
+    }
     for (;;) {
       if (p >= end) return RowEnded();
       const uint8_t b = *p++;
@@ -358,7 +372,8 @@ class FrameDecoder {
       // jump through a table. Each takes only a command that fits; the
       // switch decodes the rest, and says what is wrong with those that
       // fail.
-      if (b == slp::kPlayerOutlinePixel && x < width) {
+      if (b == slp::kPlayerOutlinePixel) {
+        if (x >= width) return PastWidth();
         PutWord(c, WordOf(kMagentaBlock));
         PutWord(d, WordOf(kBlueBlock));
         x += 1;
@@ -366,10 +381,27 @@ class FrameDecoder {
       }
       if ((b & 3) == slp::kShortCopy) {
         n = b >> 2;
-        if (n <= width - x && end - p >= n + 8) {
+        // Room for eight pixels' bytes, tested on addresses as numbers: the
+        // difference of two pointers would take registers the loop needs.
+        if (n <= width - x &&
+            reinterpret_cast<uintptr_t>(p) + 8 + static_cast<uint32_t>(n) <= end_address) {
           CopyWordsInEightsWithData(c, d, p, n, words, kWhiteBlock);
           p += n;
           x += n;
+          // An outline pixel often closes a copy, and the row often ends
+          // there. The room the copy's eight pixels needed leaves at least
+          // seven bytes to look at.
+          if (*p == slp::kPlayerOutlinePixel && x < width) {
+            PutWord(colour + 3 * static_cast<size_t>(x), WordOf(kMagentaBlock));
+            PutWord(data + 3 * static_cast<size_t>(x), WordOf(kBlueBlock));
+            ++p;
+            x += 1;
+            if (*p == slp::kEndOfRow && right == width - x) {
+              FillBlockPair(colour + 3 * static_cast<size_t>(x), data + 3 * static_cast<size_t>(x),
+                            right, kMagentaBlock, kMagentaBlock);
+              return true;
+            }
+          }
           continue;
         }
       } else if (b == slp::kEndOfRow && right == width - x) {

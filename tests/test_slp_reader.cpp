@@ -216,6 +216,60 @@ TEST_F(SLPReaderTest, CommandBytesAreTestedInOrder) {
   EXPECT_EQ(RowColours(data, 0), Repeat(kMagenta, 5));
 }
 
+// Sprite rows mostly run: margin, outline pixel, copy, outline pixel, end.
+// Each place an outline pixel can fall is drawn, or refused, alike: first in
+// the row, right after a copy, and just before the row's end byte; with the
+// bytes of another frame after the row, and with the row at the file's end.
+TEST_F(SLPReaderTest, OutlinePixelsAroundCopiesAndAtTheRowsEdges) {
+  // A second frame whose row of nothing but empty copies follows the first
+  // frame's row in the file.
+  std::vector<uint8_t> empty_copies(15, 0x00);
+  empty_copies.push_back(0x0F);
+  const TestFrame after = OneRowFrame(1, 1, 0, empty_copies);
+  const auto file = [&](int32_t width, int16_t left, int16_t right, std::vector<uint8_t> commands,
+                        bool at_the_end) {
+    commands.push_back(0x0F);
+    const TestFrame row = OneRowFrame(width, left, right, std::move(commands));
+    return at_the_end ? BuildSLP({row}) : BuildSLP({row, after});
+  };
+  const ColourValue one = palette.Colour(1), two = palette.Colour(2);
+  for (bool at_the_end : {false, true}) {
+    SCOPED_TRACE(at_the_end ? "at the file's end" : "with bytes after the row");
+    // The common row, with the right edge where the commands end.
+    DecodeOne(file(7, 2, 1, {0x4E, 0x08, 1, 2, 0x4E}, at_the_end));
+    EXPECT_EQ(RowColours(colour, 0), Join(Join(Repeat(kMagenta, 3), {one, two}), Repeat(kMagenta, 2)));
+    EXPECT_EQ(RowColours(data, 0),
+              Join(Join(Join(Repeat(kMagenta, 2), {kBlue}), Repeat(kWhite, 2)), {kBlue, kMagenta}));
+    // The same row ending short of its right edge: its right margin follows
+    // the last command, and black fills the rest.
+    DecodeOne(file(9, 2, 1, {0x4E, 0x08, 1, 2, 0x4E}, at_the_end));
+    EXPECT_EQ(RowColours(colour, 0),
+              Join(Join(Repeat(kMagenta, 3), {one, two}), Join(Repeat(kMagenta, 2), {0, 0})));
+    EXPECT_EQ(RowColours(data, 0), Join(Join(Join(Repeat(kMagenta, 2), {kBlue}), Repeat(kWhite, 2)),
+                                        {kBlue, kMagenta, 0, 0}));
+    // Two outline pixels after a copy, then a copy again.
+    DecodeOne(file(5, 0, 0, {0x04, 1, 0x4E, 0x4E, 0x08, 2, 1}, at_the_end));
+    EXPECT_EQ(RowColours(colour, 0), (std::vector<ColourValue>{one, kMagenta, kMagenta, two, one}));
+    EXPECT_EQ(RowColours(data, 0), Join(Join({kWhite}, Repeat(kBlue, 2)), Repeat(kWhite, 2)));
+
+    const auto fails = [&](const std::string& bytes, const std::string& reason) {
+      EXPECT_EQ(TryDecode(bytes).message(), "row 0: " + reason);
+    };
+    const auto past_width = [](int32_t width) {
+      return "the commands run past the row's width of " + std::to_string(width) + " pixels";
+    };
+    // An outline pixel first in a row that is all margin.
+    fails(file(3, 3, 0, {0x4E}, at_the_end), past_width(3));
+    // An outline pixel after a copy that filled the row.
+    fails(file(3, 0, 0, {0x0C, 1, 2, 3, 0x4E}, at_the_end), past_width(3));
+    fails(file(4, 1, 0, {0x4E, 0x08, 1, 2, 0x4E, 0x4E}, at_the_end), past_width(4));
+    // An end byte after a copy and an outline pixel, with the right edge
+    // past the width.
+    fails(file(4, 0, 2, {0x08, 1, 2, 0x4E}, at_the_end),
+          "the right edge runs past the row's width");
+  }
+}
+
 TEST_F(SLPReaderTest, MarginsArePaintedTransparent) {
   DecodeRow(6, {0x08, 1, 2}, 3, 1);
   EXPECT_EQ(RowColours(data, 0), Join(Join(Repeat(kMagenta, 3), Repeat(kWhite, 2)), {kMagenta}));
