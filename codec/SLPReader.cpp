@@ -4,8 +4,6 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <utility>
 
 #include "codec/DataColours.h"
@@ -126,25 +124,16 @@ class FrameDecoder {
       return Status::Fail("the frame's row edge table lies outside the file");
     // Every row's edges and command offset are checked before any pixel
     // memory is taken: a damaged table fails at once, whatever size the
-    // frame claims. What is read is kept for drawing the rows.
+    // frame claims. The rows are then drawn from the tables as they stand.
     edge_table_ = file_.From(frame_.OutlineTableOffset);
     offset_table_ = file_.From(frame_.CommandTableOffset);
-    RowHead heads_on_stack[kHeadsOnStack];
-    std::unique_ptr<RowHead[]> heads_on_heap;
-    RowHead* heads = heads_on_stack;
-    if (height > kHeadsOnStack) {
-      heads_on_heap.reset(new (std::nothrow) RowHead[static_cast<size_t>(height)]);
-      if (!heads_on_heap) return Status::Fail("no memory for a frame of " + SizeText() + " pixels");
-      heads = heads_on_heap.get();
-    }
     int32_t first_fault = 0;
     if (edge_table_.size() / 4 >= static_cast<size_t>(height) &&
         offset_table_.size() / 4 >= static_cast<size_t>(height))
-      first_fault = ReadRowHeadsQuickly(heads, height);
+      first_fault = FirstBadRowQuickly(height);
     if (first_fault >= 0) {
       for (int32_t y = first_fault; y < height; ++y)
-        if (!ReadRowHead(y, heads[static_cast<size_t>(y)]))
-          return Status::Fail("row " + std::to_string(y) + ": " + fault_);
+        if (!CheckRowHead(y)) return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     }
     // The bitmaps' memory is taken as it is, the last frame's pixels and
     // all: every byte of a row is painted, padding included, and rows that
@@ -162,12 +151,16 @@ class FrameDecoder {
     const size_t stride = static_cast<size_t>(colour_.BytesPerScanLine());
     uint8_t* colour_row = colour_.DIBSectionBitsPtr();
     uint8_t* data_row = data_.DIBSectionBitsPtr();
-    // Bytes of memory after row y's pixels: y * stride + its padding.
-    size_t bytes_after = static_cast<size_t>(height) * stride - row_bytes;
+    const RowTables tables = Tables();
+    // Row y has y * stride bytes of memory after its pixels, and its
+    // padding: the rows from last_in_place to the bottom have kRowGuard or
+    // more.
+    // Rows of no pixels have none.
+    const int32_t last_in_place =
+        stride == 0 ? height : static_cast<int32_t>((kRowGuard + row_bytes - 1) / stride);
     int32_t y = height - 1;
-    for (; y >= 0; --y, colour_row += stride, data_row += stride, bytes_after -= stride) {
-      if (bytes_after < kRowGuard) break;
-      if (!DecodeRow(heads[static_cast<size_t>(y)], colour_row, data_row))
+    for (; y >= last_in_place; --y, colour_row += stride, data_row += stride) {
+      if (!DecodeRow(tables, y, colour_row, data_row))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
       // Four zero bytes cover the padding (at most three); the rest falls
       // into the row above, drawn next.
@@ -176,7 +169,7 @@ class FrameDecoder {
       std::memcpy(data_row + row_bytes, kZeros, 4);
     }
     for (; y >= 0; --y, colour_row += stride, data_row += stride)
-      if (!DrawRowThroughBuffer(heads[static_cast<size_t>(y)], colour_row, data_row))
+      if (!DrawRowThroughBuffer(tables, y, colour_row, data_row))
         return Status::Fail("row " + std::to_string(y) + ": " + fault_);
     return Status::Ok();
   }
@@ -212,72 +205,71 @@ class FrameDecoder {
     return Fault("player-colour index " + std::to_string(index) + " lies above 239");
   }
 
-  // A row's entries in the two tables.
-  // Left without initial values: a frame's heads are set by ReadRowHead
-  // before use, and are not cleared first.
-  struct RowHead {
-    int32_t left;
-    int32_t right;
-    uint32_t start;  // where its commands begin (not set for an empty row)
-    bool empty;      // the whole row is transparent; no commands
-  };
-  // Frames up to this height keep their row heads on the stack.
-  static constexpr int32_t kHeadsOnStack = 256;
-
-  // Reads row y's edges and command offset and checks that the edges fit
-  // the width and the commands begin inside the file. The tables lie each
-  // in one piece of the file's bytes, so a row's entry is there when the
-  // bytes from the table's start reach it.
-  bool ReadRowHead(int32_t y, RowHead& head) {
+  // Checks row y's edges and command offset: the edges fit the width and
+  // the commands begin inside the file. The tables lie each in one piece of
+  // the file's bytes, so a row's entry is there when the bytes from the
+  // table's start reach it.
+  bool CheckRowHead(int32_t y) {
     const size_t at = 4 * static_cast<size_t>(y);
     if (edge_table_.size() < at + 4)
       return Fault("the frame's row edge table lies outside the file");
-    head.left = le::I16(edge_table_, at);
-    head.right = le::I16(edge_table_, at + 2);
-    head.empty = head.left == kSLPEmptyRow;
-    if (head.empty) return true;
-    if (const char* fault = RowEdgesFault(head.left, head.right, frame_.Width)) return Fault(fault);
+    const int32_t left = le::I16(edge_table_, at), right = le::I16(edge_table_, at + 2);
+    if (left == kSLPEmptyRow) return true;
+    if (const char* fault = RowEdgesFault(left, right, frame_.Width)) return Fault(fault);
     if (offset_table_.size() < at + 4) return Fault("the command offset lies outside the file");
-    head.start = le::U32(offset_table_, at);
-    if (head.start >= file_.size) return PastEnd();
+    if (le::U32(offset_table_, at) >= file_.size) return PastEnd();
     return true;
   }
 
-  // ReadRowHead for every row of a frame whose tables hold all its rows:
+  // CheckRowHead for every row of a frame whose tables hold all its rows:
   // a row's two edges in one load, and no test that the tables' sizes
-  // settle. Gives the first row that fails, for ReadRowHead to say why,
+  // settle. Gives the first row that fails, for CheckRowHead to say why,
   // or -1.
-  int32_t ReadRowHeadsQuickly(RowHead* heads, int32_t height) const {
+  int32_t FirstBadRowQuickly(int32_t height) const {
     const auto* const edges = reinterpret_cast<const uint8_t*>(edge_table_.data());
     const auto* const offsets = reinterpret_cast<const uint8_t*>(offset_table_.data());
-    // In locals: the stores to the heads could otherwise make the compiler
-    // read them again for every row.
     const auto width = static_cast<uint32_t>(frame_.Width);
-    const uint64_t file_size = file_.size;
     for (int32_t y = 0; y < height; ++y) {
       const size_t at = 4 * static_cast<size_t>(y);
       const uint32_t both = le::U32(edges + at);
       const auto left = static_cast<int16_t>(static_cast<uint16_t>(both));
-      const auto right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
-      RowHead& head = heads[static_cast<size_t>(y)];
-      head.left = left;
-      head.right = right;
-      head.empty = left == kSLPEmptyRow;
-      if (head.empty) continue;
-      const uint32_t start = le::U32(offsets + at);
-      head.start = start;
+      if (left == kSLPEmptyRow) continue;
       // Edges below zero turn into large numbers here, so one test each
       // covers what RowEdgesFault looks at.
-      const auto left_u = static_cast<uint32_t>(left), right_u = static_cast<uint32_t>(right);
-      if ((left_u > width) | (right_u > width - left_u) | (start >= file_size)) return y;
+      const auto left_u = static_cast<uint32_t>(left);
+      const auto right_u = static_cast<uint32_t>(static_cast<int16_t>(static_cast<uint16_t>(both >> 16)));
+      if ((left_u > width) | (right_u > width - left_u) | (le::U32(offsets + at) >= file_.size))
+        return y;
     }
     return -1;
+  }
+
+  // What drawing every row of a frame reads, once checked, held by the
+  // caller in locals for the whole frame: the pixel stores could otherwise
+  // make the compiler fetch members again for every row.
+  struct RowTables {
+    const uint8_t* edges;    // each row's left and right edge
+    const uint8_t* offsets;  // each coded row's command offset
+    int32_t width;
+    const uint32_t* words;   // the palette's pixel words
+    // The file's bytes when it is held whole, else null.
+    const uint8_t* whole_begin;
+    const uint8_t* whole_end;
+  };
+  RowTables Tables() const {
+    return {reinterpret_cast<const uint8_t*>(edge_table_.data()),
+            reinterpret_cast<const uint8_t*>(offset_table_.data()),
+            frame_.Width,
+            palette_.data(),
+            whole_begin_,
+            whole_end_};
   }
 
   // Draws a row whose wide stores would run past the end of the bitmaps'
   // memory: in a buffer of the decoder's, copied in. The rows drawn before
   // it may have written into its padding, which is cleared again.
-  bool DrawRowThroughBuffer(const RowHead& head, uint8_t* colour_row, uint8_t* data_row) {
+  bool DrawRowThroughBuffer(const RowTables& tables, int32_t y, uint8_t* colour_row,
+                            uint8_t* data_row) {
     const size_t row_bytes = 3 * static_cast<size_t>(frame_.Width);
     const size_t padding = static_cast<size_t>(colour_.BytesPerScanLine()) - row_bytes;
     uint8_t on_stack[kRowBufferOnStack];
@@ -288,7 +280,7 @@ class FrameDecoder {
     }
     uint8_t* const colour = buffer;
     uint8_t* const data = colour + row_bytes + kRowGuard;
-    if (!DecodeRowApart(head, colour, data)) return false;
+    if (!DecodeRowApart(tables, y, colour, data)) return false;
     if (row_bytes > 0) {
       std::memcpy(colour_row, colour, row_bytes);
       std::memcpy(data_row, data, row_bytes);
@@ -302,22 +294,27 @@ class FrameDecoder {
   }
 
   // DecodeRow for the few rows drawn through a buffer, kept out of line.
-  [[gnu::noinline]] bool DecodeRowApart(const RowHead& head, uint8_t* colour, uint8_t* data) {
-    return DecodeRow(head, colour, data);
+  [[gnu::noinline]] bool DecodeRowApart(const RowTables& tables, int32_t y, uint8_t* colour,
+                                        uint8_t* data) {
+    return DecodeRow(tables, y, colour, data);
   }
 
-  // Decodes a row's commands into the two rows of pixels given, each
-  // followed by kRowGuard bytes that may be written.
-  [[gnu::always_inline]] bool DecodeRow(const RowHead& head, uint8_t* colour, uint8_t* data) {
-    const int32_t width = frame_.Width;
-    // Held locally: the pixel stores below could otherwise make the
-    // compiler fetch the table's address again for every pixel.
-    const uint32_t* const words = palette_.data();
-    if (head.empty) {
+  // Decodes row y's commands into the two rows of pixels given, each
+  // followed by kRowGuard bytes that may be written. The row's head has
+  // been checked.
+  [[gnu::always_inline]] bool DecodeRow(const RowTables& tables, int32_t y, uint8_t* colour,
+                                        uint8_t* data) {
+    const int32_t width = tables.width;
+    const uint32_t* const words = tables.words;
+    const size_t at = 4 * static_cast<size_t>(y);
+    const uint32_t both = le::U32(tables.edges + at);
+    const int32_t left = static_cast<int16_t>(static_cast<uint16_t>(both));
+    const int32_t right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
+    if (left == kSLPEmptyRow) {
       FillBlockPair(colour, data, width, kMagentaBlock, kMagentaBlock);
       return true;
     }
-    const int32_t left = head.left, right = head.right;
+    const uint32_t start = le::U32(tables.offsets + at);
     FillBlockPair(colour, data, left, kMagentaBlock, kMagentaBlock);
 
     // The row's commands: from its offset to the end of the bytes held
@@ -328,13 +325,12 @@ class FrameDecoder {
     // every store.
     const uint8_t* p;
     const uint8_t* end;
-    if (whole_begin_) {
+    if (tables.whole_begin) {
       // The row heads were checked to start inside the file.
-      p = whole_begin_ + head.start;
-      end = whole_end_;
+      p = tables.whole_begin + start;
+      end = tables.whole_end;
       end_is_file_end_ = true;
     } else {
-      const uint64_t start = head.start;
       const std::string_view row = file_.From(start);
       end_is_file_end_ = start + row.size() == file_.size;
       p = reinterpret_cast<const uint8_t*>(row.data());
