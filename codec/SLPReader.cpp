@@ -106,6 +106,7 @@ class FrameDecoder {
     if (file.whole) {
       whole_begin_ = reinterpret_cast<const uint8_t*>(file.whole_bytes.data());
       whole_end_ = whole_begin_ + file.whole_bytes.size();
+      end_is_file_end_ = true;
     }
   }
 
@@ -229,6 +230,7 @@ class FrameDecoder {
     const auto* const edges = reinterpret_cast<const uint8_t*>(edge_table_.data());
     const auto* const offsets = reinterpret_cast<const uint8_t*>(offset_table_.data());
     const auto width = static_cast<uint32_t>(frame_.Width);
+    const uint64_t file_size = file_.size;
     for (int32_t y = 0; y < height; ++y) {
       const size_t at = 4 * static_cast<size_t>(y);
       const uint32_t both = le::U32(edges + at);
@@ -238,7 +240,7 @@ class FrameDecoder {
       // covers what RowEdgesFault looks at.
       const auto left_u = static_cast<uint32_t>(left);
       const auto right_u = static_cast<uint32_t>(static_cast<int16_t>(static_cast<uint16_t>(both >> 16)));
-      if ((left_u > width) | (right_u > width - left_u) | (le::U32(offsets + at) >= file_.size))
+      if ((left_u > width) | (right_u > width - left_u) | (le::U32(offsets + at) >= file_size))
         return y;
     }
     return -1;
@@ -328,8 +330,7 @@ class FrameDecoder {
     if (tables.whole_begin) {
       // The row heads were checked to start inside the file.
       p = tables.whole_begin + start;
-      end = tables.whole_end;
-      end_is_file_end_ = true;
+      end = tables.whole_end;  // the file's end: end_is_file_end_ is set
     } else {
       const std::string_view row = file_.From(start);
       end_is_file_end_ = start + row.size() == file_.size;
@@ -528,7 +529,8 @@ class FrameDecoder {
   cDIBSection& data_;
   // The two tables from their starts to the end of the bytes held there.
   std::string_view edge_table_, offset_table_;
-  // Whether the row being decoded may read to the end of the file.
+  // Whether the row being decoded may read to the end of the file (every
+  // row may, when the file is held whole).
   bool end_is_file_end_ = false;
   // The file's bytes when it is held whole: every row reads from them up
   // to the file's end. Null otherwise.
