@@ -306,16 +306,14 @@ class FrameDecoder {
   // been checked.
   [[gnu::always_inline]] bool DecodeRow(const RowTables& tables, int32_t y, uint8_t* colour,
                                         uint8_t* data) {
-    // Positions are as wide as pointers: none is widened again for every
-    // command.
-    const ptrdiff_t width = tables.width;
+    const int32_t width = tables.width;
     const uint32_t* const words = tables.words;
     const size_t at = 4 * static_cast<size_t>(y);
     const uint32_t both = le::U32(tables.edges + at);
     const int32_t left = static_cast<int16_t>(static_cast<uint16_t>(both));
     const int32_t right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
     if (left == kSLPEmptyRow) {
-      FillBlockPair(colour, data, tables.width, kMagentaBlock, kMagentaBlock);
+      FillBlockPair(colour, data, width, kMagentaBlock, kMagentaBlock);
       return true;
     }
     const uint32_t start = le::U32(tables.offsets + at);
@@ -352,7 +350,7 @@ class FrameDecoder {
     };
 
     const uintptr_t end_address = reinterpret_cast<uintptr_t>(end);
-    ptrdiff_t x = left;
+    int32_t x = left;
     // Rows of sprites mostly begin with an outline pixel.
     if (p < end && *p == slp::kPlayerOutlinePixel && x < width) {
       PutWord(colour + 3 * static_cast<size_t>(x), WordOf(kMagentaBlock));
@@ -432,7 +430,7 @@ class FrameDecoder {
           // Rows usually end where their edges say.
           if (x + right < width) {
             FillBlockPair(c + 3 * static_cast<size_t>(right), d + 3 * static_cast<size_t>(right),
-                          static_cast<int32_t>(width - x - right), kBlackBlock, kBlackBlock);
+                          width - x - right, kBlackBlock, kBlackBlock);
           }
           return true;
         case SLPCommand::kPlayerOutlineRun:
