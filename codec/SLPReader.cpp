@@ -155,8 +155,7 @@ class FrameDecoder {
     const RowTables tables = Tables();
     // Row y has y * stride bytes of memory after its pixels, and its
     // padding: the rows from last_in_place to the bottom have kRowGuard or
-    // more.
-    // Rows of no pixels have none.
+    // more. A frame of no width has none.
     const int32_t last_in_place =
         stride == 0 ? height : static_cast<int32_t>((kRowGuard + row_bytes - 1) / stride);
     int32_t y = height - 1;
@@ -238,8 +237,8 @@ class FrameDecoder {
       if (left == kSLPEmptyRow) continue;
       // Edges below zero turn into large numbers here, so one test each
       // covers what RowEdgesFault looks at.
-      const auto left_u = static_cast<uint32_t>(left);
-      const auto right_u = static_cast<uint32_t>(static_cast<int16_t>(static_cast<uint16_t>(both >> 16)));
+      const auto right = static_cast<int16_t>(static_cast<uint16_t>(both >> 16));
+      const auto left_u = static_cast<uint32_t>(left), right_u = static_cast<uint32_t>(right);
       if ((left_u > width) | (right_u > width - left_u) | (le::U32(offsets + at) >= file_size))
         return y;
     }

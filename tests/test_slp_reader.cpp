@@ -237,7 +237,8 @@ TEST_F(SLPReaderTest, OutlinePixelsAroundCopiesAndAtTheRowsEdges) {
     SCOPED_TRACE(at_the_end ? "at the file's end" : "with bytes after the row");
     // The common row, with the right edge where the commands end.
     DecodeOne(file(7, 2, 1, {0x4E, 0x08, 1, 2, 0x4E}, at_the_end));
-    EXPECT_EQ(RowColours(colour, 0), Join(Join(Repeat(kMagenta, 3), {one, two}), Repeat(kMagenta, 2)));
+    EXPECT_EQ(RowColours(colour, 0),
+              Join(Join(Repeat(kMagenta, 3), {one, two}), Repeat(kMagenta, 2)));
     EXPECT_EQ(RowColours(data, 0),
               Join(Join(Join(Repeat(kMagenta, 2), {kBlue}), Repeat(kWhite, 2)), {kBlue, kMagenta}));
     // The same row ending short of its right edge: its right margin follows
