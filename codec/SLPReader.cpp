@@ -350,13 +350,6 @@ class FrameDecoder {
 
     const uintptr_t end_address = reinterpret_cast<uintptr_t>(end);
     int32_t x = left;
-    // Rows of sprites mostly begin with an outline pixel.
-    if (p < end && *p == slp::kPlayerOutlinePixel && x < width) {
-      PutWord(colour + 3 * static_cast<size_t>(x), WordOf(kMagentaBlock));
-      PutWord(data + 3 * static_cast<size_t>(x), WordOf(kBlueBlock));
-      ++p;
-      x += 1;
-    }
     for (;;) {
       if (p >= end) return RowEnded();
       const uint8_t b = *p++;
