@@ -3,6 +3,7 @@
 // an output that would replace one of its inputs.
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -13,14 +14,17 @@ namespace zorv::cli {
 std::string NormalPath(const std::string& path);
 
 // NormalPath for the thousands of files of a batch, which lie in a few
-// folders: each folder is resolved once. A file's own name is added to its
-// folder's unless it is a link (or "." or ".."), which is resolved in full.
+// folders: each folder is resolved once, from its own folder. A name is
+// added to its folder's unless it is a link (or "." or ".."), which is
+// resolved in full.
 class NormalPaths {
  public:
   std::string Of(const std::string& path);
 
  private:
-  std::map<std::string, std::string> folders_;
+  const std::string& Folder(const std::filesystem::path& folder);
+
+  std::map<std::filesystem::path::string_type, std::string> folders_;
 };
 
 }  // namespace zorv::cli
