@@ -79,7 +79,7 @@ const char* ExtensionOf(InputKind kind) {
   return "";
 }
 
-void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found) {
+void WalkFolder(const std::string& argument, InputKind kind, int threads, FoundInputs& found) {
   const fs::path root(NativePath(argument));
   std::vector<std::string> relatives;
   // A graphic's frames are BMP or PNG files, thousands in a large folder;
@@ -87,7 +87,7 @@ void WalkFolder(const std::string& argument, InputKind kind, FoundInputs& found)
   const auto keep = [kind](std::string_view name) {
     return kind == InputKind::kBMP || !IsFrameFileName(name);
   };
-  if (Status listed = ListFilesBelow(argument, keep, relatives); !listed) {
+  if (Status listed = ListFilesBelow(argument, keep, relatives, threads); !listed) {
     found.errors.push_back("Cannot read the folder " + argument + ": " + listed.message());
     return;
   }
@@ -113,13 +113,13 @@ bool LooksLike(InputKind kind, const std::string& path) {
   return false;
 }
 
-FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind) {
+FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind, int threads) {
   FoundInputs found;
   for (const std::string& argument : arguments) {
     std::error_code ec;
     const fs::file_status status = fs::status(fs::path(NativePath(argument)), ec);
     if (fs::is_directory(status))
-      WalkFolder(argument, kind, found);
+      WalkFolder(argument, kind, threads, found);
     else if (fs::exists(status))
       found.inputs.push_back({argument, fs::path(argument).filename().generic_string()});
     else if (const auto member = kind == InputKind::kSLP ? ArchiveMemberOf(argument) : std::nullopt)

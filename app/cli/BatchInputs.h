@@ -33,8 +33,10 @@ struct FoundInputs {
 // Files named on the command line are taken as they are (the conversion
 // judges them); folders are walked recursively for files of the kind. For
 // SLP, an argument may also name a sprite in a game archive
-// ("graphics.drs:1234"); its relative path is then "1234.slp".
-FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind);
+// ("graphics.drs:1234"); its relative path is then "1234.slp". Folders are
+// listed on up to threads threads at once.
+FoundInputs FindInputs(const std::vector<std::string>& arguments, InputKind kind,
+                       int threads = 1);
 
 // How an input's path below its folder becomes its output's path below the
 // output folder.

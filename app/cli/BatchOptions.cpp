@@ -19,6 +19,8 @@ Verbosity BatchArguments::Level() const {
   return verbose ? Verbosity::kVerbose : Verbosity::kNormal;
 }
 
+int BatchArguments::Threads() const { return threads > 0 ? threads : DefaultThreads(); }
+
 void AddBatchOptions(CLI::App& command, BatchArguments& arguments) {
   command.add_option("-o,--out", arguments.out_folder,
                      "Write the outputs under this folder, each at its input's path below "
@@ -34,7 +36,7 @@ void AddBatchOptions(CLI::App& command, BatchArguments& arguments) {
 
 int RunBatchCommand(const BatchArguments& arguments, InputKind kind, OutputShape shape,
                     const BatchAction& action, OutputPlace place) {
-  const FoundInputs found = FindInputs(arguments.paths, kind);
+  const FoundInputs found = FindInputs(arguments.paths, kind, arguments.Threads());
   if (!found.errors.empty()) {
     for (const std::string& error : found.errors) PrintError(error);
     std::fprintf(stderr, "Nothing was converted.\n");
@@ -54,7 +56,7 @@ int RunBatchCommand(const BatchArguments& arguments, InputKind kind, OutputShape
     for (const std::string& skipped : found.skipped)
       std::printf("%s skipped: not a file of this kind\n", skipped.c_str());
   BatchSettings settings;
-  settings.threads = arguments.threads > 0 ? arguments.threads : DefaultThreads();
+  settings.threads = arguments.Threads();
   settings.verbosity = arguments.Level();
   settings.skipped = static_cast<int>(found.skipped.size());
   return RunBatch(jobs, action, settings);

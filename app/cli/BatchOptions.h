@@ -23,6 +23,8 @@ struct BatchArguments {
   // The older form "COMMAND IN OUT": two paths, no -o, the first a file.
   bool IsSingleFile() const;
   Verbosity Level() const;
+  // The threads asked for, or one per core.
+  int Threads() const;
 };
 
 // Adds -o/--out, -j, -q and -v to command.

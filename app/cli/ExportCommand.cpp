@@ -57,7 +57,7 @@ bool IsFolder(const std::string& path) {
 
 // The graphics to export: files named are taken as they are; folders are
 // searched for SLP files and for SLX files, each told by its content.
-FoundInputs FindGraphics(const std::vector<std::string>& arguments) {
+FoundInputs FindGraphics(const std::vector<std::string>& arguments, int threads) {
   std::vector<std::string> files, folders;
   for (const std::string& argument : arguments)
     (IsFolder(argument) ? folders : files).push_back(argument);
@@ -65,7 +65,7 @@ FoundInputs FindGraphics(const std::vector<std::string>& arguments) {
   if (folders.empty()) return found;
   std::set<std::string> taken;
   for (const InputKind kind : {InputKind::kSLP, InputKind::kSLX}) {
-    FoundInputs walked = FindInputs(folders, kind);
+    FoundInputs walked = FindInputs(folders, kind, threads);
     for (BatchInput& input : walked.inputs)
       if (taken.insert(input.path).second) found.inputs.push_back(std::move(input));
     found.skipped.insert(found.skipped.end(), walked.skipped.begin(), walked.skipped.end());
@@ -117,7 +117,7 @@ int RunExport(ExportArgs args) {
     if (Status loaded = LoadPaletteInput(args.palette_path, *palette); !loaded)
       return Failed(loaded);
 
-  const FoundInputs found = FindGraphics(args.batch.paths);
+  const FoundInputs found = FindGraphics(args.batch.paths, args.batch.Threads());
   if (!found.errors.empty()) {
     for (const std::string& error : found.errors) PrintError(error);
     std::fprintf(stderr, "Nothing was converted.\n");
@@ -136,7 +136,7 @@ int RunExport(ExportArgs args) {
       std::printf("%s skipped: not a file of this kind\n", skipped.c_str());
 
   BatchSettings batch;
-  batch.threads = args.batch.threads > 0 ? args.batch.threads : DefaultThreads();
+  batch.threads = args.batch.Threads();
   batch.verbosity = args.batch.Level();
   batch.skipped = static_cast<int>(found.skipped.size());
   const ExportSettings settings = args.settings;

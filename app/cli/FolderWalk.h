@@ -17,8 +17,9 @@ namespace zorv::cli {
 // passes, in no particular order. Subfolders are walked, links to folders
 // inside root are not (root itself may be one); subfolders that cannot be
 // read for want of permission are left out. Fails, with the reason, when
-// root or a subfolder cannot be read for any other reason.
+// root or a subfolder cannot be read for any other reason. Folders are
+// listed on up to threads threads at once (keep is called from each).
 Status ListFilesBelow(const std::string& root, const std::function<bool(std::string_view)>& keep,
-                      std::vector<std::string>& relatives);
+                      std::vector<std::string>& relatives, int threads = 1);
 
 }  // namespace zorv::cli
