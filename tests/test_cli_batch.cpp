@@ -20,6 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 test::CommandResult Zorv(const std::string& arguments) {
@@ -178,6 +184,22 @@ TEST_F(CLIBatchTest, ADamagedFileFailsAloneAndTheBatchSaysSo) {
   EXPECT_EQ(quiet.status, 1);
   EXPECT_EQ(quiet.out, "");
   EXPECT_NE(quiet.err.find("b.slp"), std::string::npos);
+}
+
+TEST_F(CLIBatchTest, MoreJobsThanTheSystemGivesThreadsForStillConvertsEveryFile) {
+  if (kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
+  fs::create_directories(dir.path() / "in");
+  auto name = [](int i) { return std::string("s").append(std::to_string(i)); };
+  for (int i = 0; i < 60; ++i) test::WriteFileBytes(dir.File("in/" + name(i) + ".slp"), SmallSLP(i));
+  // 8 MB of address space for each thread's stack: the limit leaves room
+  // for a few threads, not for the 60 asked for.
+  const auto run = test::RunCommand("ulimit -v 160000; " + Quote(test::ZorvProgram()) +
+                                    " slp2slx -j 1024 -o " + Quote(dir.File("out")) + " " +
+                                    Quote(dir.File("in")));
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "60 converted, 0 failed, 0 skipped\n") << run.err;
+  for (int i = 0; i < 60; ++i)
+    EXPECT_TRUE(fs::exists(dir.File("out/" + name(i) + "/" + name(i) + ".slx"))) << name(i);
 }
 
 TEST_F(CLIBatchTest, InputsAreNeverOverwrittenNorTwoWrittenToOneOutput) {

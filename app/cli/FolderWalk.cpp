@@ -1,13 +1,15 @@
 #include "app/cli/FolderWalk.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <filesystem>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
 #ifndef _WIN32
@@ -156,8 +158,14 @@ Status ListFilesBelow(const std::string& root, const std::function<bool(std::str
       queue.Done(listed, folders, files);
     }
   };
+  // Listing gains little from more threads than the disk serves at once.
+  constexpr int kMostThreads = 16;
   std::vector<std::thread> helpers;
-  for (int t = 1; t < threads; ++t) helpers.emplace_back(walk);
+  try {
+    for (int t = 1; t < std::min(threads, kMostThreads); ++t) helpers.emplace_back(walk);
+  } catch (const std::system_error&) {
+    // No thread to be had: the walk goes on with those it has.
+  }
   walk();
   for (std::thread& helper : helpers) helper.join();
   return queue.Result(relatives);

@@ -18,7 +18,8 @@ namespace zorv::cli {
 // inside root are not (root itself may be one); subfolders that cannot be
 // read for want of permission are left out. Fails, with the reason, when
 // root or a subfolder cannot be read for any other reason. Folders are
-// listed on up to threads threads at once (keep is called from each).
+// listed on up to threads threads at once, 16 at most (keep is called from
+// each).
 Status ListFilesBelow(const std::string& root, const std::function<bool(std::string_view)>& keep,
                       std::vector<std::string>& relatives, int threads = 1);
 
