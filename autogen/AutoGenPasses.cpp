@@ -28,8 +28,6 @@ struct PixelBytes {
   }
 };
 
-ColourValue ColourAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
-
 // Background test of the crop: the mask colour and, with fix purple,
 // magenta. A mask that is no colour matches no pixel.
 class Background {
@@ -118,7 +116,7 @@ void Classify(const cDIBSection& colour, KindGrid& grid, const AutoGenOptions& o
     const uint8_t* p = colour.Row(y);
     uint8_t* k = grid.Row(y);
     for (int32_t x = 0; x < width; ++x, p += 3) {
-      const ColourValue c = ColourAt(p);
+      const ColourValue c = ColourOfPixelBytes(p);
       if (c != last_colour) {
         Entry& entry = cache[(static_cast<uint32_t>(c) * 2654435761u) >> (32 - kCacheBits)];
         if (entry.colour != c) {

@@ -128,8 +128,7 @@ class cDIBSection {
   // The colour value at (x, y) from the top left, or -1 outside.
   ColourValue GetPixel(int32_t x, int32_t y) const {
     if (!Contains(x, y)) return kInvalidColour;
-    const uint8_t* p = Row(y) + 3 * x;
-    return p[2] | (p[1] << 8) | (p[0] << 16);
+    return ColourOfPixelBytes(Row(y) + 3 * x);
   }
   // Writes outside the bitmap change nothing.
   void SetPixel(int32_t x, int32_t y, ColourValue colour) {

@@ -20,8 +20,7 @@ const Palette& IndexPalette() {
 }
 
 ColourValue PixelOf(const uint8_t* row, int32_t x) {
-  const uint8_t* p = row + 3 * static_cast<size_t>(x);
-  return p[2] | (p[1] << 8) | (p[0] << 16);
+  return ColourOfPixelBytes(row + 3 * static_cast<size_t>(x));
 }
 
 std::string DescribeColour(ColourValue colour) {

@@ -197,7 +197,7 @@ void PaletteMatcher::NearestOfPixels(const uint8_t* pixels, size_t n, uint8_t* i
     const uint32_t key = kBlueKeys[pixels[0]] + kGreenKeys[pixels[1]] + kRedKeys[pixels[2]];
     uint32_t block = cubes[key >> kCubeAnswerBits];
     if (block == kNotAsked) [[unlikely]] {
-      block = FirstInCube(pixels[2] | (pixels[1] << 8) | (pixels[0] << 16));
+      block = FirstInCube(ColourOfPixelBytes(pixels));
       answers = answers_.data();
     }
     indices[k] = answers[(size_t{block} << kCubeAnswerBits) | (key & (kBlockSize - 1))];

@@ -40,8 +40,6 @@ void AppendCountedRun(SLPBytes& out, uint8_t command, size_t n) {
   });
 }
 
-ColourValue PixelAt(const uint8_t* p) { return p[2] | (p[1] << 8) | (p[0] << 16); }
-
 // Whether the n >= 4 pixels from p on are all of one colour: each byte
 // equal to the byte three after it, eight bytes at a time, the last eight
 // overlapping those before. Reads only the n pixels.
@@ -231,7 +229,7 @@ bool SLPRunEncoder::AppendRun(SLPBytes& out, const cDIBSection& colour, int32_t 
       // found without looking up every pixel: large blank areas cost a
       // comparison of bytes.
       if (data_colour == kDataNormal && count >= 4 && OneColour(pixels, count)) {
-        AppendFill(out, matcher_.Nearest(PixelAt(pixels)), count);
+        AppendFill(out, matcher_.Nearest(ColourOfPixelBytes(pixels)), count);
         return true;
       }
       const std::span<const uint8_t> indices = IndicesOf(pixels, count, matcher_, indices_);

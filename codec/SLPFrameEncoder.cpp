@@ -11,8 +11,7 @@ namespace {
 
 // Data pixels compared as colour values, straight from pixel memory.
 ColourValue DataPixel(const uint8_t* row, int32_t x) {
-  const uint8_t* p = row + 3 * static_cast<size_t>(x);
-  return p[2] | (p[1] << 8) | (p[0] << 16);
+  return ColourOfPixelBytes(row + 3 * static_cast<size_t>(x));
 }
 
 bool IsTransparent(const uint8_t* row, int32_t x) { return DataPixel(row, x) == kDataTransparent; }
