@@ -10,12 +10,12 @@
 #include <map>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 
 #include "app/cli/BatchProgress.h"
 #include "app/cli/Command.h"
 #include "app/cli/NormalPaths.h"
+#include "app/cli/RunOnThreads.h"
 #include "common/FileIO.h"
 
 namespace zorv::cli {
@@ -105,15 +105,7 @@ int RunBatch(const std::vector<BatchJob>& jobs, const BatchAction& action,
   const size_t threads =
       std::clamp<size_t>(static_cast<size_t>(std::max(settings.threads, 1)), 1,
                          std::max<size_t>(jobs.size(), 1));
-  std::vector<std::thread> pool;
-  try {
-    for (size_t t = 1; t < threads; ++t) pool.emplace_back(worker);
-  } catch (const std::system_error&) {
-    // The system gave fewer threads than asked for: the batch runs on
-    // those it has rather than stopping with some of its jobs started.
-  }
-  worker();
-  for (std::thread& thread : pool) thread.join();
+  RunOnThreads(static_cast<int>(threads), worker);
   progress.Clear();
 
   const int failures = failed.load();

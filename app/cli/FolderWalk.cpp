@@ -9,8 +9,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #ifndef _WIN32
 #include <dirent.h>
@@ -19,6 +17,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/cli/RunOnThreads.h"
 #include "common/FileIO.h"
 
 namespace zorv::cli {
@@ -160,14 +159,7 @@ Status ListFilesBelow(const std::string& root, const std::function<bool(std::str
   };
   // Listing gains little from more threads than the disk serves at once.
   constexpr int kMostThreads = 16;
-  std::vector<std::thread> helpers;
-  try {
-    for (int t = 1; t < std::min(threads, kMostThreads); ++t) helpers.emplace_back(walk);
-  } catch (const std::system_error&) {
-    // No thread to be had: the walk goes on with those it has.
-  }
-  walk();
-  for (std::thread& helper : helpers) helper.join();
+  RunOnThreads(std::min(threads, kMostThreads), walk);
   return queue.Result(relatives);
 }
 
