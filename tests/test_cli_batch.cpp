@@ -20,12 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 test::CommandResult Zorv(const std::string& arguments) {
@@ -187,7 +181,7 @@ TEST_F(CLIBatchTest, ADamagedFileFailsAloneAndTheBatchSaysSo) {
 }
 
 TEST_F(CLIBatchTest, MoreJobsThanTheSystemGivesThreadsForStillConvertsEveryFile) {
-  if (kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
+  if (test::kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
   fs::create_directories(dir.path() / "in");
   auto name = [](int i) { return std::string("s").append(std::to_string(i)); };
   for (int i = 0; i < 60; ++i) test::WriteFileBytes(dir.File("in/" + name(i) + ".slp"), SmallSLP(i));

@@ -19,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-
 std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 std::string Program() { return Quote(test::ZorvProgram()); }
@@ -216,7 +210,7 @@ TEST_F(CliHostile, PipesAndDevicesAreNotRead) {
 }
 
 TEST_F(CliHostile, TextFilesOfNothingButLineFeedsCostNeitherMemoryNorTime) {
-  if (kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
+  if (test::kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
   // 64 MB of line feeds, read as an SLX file and as a project, within a
   // memory limit a small fraction of what splitting them into lines took.
   const std::string feeds = dir.File("feeds");
@@ -237,7 +231,7 @@ TEST_F(CliHostile, TextFilesOfNothingButLineFeedsCostNeitherMemoryNorTime) {
 }
 
 TEST_F(CliHostile, WhatEscapesACommandEndsItWithAMessage) {
-  if (kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
+  if (test::kSanitized) GTEST_SKIP() << "a memory limit and a sanitizer do not go together";
   // A valid 4000 x 4000 bitmap read under a memory limit too small for it:
   // the command ends with "Error: ..." and status 1, not an abort.
   cDIBSection big;

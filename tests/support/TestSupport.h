@@ -28,6 +28,14 @@ class TempDir {
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// Whether the tests run under AddressSanitizer or ThreadSanitizer, which
+// reserve more address space than a memory limit (ulimit -v) leaves.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr bool kSanitized = true;
+#else
+inline constexpr bool kSanitized = false;
+#endif
+
 // The folder of real sample files, or "" when ZORV_SAMPLES is unset.
 std::string SamplesDir();
 #define ZORV_REQUIRE_SAMPLES()                                        \
