@@ -186,7 +186,7 @@ TEST(Reading, RegularFilesGiveExactlyTheirBytesOrTheStartAskedFor) {
                       size_t{65537}, size_t{300000}}) {
     std::string bytes(size, '\0');
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 131 + size);
-    const std::string path = dir.File("f" + std::to_string(size));
+    const std::string path = dir.File(std::string("f").append(std::to_string(size)));
     test::WriteFileBytes(path, bytes);
     std::string read;
     ASSERT_TRUE(ReadWholeFile(path, read).ok()) << size;
