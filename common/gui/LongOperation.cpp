@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <system_error>
 #include <thread>
 
 #include "common/gui/GuardedApplication.h"
@@ -73,26 +74,43 @@ Status Guarded(const std::function<Status(const ProgressSink&)>& work, const Pro
   }
 }
 
+// Counts a running operation for as long as it lives, however the
+// operation ends.
+class Running {
+ public:
+  Running() { ++running_operations; }
+  ~Running() { --running_operations; }
+  Running(const Running&) = delete;
+  Running& operator=(const Running&) = delete;
+};
+
 }  // namespace
 
 Status RunLongOperation(const std::function<Status(const ProgressSink&)>& work,
                         const std::function<void(const ProgressStep&)>& show) {
   QEventLoop loop;
   StillWindows still;
-  ++running_operations;
+  Running running;
   // Steps travel to this thread as queued calls on the loop, so they arrive
   // in order and all before the call that ends it.
   const ProgressSink sink = [&loop, &show](const ProgressStep& step) {
     QMetaObject::invokeMethod(&loop, [&show, step] { show(step); }, Qt::QueuedConnection);
   };
   Status result = Status::Ok();
-  std::thread worker([&] {
-    result = Guarded(work, sink);
-    QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
-  });
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      result = Guarded(work, sink);
+      QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+  } catch (const std::system_error&) {
+    // The system gives no more threads (a limit on threads or memory): the
+    // work still gets done, here on the window thread, its steps shown as
+    // they come.
+    return Guarded(work, show);
+  }
   loop.exec();
   worker.join();
-  --running_operations;
   return result;
 }
 

@@ -1,7 +1,9 @@
 // Long operations run beside the windows: the windows keep painting and
 // hear every progress step in order, yet nothing the user does reaches them
 // until the operation has ended.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <QApplication>
 #include <QPushButton>
@@ -9,6 +11,7 @@
 #include <QThread>
 #include <QTimer>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <stdexcept>
@@ -16,8 +19,34 @@
 
 #include "common/gui/LongOperation.h"
 
+namespace {
+
+// While set, this program gets no new threads from the system, as under a
+// limit on threads or memory.
+std::atomic<bool> refuse_threads{false};
+
+}  // namespace
+
+// Every thread this program starts is started here, so the tests can refuse
+// them; otherwise the system's own pthread_create starts it.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
+                              void* argument) noexcept {
+  if (refuse_threads) return EAGAIN;
+  using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+  static const auto next = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
+  return next(thread, attributes, start, argument);
+}
+
 namespace zorv::gui {
 namespace {
+
+class NoThreadsFromTheSystem {
+ public:
+  NoThreadsFromTheSystem() { refuse_threads = true; }
+  ~NoThreadsFromTheSystem() { refuse_threads = false; }
+  NoThreadsFromTheSystem(const NoThreadsFromTheSystem&) = delete;
+  NoThreadsFromTheSystem& operator=(const NoThreadsFromTheSystem&) = delete;
+};
 
 TEST(LongOperation, StepsReachTheWindowThreadInOrderAndTheResultComesBack) {
   std::vector<int> heard;
@@ -102,6 +131,43 @@ TEST(LongOperation, AnExceptionInTheWorkIsAFailureNotAnEndOfTheProgram) {
       [](const ProgressStep&) {});
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.message(), "An unexpected error stopped the command:\ndisk on fire");
+}
+
+TEST(LongOperation, WithoutAThreadFromTheSystemTheWorkRunsOnTheWindowThreadAndTheNextOneRunsBeside) {
+  std::vector<int> heard;
+  bool ran_on_window_thread = false;
+  bool running_meanwhile = false;
+  Status result = Status::Ok();
+  {
+    NoThreadsFromTheSystem refused;
+    result = RunLongOperation(
+        [&](const ProgressSink& sink) {
+          ran_on_window_thread = QThread::currentThread() == qApp->thread();
+          for (int i = 1; i <= 3; ++i) sink(ProgressStep{"frame", i, 3, 0});
+          return Status::Fail("Error creating SLX file!", "the detail");
+        },
+        [&](const ProgressStep& step) {
+          heard.push_back(step.step);
+          running_meanwhile = LongOperationRunning();
+        });
+  }
+  EXPECT_TRUE(ran_on_window_thread);
+  EXPECT_EQ(heard, (std::vector<int>{1, 2, 3}));
+  EXPECT_TRUE(running_meanwhile);
+  EXPECT_EQ(result.message(), "Error creating SLX file!\nthe detail");
+  EXPECT_FALSE(LongOperationRunning());
+
+  // With threads again, the next operation runs beside the windows.
+  bool ran_beside = false;
+  EXPECT_TRUE(RunLongOperation(
+                  [&](const ProgressSink&) {
+                    ran_beside = QThread::currentThread() != qApp->thread();
+                    return Status::Ok();
+                  },
+                  [](const ProgressStep&) {})
+                  .ok());
+  EXPECT_TRUE(ran_beside);
+  EXPECT_FALSE(LongOperationRunning());
 }
 
 TEST(LongOperation, WorkCanTouchTheWindowsThroughTheWindowThread) {
