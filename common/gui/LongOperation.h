@@ -14,7 +14,8 @@ namespace zorv::gui {
 
 // Runs work on a worker thread and returns its result. Each progress step
 // the work reports reaches show on the window thread, in order, before this
-// returns. An exception thrown by the work comes back as a failure.
+// returns. An exception thrown by the work comes back as a failure. When the
+// system gives no thread, the work runs on the window thread itself.
 Status RunLongOperation(const std::function<Status(const ProgressSink&)>& work,
                         const std::function<void(const ProgressStep&)>& show);
 
