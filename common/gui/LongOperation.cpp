@@ -105,9 +105,13 @@ Status RunLongOperation(const std::function<Status(const ProgressSink&)>& work,
     });
   } catch (const std::system_error&) {
     // The system gives no more threads (a limit on threads or memory): the
-    // work still gets done, here on the window thread, its steps shown as
-    // they come.
-    return Guarded(work, show);
+    // work still gets done, here on the window thread. After each step the
+    // windows handle what is waiting (showing, painting; user input is kept
+    // away as above), or the screen would stand still until the end.
+    return Guarded(work, [&show](const ProgressStep& step) {
+      show(step);
+      QCoreApplication::processEvents();
+    });
   }
   loop.exec();
   worker.join();

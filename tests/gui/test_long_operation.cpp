@@ -137,6 +137,10 @@ TEST(LongOperation, WithoutAThreadFromTheSystemTheWorkRunsOnTheWindowThreadAndTh
   std::vector<int> heard;
   bool ran_on_window_thread = false;
   bool running_meanwhile = false;
+  // Something waiting for the window thread, such as painting a window.
+  bool waiting_handled = false;
+  bool handled_before_last_step = false;
+  QMetaObject::invokeMethod(qApp, [&waiting_handled] { waiting_handled = true; }, Qt::QueuedConnection);
   Status result = Status::Ok();
   {
     NoThreadsFromTheSystem refused;
@@ -149,9 +153,12 @@ TEST(LongOperation, WithoutAThreadFromTheSystemTheWorkRunsOnTheWindowThreadAndTh
         [&](const ProgressStep& step) {
           heard.push_back(step.step);
           running_meanwhile = LongOperationRunning();
+          if (step.step == 3) handled_before_last_step = waiting_handled;
         });
   }
   EXPECT_TRUE(ran_on_window_thread);
+  // The window thread's events are not held up until the end.
+  EXPECT_TRUE(handled_before_last_step);
   EXPECT_EQ(heard, (std::vector<int>{1, 2, 3}));
   EXPECT_TRUE(running_meanwhile);
   EXPECT_EQ(result.message(), "Error creating SLX file!\nthe detail");
